@@ -1,0 +1,73 @@
+#include "audio/drum_kit.h"
+
+#include <nlohmann/json.hpp>
+
+namespace knockbox {
+namespace {
+
+constexpr std::array<std::string_view, 4> drumNames{"kick", "snare", "hihat", "tom"};
+constexpr std::array<std::string_view, 4> kitNames{"studio", "live", "electronic", "lofi"};
+constexpr std::array<std::string_view, 4> kitDisplayNames{"Studio", "Live", "808", "Lo-fi"};
+constexpr std::array<std::string_view, 4> kitSubtitles{
+    "Natural body, snares and metal", "A real kit recorded in the studio",
+    "Deep sub with a punchy attack", "Warm, dry and dusty"};
+
+}  // namespace
+
+std::string_view rawValue(Drum drum) { return drumNames[index(drum)]; }
+std::string_view rawValue(DrumKit kit) { return kitNames[index(kit)]; }
+std::string_view displayName(DrumKit kit) { return kitDisplayNames[index(kit)]; }
+std::string_view subtitle(DrumKit kit) { return kitSubtitles[index(kit)]; }
+
+std::optional<Drum> parseDrum(std::string_view text) {
+    for (Drum drum : allDrums)
+        if (rawValue(drum) == text) return drum;
+    return std::nullopt;
+}
+
+std::optional<DrumKit> parseDrumKit(std::string_view text) {
+    for (DrumKit kit : allKits)
+        if (rawValue(kit) == text) return kit;
+    return std::nullopt;
+}
+
+DrumKit SoundSelection::kit(Drum drum) const {
+    switch (drum) {
+        case Drum::kick: return kick;
+        case Drum::snare: return snare;
+        case Drum::hihat: return hihat;
+        case Drum::tom: break;
+    }
+    return tom;
+}
+
+DrumKit& SoundSelection::kit(Drum drum) {
+    switch (drum) {
+        case Drum::kick: return kick;
+        case Drum::snare: return snare;
+        case Drum::hihat: return hihat;
+        case Drum::tom: break;
+    }
+    return tom;
+}
+
+void to_json(nlohmann::json& json, DrumKit kit) { json = std::string(rawValue(kit)); }
+
+void from_json(const nlohmann::json& json, DrumKit& kit) {
+    auto parsed = parseDrumKit(json.get<std::string>());
+    if (!parsed) throw nlohmann::json::other_error::create(501, "unknown kit: " + json.get<std::string>(), &json);
+    kit = *parsed;
+}
+
+void to_json(nlohmann::json& json, const SoundSelection& selection) {
+    json = nlohmann::json::object();
+    for (Drum drum : allDrums) json[std::string(rawValue(drum))] = selection.kit(drum);
+}
+
+void from_json(const nlohmann::json& json, SoundSelection& selection) {
+    SoundSelection decoded;
+    for (Drum drum : allDrums) decoded.kit(drum) = json.at(std::string(rawValue(drum))).get<DrumKit>();
+    selection = decoded;
+}
+
+}  // namespace knockbox

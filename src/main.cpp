@@ -1,0 +1,12 @@
+// Knockbox: the drum player, its sensor process and the configuration app in
+// one executable; the arguments choose the role.
+#include <string>
+#include <vector>
+
+#include "player/entry.h"
+#include "player/process_values.h"
+
+int main(int argc, char** argv) {
+    knockbox::installProcessValues(knockbox::makeProcessValues(argc > 0 ? argv[0] : nullptr));
+    return knockbox::runPlayer(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+}

@@ -1,0 +1,125 @@
+#include "player/options.h"
+
+#include "player/app_error.h"
+#include "player/number_text.h"
+
+namespace knockbox {
+namespace {
+
+// Walks the argument list; options with a value consume the next argument.
+class ArgumentCursor {
+public:
+    explicit ArgumentCursor(std::span<const std::string> arguments) : arguments_(arguments) {}
+
+    bool done() const { return next_ >= arguments_.size(); }
+    const std::string& take() { return arguments_[next_++]; }
+
+    const std::string& value(const std::string& option) {
+        if (done()) throw AppError("Brak wartości po " + option + ".");
+        return take();
+    }
+
+    double number(const std::string& option) {
+        const std::string& text = value(option);
+        if (auto parsed = parseNumber(text)) return *parsed;
+        throw AppError("Nieprawidłowa liczba: " + text);
+    }
+
+    DrumKit kit(const std::string& option) {
+        const std::string& text = value(option);
+        if (auto parsed = parseDrumKit(text)) return *parsed;
+        throw AppError("Nieznane brzmienie: " + text + ". Wybierz studio, electronic albo lofi.");
+    }
+
+private:
+    std::span<const std::string> arguments_;
+    std::size_t next_ = 0;
+};
+
+std::optional<std::string> modeOfFlag(const std::string& option) {
+    if (option == "--help" || option == "-h") return "help";
+    if (option == "--ui") return "ui";
+    if (option == "--probe") return "probe";
+    if (option == "--check-access") return "check-access";
+    if (option == "--sensor-stream") return "sensor";
+    if (option == "--demo") return "demo";
+    if (option == "--self-test") return "self-test";
+    return std::nullopt;
+}
+
+bool* switchOf(Options& options, const std::string& option) {
+    if (option == "--invert-sides") return &options.config.invertSides;
+    if (option == "--calibrate-typing") return &options.calibrateTyping;
+    if (option == "--calibrate-sides") return &options.calibrateSides;
+    if (option == "--calibrate-light") return &options.calibrateLight;
+    if (option == "--no-side-profile") return &options.noSideProfile;
+    if (option == "--no-typing-guard") return &options.noTypingGuard;
+    if (option == "--mute") return &options.muted;
+    if (option == "--debug") return &options.debug;
+    if (option == "--direct-sensor") return &options.directSensor;
+    return nullptr;
+}
+
+void validate(const Options& options) {
+    const DetectorConfig& config = options.config;
+    const bool valid = config.threshold >= 0.008 && config.threshold <= 0.5 &&
+                       config.threshold < config.accent && config.accent < config.fullVelocity &&
+                       config.cooldown >= 0.07 && config.cooldown <= 2.0 &&
+                       (!options.duration || *options.duration > 0) && options.volume >= 0 &&
+                       options.volume <= 1.5;
+    if (!valid)
+        throw AppError(
+            "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
+            "volume 0–1.5, duration > 0.");
+    if (options.calibrateSides && options.calibrateLight)
+        throw AppError("Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.");
+}
+
+}  // namespace
+
+Options parseOptions(std::span<const std::string> arguments) {
+    Options options;
+    ArgumentCursor cursor(arguments);
+    while (!cursor.done()) {
+        const std::string& option = cursor.take();
+        if (auto mode = modeOfFlag(option)) {
+            options.mode = *mode;
+        } else if (bool* flag = switchOf(options, option)) {
+            *flag = true;
+        } else if (option == "--calibrate-strong") {
+            options.calibrateSides = true;
+            options.calibrateStrong = true;
+        } else if (option == "--export-samples" || option == "--replay") {
+            options.path = cursor.value(option);
+            options.mode = option == "--replay" ? "replay" : "export";
+        } else if (option == "--record") {
+            options.record = cursor.value(option);
+        } else if (option == "--threshold") {
+            options.config.threshold = cursor.number(option);
+        } else if (option == "--cooldown") {
+            options.config.cooldown = cursor.number(option) / 1000.0;
+        } else if (option == "--accent") {
+            options.config.accent = cursor.number(option);
+        } else if (option == "--full-velocity") {
+            options.config.fullVelocity = cursor.number(option);
+        } else if (option == "--volume") {
+            options.volume = cursor.number(option);
+        } else if (option == "--duration") {
+            options.duration = cursor.number(option);
+        } else if (option == "--side-bias") {
+            options.config.sideBias = cursor.number(option);
+        } else if (option == "--kit") {
+            options.sounds = SoundSelection::all(cursor.kit(option));
+        } else if (option == "--kick-sound" || option == "--snare-sound" || option == "--hihat-sound" ||
+                   option == "--tom-sound") {
+            const Drum drum = *parseDrum(std::string_view(option).substr(2, option.size() - 8));
+            options.sounds.kit(drum) = cursor.kit(option);
+        } else {
+            throw AppError("Nieznana opcja: " + option + ". Użyj --help.");
+        }
+    }
+    validate(options);
+    return options;
+}
+
+}  // namespace knockbox

@@ -1,0 +1,46 @@
+#pragma once
+// Values every part of the player may read, made once at the entry before the
+// arguments are looked at.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace knockbox {
+
+struct ProcessValues {
+    std::string_view help;                  // the usage text
+    std::filesystem::path appSupportURL;    // <Application Support>/Knockbox
+    std::filesystem::path sideProfileURL;   // firm-tap side profile
+    std::filesystem::path lightProfileURL;  // light-tap side profile
+};
+
+struct ProfileLocationInputs {
+    const char* environmentProfile = nullptr;  // KNOCKBOX_SIDE_PROFILE, if set
+    bool insideAppBundle = false;
+    std::filesystem::path argument0;
+    std::filesystem::path currentDirectory;
+    std::filesystem::path appSupport;  // <Application Support>/Knockbox
+};
+
+// The firm profile's location by the first rule that applies: the environment
+// variable, the app's support folder inside a bundle, else beside the folder
+// that holds the executable (migrating older profile names there first).
+std::filesystem::path sideProfileLocation(const ProfileLocationInputs& inputs);
+
+// The light profile lies beside the firm one; hidden when the firm one is.
+std::filesystem::path lightProfileLocation(const std::filesystem::path& sideProfile);
+
+// argv[0] made absolute against the current directory, "." and ".." removed,
+// symbolic links kept.
+std::filesystem::path standardizedPath(const std::filesystem::path& path,
+                                       const std::filesystem::path& currentDirectory);
+
+// Computes the values for this process from its argument 0 and environment.
+ProcessValues makeProcessValues(const char* argument0);
+
+// Set once by the entry; read anywhere afterwards.
+void installProcessValues(ProcessValues values);
+const ProcessValues& processValues();
+
+}  // namespace knockbox

@@ -1,0 +1,19 @@
+#pragma once
+// The player's run modes: each runs on the main thread, returns normally or
+// throws an error whose description the entry prints after "Błąd: ".
+
+#include "player/options.h"
+
+namespace knockbox {
+
+void launchConfigurationUI(const Options& options);
+void probe(const Options& options);
+void checkAccess(const Options& options);
+void sensorStream(const Options& options);
+void exportSamples(const Options& options);
+void demo(const Options& options);
+void selfTest(const Options& options);
+void replay(const Options& options);
+void live(const Options& options);
+
+}  // namespace knockbox

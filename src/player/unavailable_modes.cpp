@@ -1,0 +1,25 @@
+// Modes this build does not have yet. Each fails with a plain error line, so
+// nothing ever reports success for work that was not done.
+#include "player/app_error.h"
+#include "player/run_modes.h"
+
+namespace knockbox {
+namespace {
+
+[[noreturn]] void unavailable(const char* option) {
+    throw AppError(std::string("Tryb ") + option + " nie jest jeszcze dostępny w tej wersji.");
+}
+
+}  // namespace
+
+void launchConfigurationUI(const Options&) { unavailable("--ui"); }
+void probe(const Options&) { unavailable("--probe"); }
+void checkAccess(const Options&) { unavailable("--check-access"); }
+void sensorStream(const Options&) { unavailable("--sensor-stream"); }
+void exportSamples(const Options&) { unavailable("--export-samples"); }
+void demo(const Options&) { unavailable("--demo"); }
+void selfTest(const Options&) { unavailable("--self-test"); }
+void replay(const Options&) { unavailable("--replay"); }
+void live(const Options&) { unavailable("gry na żywo"); }
+
+}  // namespace knockbox

@@ -1,0 +1,45 @@
+// The built executable's command line: usage text and error lines.
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+
+namespace knockbox {
+namespace {
+using test::runKnockbox;
+
+TEST(CommandLine, HelpPrintsTheUsageTextExactly) {
+    const std::string expected = test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_help.txt");
+    for (const char* option : {"--help", "-h"}) {
+        const auto result = runKnockbox({option});
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.out, expected);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST(CommandLine, BadArgumentsGiveOneErrorLineAndStatusOne) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--bogus"}, "Nieznana opcja: --bogus. Użyj --help."},
+        {{"--duration"}, "Brak wartości po --duration."},
+        {{"--volume", "nan"}, "Nieprawidłowa liczba: nan"},
+        {{"--volume", "1e999"}, "Nieprawidłowa liczba: 1e999"},
+        {{"--kit", "808"}, "Nieznane brzmienie: 808. Wybierz studio, electronic albo lofi."},
+        {{"--threshold", "0.2", "--accent", "0.16"},
+         "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
+         "volume 0–1.5, duration > 0."},
+        {{"--cooldown", "60", "--help"},
+         "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
+         "volume 0–1.5, duration > 0."},
+        {{"--calibrate-strong", "--calibrate-light"},
+         "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji."},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const auto result = runKnockbox(arguments);
+        EXPECT_EQ(result.exitStatus, 1) << arguments[0];
+        EXPECT_EQ(result.out, "") << arguments[0];
+        EXPECT_EQ(result.err, "Błąd: " + message + "\n") << arguments[0];
+    }
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,67 @@
+#include "player/process_values.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/child_process.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using test::TemporaryDirectory;
+
+void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
+
+TEST(ProfileLocations, EnvironmentVariableWins) {
+    ProfileLocationInputs inputs{"/x/p.json", true, "build/knockbox", "/work", "/support/Knockbox"};
+    EXPECT_EQ(sideProfileLocation(inputs), fs::path("/x/p.json"));
+    EXPECT_EQ(lightProfileLocation("/x/p.json"), fs::path("/x/light-side-profile.json"));
+    EXPECT_EQ(lightProfileLocation("/x/.p.json"), fs::path("/x/.knockbox-light-side-profile.json"));
+}
+
+TEST(ProfileLocations, InsideAnAppBundleTheSupportFolder) {
+    ProfileLocationInputs inputs{nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox"};
+    EXPECT_EQ(sideProfileLocation(inputs), fs::path("/s/Knockbox/side-profile.json"));
+    EXPECT_EQ(lightProfileLocation(sideProfileLocation(inputs)), fs::path("/s/Knockbox/light-side-profile.json"));
+}
+
+TEST(ProfileLocations, BareExecutableUsesTheFolderAboveItsOwn) {
+    TemporaryDirectory root;
+    fs::create_directories(root / "repo/build");
+    ProfileLocationInputs inputs{nullptr, false, "./build/../build/./knockbox", root / "repo", "/unused"};
+    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "repo/.knockbox-side-profile.json");
+    EXPECT_EQ(lightProfileLocation(sideProfileLocation(inputs)),
+              root.path() / "repo/.knockbox-light-side-profile.json");
+    inputs.argument0 = root / "repo/build/knockbox";
+    inputs.currentDirectory = "/elsewhere";
+    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "repo/.knockbox-side-profile.json");
+}
+
+TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
+    TemporaryDirectory root;
+    fs::create_directories(root / "build");
+    write(root / ".pendrel-side-profile.json", "pendrel side");
+    write(root / ".vexbeat-side-profile.json", "vexbeat side");
+    write(root / ".vexbeat-light-side-profile.json", "vexbeat light");
+    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused"};
+    sideProfileLocation(inputs);
+    // The first legacy name found wins; the later one finds the file present.
+    EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "pendrel side");
+    EXPECT_EQ(test::readFile(root / ".knockbox-light-side-profile.json"), "vexbeat light");
+
+    // An existing current profile is never overwritten.
+    write(root / ".knockbox-side-profile.json", "mine");
+    sideProfileLocation(inputs);
+    EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "mine");
+}
+
+TEST(ProfileLocations, NoLegacyFilesNoCopies) {
+    TemporaryDirectory root;
+    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused"};
+    sideProfileLocation(inputs);
+    EXPECT_TRUE(fs::is_empty(root.path()));
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,128 @@
+#include "support/child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace knockbox::test {
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::string pattern = (fs::temp_directory_path() / "knockbox-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    fs::permissions(path_, fs::perms::all);  // tests may run the player as another user
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+ChildProcess::ChildProcess(const std::string& executable, const ProcessSetup& setup) {
+    static int counter = 0;
+    const fs::path base = fs::temp_directory_path() /
+                          ("knockbox-child-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    outFile_ = base.string() + ".out";
+    errFile_ = base.string() + ".err";
+
+    // Everything the child needs is built before fork: no allocation after it.
+    std::vector<std::string> argv{setup.argument0.value_or(executable)};
+    argv.insert(argv.end(), setup.arguments.begin(), setup.arguments.end());
+    std::map<std::string, std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string text(*entry);
+        auto equals = text.find('=');
+        if (equals != std::string::npos) environment[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const auto& [name, value] : setup.environment) {
+        if (value) environment[name] = *value;
+        else environment.erase(name);
+    }
+    std::vector<std::string> envStrings;
+    for (const auto& [name, value] : environment) envStrings.push_back(name + "=" + value);
+    std::vector<char*> argvPointers, envPointers;
+    for (auto& a : argv) argvPointers.push_back(a.data());
+    argvPointers.push_back(nullptr);
+    for (auto& e : envStrings) envPointers.push_back(e.data());
+    envPointers.push_back(nullptr);
+    const std::string directory = setup.workingDirectory ? setup.workingDirectory->string() : "";
+    const std::string outPath = outFile_.string(), errPath = errFile_.string();
+
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) _exit(126);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
+        signal(SIGPIPE, SIG_DFL);
+        execve(executable.c_str(), argvPointers.data(), envPointers.data());
+        _exit(127);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    fs::remove(outFile_, ignored);
+    fs::remove(errFile_, ignored);
+}
+
+void ChildProcess::sendSignal(int signal) const {
+    if (pid_ > 0) kill(pid_, signal);
+}
+
+std::string ChildProcess::errorSoFar() const { return readFile(errFile_); }
+
+ProcessResult ChildProcess::wait(double timeout) {
+    ProcessResult result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    pid_ = -1;
+    if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    result.out = readFile(outFile_);
+    result.err = readFile(errFile_);
+    return result;
+}
+
+ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup, double timeout) {
+    setup.arguments = arguments;
+    ChildProcess child(KNOCKBOX_EXECUTABLE, setup);
+    return child.wait(timeout);
+}
+
+}  // namespace knockbox::test
