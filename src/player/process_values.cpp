@@ -61,6 +61,7 @@ ProcessValues makeProcessValues(const char* argument0) {
                                  values.appSupportURL};
     values.sideProfileURL = sideProfileLocation(inputs);
     values.lightProfileURL = lightProfileLocation(values.sideProfileURL);
+    values.executablePath = standardizedPath(inputs.argument0, inputs.currentDirectory);
     return values;
 }
 

@@ -13,6 +13,9 @@ struct ProcessValues {
     std::filesystem::path appSupportURL;    // <Application Support>/Knockbox
     std::filesystem::path sideProfileURL;   // firm-tap side profile
     std::filesystem::path lightProfileURL;  // light-tap side profile
+    // Argument 0 made absolute and standardized: the player's own path, used
+    // to start the sensor process and to find the recorded kit.
+    std::filesystem::path executablePath;
 };
 
 struct ProfileLocationInputs {
