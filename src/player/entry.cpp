@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "platform/directories.h"
 #include "player/options.h"
+#include "player/player_log.h"
 #include "player/process_values.h"
 #include "player/run_loop.h"
 #include "player/run_modes.h"
@@ -42,7 +44,7 @@ int runPlayer(std::vector<std::string> arguments) {
         return 0;
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        std::cerr << "Błąd: " << error.what() << '\n' << std::flush;
+        logLine(std::string("Błąd: ") + error.what());
         return 1;
     }
 }

@@ -1,0 +1,38 @@
+// The replay mode: a whole recording validated first, then fed to a play
+// session at the pace at which it was recorded.
+#include <algorithm>
+
+#include "platform/monotonic_clock.h"
+#include "player/csv_recording.h"
+#include "player/player_log.h"
+#include "player/run_loop.h"
+#include "player/run_modes.h"
+#include "player/session.h"
+
+namespace knockbox {
+
+void replay(const Options& options) {
+    const std::vector<AccelSample> samples = readRecording(*options.path);
+    Session session(options);
+    logLine("REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
+
+    const double start = uptime();
+    const double t0 = samples.front().t;
+    for (const AccelSample& sample : samples) {
+        const double offset = sample.t - t0;
+        if (options.duration && offset > *options.duration) break;
+        for (;;) {
+            if (!running) {
+                session.stop();
+                return;
+            }
+            const double wait = offset - (uptime() - start);
+            if (wait <= 0) break;
+            mainRunLoop().runFor(std::min(wait, 0.010));
+        }
+        session.receive(sample, true);
+    }
+    session.stop();
+}
+
+}  // namespace knockbox

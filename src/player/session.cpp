@@ -1,0 +1,123 @@
+#include "player/session.h"
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+
+#include "audio/drum_audio.h"
+#include "platform/monotonic_clock.h"
+#include "player/app_error.h"
+#include "player/number_text.h"
+#include "player/player_log.h"
+#include "player/run_loop.h"
+
+namespace knockbox {
+namespace {
+
+constexpr double warmUp = 2.0;              // s of sample time before hits count
+constexpr double typingSampleEnd = 7.0;     // s: warm-up with the typing calibration
+constexpr double lowRate = 450.0;           // Hz below which side decisions get shaky
+constexpr float sidePan = 0.45f;
+
+std::string padded(std::string_view text, std::size_t width) {
+    std::string result(text);
+    if (result.size() < width) result.append(width - result.size(), ' ');
+    return result;
+}
+
+std::string percent(double fraction) { return fixed(fraction * 100.0, 0) + "%"; }
+
+}  // namespace
+
+SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine}; }
+
+Session::Session(const Options& options, SessionEnvironment environment)
+    : options_(options), environment_(std::move(environment)), detector_(options.config) {
+    // Side calibration runs need the calibration capture, which this build lacks.
+    if (options_.learningSides()) throw AppError("Kalibracja stron nie jest jeszcze dostępna w tej wersji.");
+    lastWall_ = environment_.clock();
+    if (!options_.muted)
+        audio_ = std::make_unique<DrumAudio>(static_cast<float>(options_.volume), options_.sounds);
+    if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
+}
+
+Session::~Session() = default;
+
+void Session::receive(const AccelSample& sample, bool replay) {
+    lastWall_ = environment_.clock();
+    if (!origin_) origin_ = sample.t;
+    ++count_;
+    if (recorder_) {
+        try {
+            recorder_->append(sample);
+        } catch (const std::system_error& error) {
+            environment_.log(std::string("Błąd zapisu CSV: ") + error.code().message());
+            running = false;
+            return;
+        }
+    }
+
+    const double elapsed = sample.t - *origin_;
+    const double warmUpLength = options_.calibrateTyping ? typingSampleEnd : warmUp;
+    if (options_.calibrateTyping && !typingAnnounced_ && elapsed >= warmUp) {
+        typingAnnounced_ = true;
+        environment_.log("Kalibracja: teraz pisz normalnie przez 5 s.");
+    }
+    const bool typingActive =
+        !replay && !options_.noTypingGuard && typing_.active(options_.config.typingSuppress);
+    const bool ready = elapsed >= warmUpLength;
+    const std::optional<Hit> hit = detector_.process(sample, typingActive, ready);
+
+    if (options_.calibrateTyping && elapsed >= warmUp && elapsed < typingSampleEnd)
+        calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude);
+    if (ready && !warm_) becomeReady(elapsed);
+    if (hit) handle(*hit);
+}
+
+void Session::becomeReady(double elapsed) {
+    warm_ = true;
+    if (options_.calibrateTyping) {
+        DetectorConfig& config = detector_.config;
+        config.threshold = std::max(options_.config.threshold, 1.8 * calibrationPeak_);
+        config.accent = std::max(options_.config.accent, 2.5 * config.threshold);
+        config.fullVelocity = std::max(options_.config.fullVelocity, 2.0 * config.accent);
+    }
+    const double rate = static_cast<double>(count_) / std::max(elapsed, 0.001);
+    environment_.log("GOTOWE · " + fixed(rate, 0) + " Hz · próg " + fixed(detector_.config.threshold, 3) +
+                     " g · mocne " + fixed(detector_.config.accent, 3) + " g · cooldown " +
+                     fixed(options_.config.cooldown * 1000.0, 0) + " ms");
+    environment_.log("L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+    if (static_cast<double>(count_) / elapsed < lowRate)
+        environment_.log("Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
+}
+
+void Session::handle(const Hit& hit) {
+    if (!hit.sideReliable) {
+        ++uncertainHits_;
+        if (options_.debug)
+            environment_.log("NIEPEWNE · peak " + fixed(hit.peak, 3) + " g · model " + detector_.selectedSideModel +
+                             " · strona " + percent(hit.sideConfidence));
+        else
+            environment_.log("NIEPEWNE · klepnij bliżej boku obudowy");
+        return;
+    }
+    ++hitCount_;
+    if (audio_) audio_->play(hit.drum, hit.velocity, hit.side == Side::left ? -sidePan : sidePan);
+    std::string line = std::string(hit.side == Side::left ? "L" : "R") + "  " + padded(rawValue(hit.drum), 6) +
+                       "  peak " + fixed(hit.peak, 3) + " g  volume " + fixed(hit.velocity, 2);
+    if (options_.debug)
+        line += "  X " + fixed(hit.attackX, 4) + "  strona " + percent(hit.sideConfidence) + "  model " +
+                detector_.selectedSideModel + "  threshold " + fixed(detector_.effectiveThreshold, 3);
+    environment_.log(line);
+}
+
+void Session::stop() {
+    if (stopped_) return;
+    stopped_ = true;
+    if (audio_) audio_->stop();
+    if (recorder_) recorder_->close();
+    environment_.log("Koniec: " + std::to_string(count_) + " próbek, " + std::to_string(hitCount_) + " uderzeń, " +
+                     std::to_string(uncertainHits_) + " niepewnych stron.");
+}
+
+}  // namespace knockbox

@@ -1,0 +1,70 @@
+#pragma once
+// One player run: turns every sample into detector input, warm-up and ready
+// lines, sounds and hit lines, and counts what happened. Main thread only.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "detection/tap_detector.h"
+#include "player/accel_sample.h"
+#include "player/csv_recorder.h"
+#include "player/options.h"
+#include "player/typing_guard.h"
+
+namespace knockbox {
+
+class DrumAudio;
+
+// What a session needs from its surroundings; tests replace the clock and
+// collect the lines.
+struct SessionEnvironment {
+    std::function<double()> clock;                // system uptime, seconds
+    std::function<void(std::string_view)> log;    // one player line
+    static SessionEnvironment standard();
+};
+
+class Session {
+public:
+    // Creates the detector, the audio engine (unless muted) and the recording.
+    // Throws the engine's error or AppError for a recording it cannot create.
+    explicit Session(const Options& options, SessionEnvironment environment = SessionEnvironment::standard());
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // One accelerometer sample; `replay` switches the typing guard off. Never throws.
+    void receive(const AccelSample& sample, bool replay);
+    // Stops audio, closes the recording and writes the summary line. Once.
+    void stop();
+
+    double lastWall() const { return lastWall_; }
+    long count() const { return count_; }
+    long hitCount() const { return hitCount_; }
+    long uncertainHits() const { return uncertainHits_; }
+    bool warm() const { return warm_; }
+    const TapDetector& detector() const { return detector_; }
+
+private:
+    void becomeReady(double elapsed);
+    void handle(const Hit& hit);
+
+    Options options_;
+    SessionEnvironment environment_;
+    TapDetector detector_;
+    std::unique_ptr<DrumAudio> audio_;
+    TypingGuard typing_;
+    std::optional<double> origin_;
+    double lastWall_ = 0;
+    long count_ = 0;
+    long hitCount_ = 0;
+    long uncertainHits_ = 0;
+    bool warm_ = false;
+    bool typingAnnounced_ = false;
+    bool stopped_ = false;
+    double calibrationPeak_ = 0;
+    std::unique_ptr<CsvRecorder> recorder_;
+};
+
+}  // namespace knockbox
