@@ -91,5 +91,36 @@ TEST(LiveKit, MissingFileGivesThePlatformErrorWithThePath) {
     }
 }
 
+// The recordings in the source tree: complete, readable, all different, and
+// louder from layer to layer.
+TEST(LiveKit, CommittedRecordingsAreCompleteDistinctAndLayeredByLoudness) {
+    std::vector<std::vector<float>> all;
+    for (Drum drum : allDrums) {
+        double previousLayerPeak = 0.0;
+        for (int layer = 0; layer < layerCount(DrumKit::live); ++layer) {
+            double layerPeak = 0.0;
+            for (int variation = 0; variation < variationCount(DrumKit::live); ++variation) {
+                SCOPED_TRACE(liveRecordingName(drum, layer, variation));
+                std::vector<float> samples = loadSample(drum, DrumKit::live, layer, variation);
+                ASSERT_GT(samples.size(), 4800u);                 // at least 0.1 s
+                EXPECT_LE(samples.size(), 38400u);                // at most 0.8 s
+                EXPECT_EQ(samples.front(), 0.0f);                 // faded in after the trimmed silence
+                EXPECT_LT(std::abs(samples.back()), 1e-3f);       // faded out
+                float peak = 0.0f;
+                for (float sample : samples) peak = std::max(peak, std::abs(sample));
+                EXPECT_LE(peak, 0.8201f);
+                layerPeak += peak / variationCount(DrumKit::live);
+                all.push_back(std::move(samples));
+            }
+            EXPECT_GT(layerPeak, previousLayerPeak) << rawValue(drum) << " layer " << layer;
+            previousLayerPeak = layerPeak;
+        }
+    }
+    ASSERT_EQ(all.size(), 48u);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        for (std::size_t j = i + 1; j < all.size(); ++j) EXPECT_NE(all[i], all[j]) << i << " and " << j;
+    }
+}
+
 }  // namespace
 }  // namespace knockbox
