@@ -13,9 +13,6 @@ namespace {
 }  // namespace
 
 void launchConfigurationUI(const Options&) { unavailable("--ui"); }
-void probe(const Options&) { unavailable("--probe"); }
-void checkAccess(const Options&) { unavailable("--check-access"); }
-void sensorStream(const Options&) { unavailable("--sensor-stream"); }
 void exportSamples(const Options&) { unavailable("--export-samples"); }
 void demo(const Options&) { unavailable("--demo"); }
 void selfTest(const Options&) { unavailable("--self-test"); }
