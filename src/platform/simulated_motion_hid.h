@@ -18,7 +18,7 @@ namespace knockbox {
 
 struct SimulatedFaults {
     bool noReports = false;             // devices open, but never report
-    std::optional<double> stallAfter;   // reports stop this many seconds after they began
+    std::optional<double> stallAfter{};  // reports stop this many seconds after they began
     bool openRefused = false;           // opening answers "not privileged"
     bool busy = false;                  // opening answers "exclusive access"
     bool noGyroscope = false;           // no usage-9 device service (its driver stays)
