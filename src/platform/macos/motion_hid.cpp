@@ -4,21 +4,22 @@
 // thread's CoreFoundation run loop, which the player's run loop turns.
 #include <CoreFoundation/CoreFoundation.h>
 #include <IOKit/IOKitLib.h>
-#include <IOKit/hid/IOHIDDevice.h>
+#include <IOKit/hid/IOHIDLib.h>
 #include <mach/mach_time.h>
 
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "platform/motion_hid.h"
 
 namespace knockbox {
 
-static_assert(hidReturn::success == kIOReturnSuccess);
-static_assert(hidReturn::error == kIOReturnError);
-static_assert(hidReturn::notPrivileged == kIOReturnNotPrivileged);
-static_assert(hidReturn::exclusiveAccess == kIOReturnExclusiveAccess);
-static_assert(hidReturn::notPermitted == kIOReturnNotPermitted);
+static_assert(hidReturn::success == static_cast<HidReturn>(kIOReturnSuccess));
+static_assert(hidReturn::error == static_cast<HidReturn>(kIOReturnError));
+static_assert(hidReturn::notPrivileged == static_cast<HidReturn>(kIOReturnNotPrivileged));
+static_assert(hidReturn::exclusiveAccess == static_cast<HidReturn>(kIOReturnExclusiveAccess));
+static_assert(hidReturn::notPermitted == static_cast<HidReturn>(kIOReturnNotPermitted));
 
 namespace {
 
