@@ -115,7 +115,7 @@ public:
                  HidReportType type) {
         // Like IOKit: the report lands in the client's buffer, cut to its size.
         const std::size_t length = std::min(report.size(), buffer_.size());
-        std::memcpy(buffer_.data(), report.data(), length);
+        if (length > 0) std::memcpy(buffer_.data(), report.data(), length);
         HidReportCallback callback = callback_;  // the callback may unregister itself
         callback(result, type, std::span<const std::uint8_t>(buffer_.data(), length), timestamp);
     }
