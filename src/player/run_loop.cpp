@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <ctime>
 
+#include "platform/event_wait.h"
 #include "platform/monotonic_clock.h"
 
 namespace knockbox {
@@ -28,14 +28,6 @@ extern "C" void noteSignal(int) {
     const char byte = 1;
     [[maybe_unused]] auto written = write(signalPipe[1], &byte, 1);
     errno = saved;
-}
-
-timespec toTimespec(double seconds) {
-    seconds = std::max(seconds, 0.0);
-    timespec value{};
-    value.tv_sec = static_cast<time_t>(seconds);
-    value.tv_nsec = static_cast<long>((seconds - static_cast<double>(value.tv_sec)) * 1e9);
-    return value;
 }
 
 }  // namespace
@@ -97,8 +89,7 @@ void RunLoop::runFor(double seconds) {
             }
         }
         if (now >= deadline) break;
-        const timespec timeout = toTimespec(wakeAt - now);
-        const int ready = ppoll(fds.data(), fds.size(), &timeout, nullptr);
+        const int ready = waitForEvents(fds.data(), fds.size(), wakeAt - now);
         if (ready < 0 && errno != EINTR) break;
 
         for (std::size_t i = 0; ready > 0 && i < fds.size(); ++i) {
@@ -122,7 +113,11 @@ void RunLoop::runFor(double seconds) {
 }
 
 void setupSignals() {
-    if (signalPipe[0] < 0 && pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    if (signalPipe[0] < 0 && pipe(signalPipe) == 0) {
+        for (int fd : signalPipe) {  // pipe2 is not on every platform
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            fcntl(fd, F_SETFL, O_NONBLOCK);
+        }
         mainRunLoop().watch(signalPipe[0], [] {
             char bytes[16];
             while (read(signalPipe[0], bytes, sizeof bytes) > 0) {

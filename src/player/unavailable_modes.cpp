@@ -13,12 +13,8 @@ namespace {
 }  // namespace
 
 void launchConfigurationUI(const Options&) { unavailable("--ui"); }
-void probe(const Options&) { unavailable("--probe"); }
-void checkAccess(const Options&) { unavailable("--check-access"); }
-void sensorStream(const Options&) { unavailable("--sensor-stream"); }
 void demo(const Options&) { unavailable("--demo"); }
 void selfTest(const Options&) { unavailable("--self-test"); }
-void replay(const Options&) { unavailable("--replay"); }
 void live(const Options&) { unavailable("gry na żywo"); }
 
 }  // namespace knockbox

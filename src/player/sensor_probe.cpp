@@ -1,0 +1,26 @@
+// Looking for the sensor without streaming it: --probe only enumerates (no
+// root needed), --check-access opens and closes it once.
+#include <iostream>
+
+#include "platform/motion_hid.h"
+#include "player/app_error.h"
+#include "player/run_modes.h"
+#include "player/spu_sensor.h"
+
+namespace knockbox {
+
+void probe(const Options&) {
+    if (!SPUSensor::available(*makeMotionHid()))
+        throw AppError("SPU accel 0xFF00/3, report22: NIE ZNALEZIONO.");
+    std::cerr << "SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.\n"
+              << std::flush;
+}
+
+void checkAccess(const Options&) {
+    const std::unique_ptr<MotionHid> hid = makeMotionHid();
+    SPUSensor sensor(*hid);
+    sensor.start([](const AccelSample&) {});
+    sensor.stop();
+}
+
+}  // namespace knockbox

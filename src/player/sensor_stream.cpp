@@ -1,0 +1,65 @@
+// The sensor process: the one part of the program that needs root. It opens
+// the motion sensor and writes one sample line per accelerometer report to
+// standard output, each with a single unbuffered write, until it is stopped,
+// its reader goes away or the sensor goes quiet.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+#include "platform/monotonic_clock.h"
+#include "platform/motion_hid.h"
+#include "player/app_error.h"
+#include "player/number_text.h"
+#include "player/run_loop.h"
+#include "player/run_modes.h"
+#include "player/sample_line.h"
+#include "player/spu_sensor.h"
+
+namespace knockbox {
+namespace {
+
+constexpr double slice = 0.010;
+constexpr double firstReportTimeout = 5.0;
+constexpr double stallTimeout = 3.0;
+
+}  // namespace
+
+void sensorStream(const Options& options) {
+    const std::unique_ptr<MotionHid> hid = makeMotionHid();
+    SPUSensor sensor(*hid);
+    const double start = uptime();
+    double last = start;
+    std::int64_t count = 0;
+
+    sensor.start([&](const AccelSample& sample) {
+        last = uptime();
+        ++count;
+        const std::string line = formatSampleLine(sample);
+        // A short or failed write means the reader is gone (the pipe broke).
+        if (write(STDOUT_FILENO, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+            running = false;
+    });
+
+    while (running) {
+        const double now = uptime();
+        if (count == 0 && now - start > firstReportTimeout) {
+            sensor.stop();
+            throw AppError("SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.");
+        }
+        if (count >= 1 && now - last > stallTimeout) {
+            sensor.stop();
+            throw AppError("Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.");
+        }
+        if (options.duration && now - start >= *options.duration) break;
+        mainRunLoop().runFor(slice);
+    }
+
+    const double rate = static_cast<double>(count) / std::max(last - start, 0.001);
+    std::cerr << "Sensor: " << std::to_string(count) << " raportów, " << fixed(rate, 1) << " Hz.\n" << std::flush;
+    sensor.stop();
+}
+
+}  // namespace knockbox
