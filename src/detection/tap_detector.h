@@ -10,6 +10,7 @@
 // nothing is allocated after construction; a finished tap allocates its
 // signatures. One thread at a time.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
