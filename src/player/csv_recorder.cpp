@@ -24,7 +24,7 @@ CsvRecorder::CsvRecorder(const std::string& path) {
 
 CsvRecorder::~CsvRecorder() { close(); }
 
-void CsvRecorder::append(const AccelSample& sample) { writeAll(formatCsvLine(sample) + "\n"); }
+void CsvRecorder::append(const AccelSample& sample) { writeAll(csvLine(sample) + "\n"); }
 
 void CsvRecorder::writeAll(const std::string& text) {
     std::size_t done = 0;

@@ -69,7 +69,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
     const std::optional<Hit> hit = detector_.process(sample, typingActive, ready);
 
     if (options_.calibrateTyping && elapsed >= warmUp && elapsed < typingSampleEnd)
-        calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude);
+        calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude());
     if (ready && !warm_) becomeReady(elapsed);
     if (hit) handle(*hit);
 }
@@ -107,7 +107,7 @@ void Session::handle(const Hit& hit) {
                        "  peak " + fixed(hit.peak, 3) + " g  volume " + fixed(hit.velocity, 2);
     if (options_.debug)
         line += "  X " + fixed(hit.attackX, 4) + "  strona " + percent(hit.sideConfidence) + "  model " +
-                detector_.selectedSideModel + "  threshold " + fixed(detector_.effectiveThreshold, 3);
+                std::string(detector_.selectedSideModel()) + "  threshold " + fixed(detector_.effectiveThreshold(), 3);
     environment_.log(line);
 }
 

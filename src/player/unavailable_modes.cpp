@@ -15,6 +15,5 @@ namespace {
 void launchConfigurationUI(const Options&) { unavailable("--ui"); }
 void demo(const Options&) { unavailable("--demo"); }
 void selfTest(const Options&) { unavailable("--self-test"); }
-void live(const Options&) { unavailable("gry na żywo"); }
 
 }  // namespace knockbox

@@ -1,0 +1,158 @@
+// Replay and record with the built executable, on short simulated recordings
+// (replay runs in real time).
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "player/csv_recording.h"
+#include "player/number_text.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using test::ChildProcess;
+using test::runKnockbox;
+using test::TemporaryDirectory;
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A short groove: warm-up, then taps on all four drums.
+simulation::Scene shortGroove(double duration = 3.6) {
+    simulation::Scene scene;
+    scene.seed = 11;
+    scene.duration = duration;
+    using simulation::Strength;
+    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},  {2.5, Side::right, Strength::gentle, 0.10},
+                  {2.8, Side::left, Strength::firm, 0.30},    {3.1, Side::right, Strength::firm, 0.35}};
+    return scene;
+}
+
+fs::path writeRecording(const TemporaryDirectory& directory, const simulation::Scene& scene) {
+    const fs::path path = directory / "groove.csv";
+    write(path, recordingText(simulation::render(scene)));
+    return path;
+}
+
+TEST(Replay, PrintsReadyLineHitsAndSummary) {
+    TemporaryDirectory directory;
+    const auto scene = shortGroove();
+    const fs::path path = writeRecording(directory, scene);
+    const auto result = runKnockbox({"--replay", path.string(), "--mute"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    const auto out = lines(result.err);
+    ASSERT_GE(out.size(), 4u) << result.err;
+    EXPECT_EQ(out[0], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
+    std::smatch ready;
+    ASSERT_TRUE(std::regex_match(out[1], ready,
+                                 std::regex("GOTOWE · (\\d+) Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms")))
+        << out[1];
+    EXPECT_NEAR(std::stod(ready[1]), 800, 10);
+    EXPECT_EQ(out[2], "L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+
+    const std::vector<std::string> expected{"L  kick ", "R  hihat ", "L  tom  ", "R  snare "};
+    ASSERT_EQ(out.size(), 3 + expected.size() + 1) << result.err;
+    const std::regex hitLine("[LR]  (kick  |snare |hihat |tom   )  peak \\d\\.\\d{3} g  volume [01]\\.\\d{2}");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(out[3 + i], hitLine)) << out[3 + i];
+        EXPECT_EQ(out[3 + i].substr(0, expected[i].size()), expected[i]) << out[3 + i];
+    }
+    const std::size_t samples = simulation::render(scene).size();
+    EXPECT_EQ(out.back(), "Koniec: " + std::to_string(samples) + " próbek, 4 uderzeń, 0 niepewnych stron.");
+}
+
+TEST(Replay, DebugSuffixNamesTheModel) {
+    TemporaryDirectory directory;
+    const fs::path path = writeRecording(directory, shortGroove(2.6));
+    const auto result = runKnockbox({"--replay", path.string(), "--mute", "--debug"});
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::regex debugLine("L  kick    peak \\d\\.\\d{3} g  volume [01]\\.\\d{2}  X -?\\d\\.\\d{4}  strona "
+                               "\\d+%  model heurystyka  threshold \\d\\.\\d{3}");
+    EXPECT_TRUE(std::regex_search(result.err, debugLine)) << result.err;
+}
+
+TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
+    TemporaryDirectory directory;
+    const fs::path path = directory / "three.csv";
+    write(path, "0.0,0.0,0.0,-1.0\n0.5,0.0,0.0,-1.0\n1.0,0.0,0.0,-1.0\n");
+    auto result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "1"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(lines(result.err).back(), "Koniec: 3 próbek, 0 uderzeń, 0 niepewnych stron.");
+    result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "0.9999"});
+    EXPECT_EQ(lines(result.err).back(), "Koniec: 2 próbek, 0 uderzeń, 0 niepewnych stron.");
+}
+
+TEST(Replay, SigtermStopsWithinASliceAndStillSummarises) {
+    TemporaryDirectory directory;
+    const fs::path path = writeRecording(directory, shortGroove(4.0));
+    test::ProcessSetup setup;
+    setup.arguments = {"--replay", path.string(), "--mute"};
+    ChildProcess child(KNOCKBOX_EXECUTABLE, setup);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const auto sent = std::chrono::steady_clock::now();
+    child.sendSignal(SIGTERM);
+    const auto result = child.wait(10);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_LT(took, 0.5);
+    const auto out = lines(result.err);
+    ASSERT_FALSE(out.empty());
+    std::smatch summary;
+    ASSERT_TRUE(std::regex_match(out.back(), summary, std::regex("Koniec: (\\d+) próbek, 0 uderzeń, 0 niepewnych stron.")))
+        << result.err;
+    EXPECT_NEAR(std::stod(summary[1]), 1200 * 0.8, 120);  // about 1.2 s of 800 Hz samples
+}
+
+TEST(Replay, RecordWritesTheSamplesBack) {
+    TemporaryDirectory directory;
+    const fs::path path = writeRecording(directory, shortGroove(2.3));
+    const fs::path copy = directory / "copy.csv";
+    const auto result = runKnockbox({"--replay", path.string(), "--mute", "--record", copy.string()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // The input was written at the recording's own precision, so the copy is identical.
+    EXPECT_EQ(test::readFile(copy), test::readFile(path));
+
+    const auto refused = runKnockbox({"--replay", path.string(), "--mute", "--record", "/nonexistent/r.csv"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.err, "Błąd: Nie można zapisać nagrania: /nonexistent/r.csv\n");
+}
+
+TEST(Replay, MalformedRecordingsPlayNothing) {
+    TemporaryDirectory directory;
+    const std::string expectation = ". Oczekiwano rosnących t,x,y,z.";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"t,x,y,z,gx,gy,gz\n1.0,0,0,-1,,,\n1.0,0,0,-1,,,\n", "Nieprawidłowy CSV lub czas w wierszu 3" + expectation},
+        {"1.0,0,0,-1,x,y,z\n", "Nieprawidłowy CSV lub czas w wierszu 1" + expectation},
+        {"1.0,0,0,-1\n\n\n2.0,0,0,-1,0\n", "Nieprawidłowy CSV lub czas w wierszu 2" + expectation},
+        {"1.0,0,0,-1\n2.0,0,0,nan\n", "Nieprawidłowy CSV lub czas w wierszu 2" + expectation},
+        {"", "Nagranie jest puste."},
+        {"t,x,y,z\n\n", "Nagranie jest puste."},
+    };
+    for (const auto& [content, message] : cases) {
+        const fs::path path = directory / "bad.csv";
+        write(path, content);
+        const auto result = runKnockbox({"--replay", path.string(), "--mute"});
+        EXPECT_EQ(result.exitStatus, 1) << content;
+        EXPECT_EQ(result.err, "Błąd: " + message + "\n") << content;
+        EXPECT_EQ(result.out, "");
+    }
+    const auto missing = runKnockbox({"--replay", (directory / "none.csv").string()});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace knockbox
