@@ -80,7 +80,11 @@ public:
     std::size_t nextVoice() const { return nextVoice_; }
     bool isRunning() const { return running_; }
     std::size_t bufferCount() const { return buffers_.size(); }
-    bool hasBuffer(const SampleKey& key) const { return buffers_.contains(key); }
+    // The buffer made for a key, or null when there is none (a recording that did not load).
+    const std::vector<float>* buffer(const SampleKey& key) const {
+        const auto it = buffers_.find(key);
+        return it == buffers_.end() ? nullptr : &it->second;
+    }
     // The last start sent to the mixer (what play chose), for tests.
     const VoiceStart& lastStart() const { return lastStart_; }
     // The mixer's counters: starts taken by the render thread and when.
