@@ -97,7 +97,7 @@ std::string sharedServer() {
     return server;
 }
 
-TEST(SoundDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
+TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
     std::unique_ptr<test::PrivateSoundServer> server;
     try {
         server = std::make_unique<test::PrivateSoundServer>();
@@ -144,7 +144,7 @@ TEST(SoundDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
     }
 }
 
-TEST(SoundDemo, SignalEndsTheDemoAtOnce) {
+TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
     const std::string server = sharedServer();
     if (server.empty()) return;
     for (int signal : {SIGINT, SIGTERM}) {
