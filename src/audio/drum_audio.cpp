@@ -16,6 +16,10 @@ namespace {
 constexpr std::size_t bufferRoom = 96;  // 48 synthesized + 48 recorded
 constexpr int roundRobinLength = 6;     // a multiple of every kit's variation count
 
+bool validVolume(float volume) {
+    return std::isfinite(volume) && volume >= 0.0f && volume <= DrumAudio::maximumMasterVolume;
+}
+
 MixSettings settingsFor(float volume) {
     // Up to 1 the volume is the mixer's gain; the excess becomes limiter pre-gain.
     return {std::min(volume, 1.0f), volume > 1.0f ? static_cast<float>(20.0 * std::log10(volume)) : 0.0f};
@@ -75,9 +79,7 @@ void DrumAudio::buildBuffers(const RecordingLoader& loadRecording) {
 }
 
 float DrumAudio::validatedMasterVolume(float volume) {
-    if (!std::isfinite(volume) || volume < 0.0f || volume > maximumMasterVolume) {
-        throw AudioError::invalidMasterVolume();
-    }
+    if (!validVolume(volume)) throw AudioError::invalidMasterVolume();
     return volume == 0.0f ? 0.0f : volume;  // -0 becomes +0
 }
 
@@ -160,10 +162,13 @@ void DrumAudio::setSounds(const SoundSelection& sounds) {
 
 bool DrumAudio::setMasterVolume(float volume) {
     checkThread();
-    if (!std::isfinite(volume) || volume < 0.0f || volume > maximumMasterVolume) return false;
-    const MixSettings settings = settingsFor(volume == 0.0f ? 0.0f : volume);
+    if (!validVolume(volume)) return false;
+    volume = validatedMasterVolume(volume);
+    const MixSettings settings = settingsFor(volume);
+    // A full settings queue (the render thread has stalled) is a failure to
+    // apply: nothing changes.
     if (!mixer_->change(settings)) return false;
-    masterVolume_ = volume == 0.0f ? 0.0f : volume;
+    masterVolume_ = volume;
     settings_ = settings;
     return true;
 }
