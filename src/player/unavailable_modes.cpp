@@ -16,7 +16,6 @@ void launchConfigurationUI(const Options&) { unavailable("--ui"); }
 void probe(const Options&) { unavailable("--probe"); }
 void checkAccess(const Options&) { unavailable("--check-access"); }
 void sensorStream(const Options&) { unavailable("--sensor-stream"); }
-void exportSamples(const Options&) { unavailable("--export-samples"); }
 void selfTest(const Options&) { unavailable("--self-test"); }
 void replay(const Options&) { unavailable("--replay"); }
 void live(const Options&) { unavailable("gry na żywo"); }
