@@ -95,7 +95,7 @@ void Session::handle(const Hit& hit) {
     if (!hit.sideReliable) {
         ++uncertainHits_;
         if (options_.debug)
-            environment_.log("NIEPEWNE · peak " + fixed(hit.peak, 3) + " g · model " + detector_.selectedSideModel +
+            environment_.log("NIEPEWNE · peak " + fixed(hit.peak, 3) + " g · model " + std::string(detector_.selectedSideModel()) +
                              " · strona " + percent(hit.sideConfidence));
         else
             environment_.log("NIEPEWNE · klepnij bliżej boku obudowy");

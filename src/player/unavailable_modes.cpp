@@ -13,7 +13,6 @@ namespace {
 }  // namespace
 
 void launchConfigurationUI(const Options&) { unavailable("--ui"); }
-void demo(const Options&) { unavailable("--demo"); }
 void selfTest(const Options&) { unavailable("--self-test"); }
 
 }  // namespace knockbox

@@ -1,0 +1,45 @@
+// The operator new replacement behind AllocationCounter, and its own check.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "allocation_counter.h"
+
+namespace {
+thread_local bool counting = false;
+thread_local std::size_t allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (counting) ++allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace knockbox::test {
+
+AllocationCounter::AllocationCounter() {
+    allocations = 0;
+    counting = true;
+}
+AllocationCounter::~AllocationCounter() { counting = false; }
+std::size_t AllocationCounter::count() const { return allocations; }
+
+namespace {
+
+TEST(AllocationCounter, SeesAnAllocationOnThisThread) {
+    static std::unique_ptr<int> kept;  // escapes, so the allocation cannot be elided
+    AllocationCounter counter;
+    kept = std::make_unique<int>(3);
+    EXPECT_EQ(counter.count(), 1u);
+}
+
+}  // namespace
+}  // namespace knockbox::test

@@ -1,0 +1,179 @@
+// --demo end to end: the real executable plays through a real PulseAudio
+// null sink, and what reaches the sink is recorded and analysed.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/sample_library.h"
+#include "support/child_process.h"
+#include "support/sound_server.h"
+
+namespace knockbox {
+namespace {
+using test::ChildProcess;
+using test::ProcessSetup;
+
+constexpr std::size_t rate = 48000;
+constexpr std::size_t window = 256;  // frames per energy window
+
+const char* const demoLines =
+    "DEMO kick volume 0.3\nDEMO kick volume 0.8\nDEMO snare volume 0.3\nDEMO snare volume 0.8\n"
+    "DEMO hihat volume 0.3\nDEMO hihat volume 0.8\nDEMO tom volume 0.3\nDEMO tom volume 0.8\n";
+
+struct Onset {
+    std::size_t frame;
+    float peak;  // largest sample in the 60 ms after the onset
+};
+
+// Onsets: a window whose energy jumps far above the windows just before it
+// (longer than one period of the lowest drum), at least 100 ms apart.
+std::vector<Onset> findOnsets(const std::vector<float>& left) {
+    std::vector<double> energy;
+    for (std::size_t start = 0; start + window <= left.size(); start += window) {
+        double sum = 0;
+        for (std::size_t i = start; i < start + window; ++i) sum += static_cast<double>(left[i]) * left[i];
+        energy.push_back(sum / window);
+    }
+    std::vector<Onset> onsets;
+    std::size_t last = 0;
+    for (std::size_t w = 0; w < energy.size(); ++w) {
+        double before = 0;
+        for (std::size_t k = w >= 8 ? w - 8 : 0; k < w; ++k) before = std::max(before, energy[k]);
+        if (energy[w] < 1e-4 || energy[w] < 8 * before + 1e-7) continue;
+        if (!onsets.empty() && (w - last) * window < rate / 10) continue;
+        const std::size_t frame = w * window;
+        float peak = 0;
+        for (std::size_t i = frame; i < std::min(left.size(), frame + rate * 6 / 100); ++i) {
+            peak = std::max(peak, std::fabs(left[i]));
+        }
+        onsets.push_back({frame, peak});
+        last = w;
+    }
+    return onsets;
+}
+
+// How well a recorded stretch matches the start of a sample: the best
+// normalised correlation over a few milliseconds of possible offset.
+double match(const std::vector<float>& left, std::size_t onset, const std::vector<float>& sample) {
+    const std::size_t length = std::min<std::size_t>(2400, sample.size());
+    double sampleEnergy = 0;
+    for (std::size_t i = 0; i < length; ++i) sampleEnergy += static_cast<double>(sample[i]) * sample[i];
+    double best = 0;
+    const std::size_t first = onset > 2 * window ? onset - 2 * window : 0;
+    for (std::size_t start = first; start < onset + 2 * window && start + length <= left.size(); ++start) {
+        double product = 0, energy = 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            product += static_cast<double>(left[start + i]) * sample[i];
+            energy += static_cast<double>(left[start + i]) * left[start + i];
+        }
+        if (energy > 0) best = std::max(best, product / std::sqrt(energy * sampleEnergy));
+    }
+    return best;
+}
+
+ProcessSetup withServer(const std::string& server) {
+    ProcessSetup setup;
+    setup.environment["PULSE_SERVER"] = server;
+    return setup;
+}
+
+// The shared test sink of scripts/sound-server.sh; a missing one is a failure
+// with the reason, never a silent skip.
+std::string sharedServer() {
+    const char* server = std::getenv("PULSE_SERVER");
+    const char* sink = std::getenv("KNOCKBOX_TEST_SINK");
+    if (!server || !sink) {
+        ADD_FAILURE() << "no test sound server: source scripts/sound-server.sh before running the tests";
+        return {};
+    }
+    return server;
+}
+
+TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
+    std::unique_ptr<test::PrivateSoundServer> server;
+    try {
+        server = std::make_unique<test::PrivateSoundServer>();
+    } catch (const std::exception& error) {
+        FAIL() << error.what();
+    }
+    test::SourceRecording recording(server->address(), server->monitor());
+    const auto result = test::runKnockbox({"--demo"}, withServer(server->address()), 30);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::vector<float> samples = recording.stop();
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, demoLines);  // and nothing from the audio library
+
+    std::vector<float> left;
+    float loudest = 0;
+    for (std::size_t i = 0; i + 1 < samples.size(); i += 2) left.push_back(samples[i]);
+    for (float sample : samples) loudest = std::max(loudest, std::fabs(sample));
+    EXPECT_LE(loudest, 1.0f) << "a sample above full scale";
+
+    const std::vector<Onset> onsets = findOnsets(left);
+    ASSERT_EQ(onsets.size(), 8u) << "recorded " << left.size() / rate << " s";
+    for (std::size_t k = 1; k < onsets.size(); ++k) {
+        const double spacing = static_cast<double>(onsets[k].frame - onsets[k - 1].frame) / rate;
+        EXPECT_NEAR(spacing, 0.45, 0.04) << "between hits " << k << " and " << k + 1;
+    }
+    for (std::size_t k = 0; k < 8; k += 2) {
+        EXPECT_GT(onsets[k + 1].peak, 1.2f * onsets[k].peak) << "hit " << k + 2 << " (0.8) after hit " << k + 1;
+    }
+    // Which drum each hit is: the studio sample it should be (soft layer and
+    // first variation at 0.3, hard layer and second variation at 0.8) must
+    // match better than the other three drums do.
+    for (std::size_t k = 0; k < 8; ++k) {
+        const bool hard = k % 2 == 1;
+        double best = 0;
+        Drum heard = Drum::kick;
+        for (Drum drum : allDrums) {
+            const double score = match(left, onsets[k].frame, synthesize(drum, DrumKit::studio, !hard, hard ? 1 : 0));
+            if (score > best) best = score, heard = drum;
+        }
+        EXPECT_EQ(heard, allDrums[k / 2]) << "hit " << k + 1;
+        EXPECT_GT(best, 0.9) << "hit " << k + 1;
+    }
+}
+
+TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
+    const std::string server = sharedServer();
+    if (server.empty()) return;
+    for (int signal : {SIGINT, SIGTERM}) {
+        ProcessSetup setup = withServer(server);
+        setup.arguments = {"--demo"};
+        ChildProcess player(KNOCKBOX_EXECUTABLE, setup);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (player.errorSoFar().find("DEMO kick volume 0.8") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const auto sent = std::chrono::steady_clock::now();
+        player.sendSignal(signal);
+        const auto result = player.wait(10);
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+        EXPECT_EQ(result.exitStatus, 0) << signal;
+        EXPECT_LT(took, 0.5) << signal;
+        // No further hits after the signal, and no other text.
+        EXPECT_EQ(result.err, "DEMO kick volume 0.3\nDEMO kick volume 0.8\n") << signal;
+    }
+}
+
+TEST(DemoOutput, WithoutSoundServerOneErrorLine) {
+    const auto result =
+        test::runKnockbox({"--demo"}, withServer("unix:/nonexistent/knockbox/native"));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Błąd: No active audio output. Choose speakers or headphones in macOS.\n");
+}
+
+}  // namespace
+}  // namespace knockbox
