@@ -59,7 +59,7 @@ const fs::path& liveKitURL() {
     return location;
 }
 
-std::vector<float> readRecording(const fs::path& file) {
+std::vector<float> readDrumRecording(const fs::path& file) {
     const std::string name = file.filename().string();
     const Descriptor descriptor{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
     if (descriptor.fd < 0) throw std::system_error(errno, std::generic_category(), file.string());
@@ -88,7 +88,7 @@ std::vector<float> readRecording(const fs::path& file) {
 }
 
 std::vector<float> loadSample(Drum drum, DrumKit, int layer, int variation) {
-    return readRecording(liveKitURL() / liveRecordingName(drum, layer, variation));
+    return readDrumRecording(liveKitURL() / liveRecordingName(drum, layer, variation));
 }
 
 }  // namespace knockbox

@@ -23,6 +23,6 @@ std::filesystem::path liveKitLocation(const std::filesystem::path& executablePat
 // and at most 2^32 - 1 frames long, with finite samples; otherwise
 // SampleError::invalidFile with the file's name. A file that cannot be opened
 // throws std::system_error with the platform's text and the path.
-std::vector<float> readRecording(const std::filesystem::path& file);
+std::vector<float> readDrumRecording(const std::filesystem::path& file);
 
 }  // namespace knockbox

@@ -59,31 +59,31 @@ TEST(LiveKit, ReadsA48kHzMonoFloatRecordingExactly) {
     TemporaryDirectory directory;
     const std::vector<float> frames{0.0f, 0.25f, -0.5f, 0.125f, 1e-7f, 0.0f};
     writeSound(directory / "kick-1-2.caf", cafFloat, 48000, 1, frames);
-    EXPECT_EQ(readRecording(directory / "kick-1-2.caf"), frames);
+    EXPECT_EQ(readDrumRecording(directory / "kick-1-2.caf"), frames);
 }
 
 TEST(LiveKit, RejectsRecordingsNotInTheSampleFormat) {
     TemporaryDirectory directory;
     const std::vector<float> frames(64, 0.25f);
     writeSound(directory / "snare-2-1.caf", cafFloat, 44100, 1, frames);
-    expectInvalidFile([&] { readRecording(directory / "snare-2-1.caf"); }, "snare-2-1.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "snare-2-1.caf"); }, "snare-2-1.caf");
     writeSound(directory / "hihat-0-0.caf", cafFloat, 48000, 2, frames);
-    expectInvalidFile([&] { readRecording(directory / "hihat-0-0.caf"); }, "hihat-0-0.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "hihat-0-0.caf"); }, "hihat-0-0.caf");
     writeSound(directory / "tom-0-0.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16, 48000, 1, frames);
-    expectInvalidFile([&] { readRecording(directory / "tom-0-0.caf"); }, "tom-0-0.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "tom-0-0.caf"); }, "tom-0-0.caf");
     writeSound(directory / "tom-0-1.caf", cafFloat, 48000, 1, {});
-    expectInvalidFile([&] { readRecording(directory / "tom-0-1.caf"); }, "tom-0-1.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "tom-0-1.caf"); }, "tom-0-1.caf");
     writeSound(directory / "tom-0-2.caf", cafFloat, 48000, 1,
                {0.1f, std::numeric_limits<float>::quiet_NaN(), 0.1f});
-    expectInvalidFile([&] { readRecording(directory / "tom-0-2.caf"); }, "tom-0-2.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "tom-0-2.caf"); }, "tom-0-2.caf");
     std::ofstream(directory / "kick-0-0.caf") << "not a sound file";
-    expectInvalidFile([&] { readRecording(directory / "kick-0-0.caf"); }, "kick-0-0.caf");
+    expectInvalidFile([&] { readDrumRecording(directory / "kick-0-0.caf"); }, "kick-0-0.caf");
 }
 
 TEST(LiveKit, MissingFileGivesThePlatformErrorWithThePath) {
     TemporaryDirectory directory;
     try {
-        readRecording(directory / "kick-3-0.caf");
+        readDrumRecording(directory / "kick-3-0.caf");
         ADD_FAILURE() << "read a missing file";
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);

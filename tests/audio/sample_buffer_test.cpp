@@ -32,7 +32,7 @@ TEST(SampleBuffer, SynthesizedKitsSwitchToTheHardLayerAt055) {
 
 TEST(SampleBuffer, LiveKitUsesTheSoftestOrHardestRecording) {
     auto recording = [](const char* name) {
-        return outcome([&] { return readRecording(liveKitURL() / name); });
+        return outcome([&] { return readDrumRecording(liveKitURL() / name); });
     };
     auto buffer = [](Drum drum, float velocity, int variation) {
         return outcome([&] { return sampleBuffer(drum, DrumKit::live, velocity, variation); });

@@ -92,7 +92,7 @@ TEST(Export, EveryKitReadsBackAsItsHardLayerFirstVariation) {
     // The live kick is the hardest recording, first variation.
     TemporaryDirectory target;
     ASSERT_EQ(runKnockbox({"--export-samples", target.path().string(), "--kit", "live"}).exitStatus, 0);
-    expectWaveOf(target / "kick.wav", readRecording(liveKitURL() / "kick-3-0.caf"));
+    expectWaveOf(target / "kick.wav", readDrumRecording(liveKitURL() / "kick-3-0.caf"));
 }
 
 TEST(Export, MixedSelectionTakesEachDrumFromItsOwnKit) {
