@@ -69,7 +69,7 @@ TEST(Session, LowRateWarning) {
     Session session(mutedOptions(), probe.environment());
     feedQuiet(session, 0.0, 2.1, 400);
     ASSERT_EQ(probe.lines.size(), 3u);
-    EXPECT_EQ(probe.lines[0].substr(0, 19), "GOTOWE · 400 Hz");
+    EXPECT_TRUE(probe.lines[0].starts_with("GOTOWE · 400 Hz ·")) << probe.lines[0];
     EXPECT_EQ(probe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
 }
 
