@@ -45,6 +45,8 @@ public:
     long uncertainHits() const { return uncertainHits_; }
     bool warm() const { return warm_; }
     const TapDetector& detector() const { return detector_; }
+    // The engine that plays the hits; null when muted.
+    const DrumAudio* audio() const { return audio_.get(); }
 
 private:
     void becomeReady(double elapsed);
