@@ -3,8 +3,6 @@
 // watches that data keeps coming.
 #include <unistd.h>
 
-#include <array>
-#include <cerrno>
 #include <exception>
 #include <optional>
 #include <string>
@@ -17,7 +15,7 @@
 #include "player/process_values.h"
 #include "player/run_loop.h"
 #include "player/run_modes.h"
-#include "player/sample_line.h"
+#include "player/sensor_pipe_reader.h"
 #include "player/session.h"
 #include "player/spu_sensor.h"
 #include "player/subprocess.h"
@@ -26,52 +24,7 @@ namespace knockbox {
 namespace {
 
 constexpr double dataWatchdog = 7.0;  // s without a sample before giving up
-
-// Reads whatever the pipe holds and hands complete lines to the session, in
-// arrival order, on the main loop.
-class SensorPipeReader {
-public:
-    SensorPipeReader(int fd, Session& session) : fd_(fd), session_(session) {
-        token_ = mainRunLoop().watch(fd_, [this] { readAvailable(); });
-    }
-    ~SensorPipeReader() { remove(); }
-    SensorPipeReader(const SensorPipeReader&) = delete;
-    SensorPipeReader& operator=(const SensorPipeReader&) = delete;
-
-    bool ended() const { return ended_; }
-    void remove() {
-        if (token_) mainRunLoop().cancel(*token_);
-        token_.reset();
-    }
-
-private:
-    void readAvailable() {
-        std::array<char, 16384> bytes;
-        for (;;) {
-            const ssize_t got = ::read(fd_, bytes.data(), bytes.size());
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) return;  // nothing more for now
-            if (got == 0) {
-                ended_ = true;
-                remove();
-                return;
-            }
-            samples_.clear();
-            lines_.append(std::string_view(bytes.data(), static_cast<std::size_t>(got)), samples_);
-            for (const AccelSample& sample : samples_) {
-                if (!running) return;  // a failed recording write ends the run
-                session_.receive(sample, false);
-            }
-        }
-    }
-
-    int fd_;
-    Session& session_;
-    std::optional<RunLoop::Token> token_;
-    SampleLineBuffer lines_;
-    std::vector<AccelSample> samples_;
-    bool ended_ = false;
-};
+constexpr double slice = 0.010;
 
 }  // namespace
 
@@ -93,18 +46,18 @@ void live(const Options& options) {
         throw;
     }
 
-    SensorPipeReader reader(child->output(), session);
+    SensorPipeReader reader(child->output(), [&session](const AccelSample& sample) { session.receive(sample, false); });
     std::exception_ptr failure;
     try {
         logLine("Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.");
         const double start = uptime();
-        while (running) {
-            if (reader.ended()) break;
+        while (running && !reader.ended()) {
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
-            mainRunLoop().runFor(0.010);
+            mainRunLoop().runFor(slice);
         }
+        // An ended pipe while nobody asked to stop: the child died.
         if (reader.ended() && running)
             throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
                            "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");

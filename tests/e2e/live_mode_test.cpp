@@ -1,0 +1,317 @@
+// Live play with the built executable against the simulated sensor, run as an
+// unprivileged user (the player refuses root). The simulated runs start the
+// sensor process directly: sudo would reset the environment that selects the
+// simulation.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "player/csv_recording.h"
+#include "player/number_text.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+#include "support/unprivileged.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using test::ChildProcess;
+using test::ProcessResult;
+using test::ProcessSetup;
+
+const std::string startLine = "Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.";
+const std::string endedChild =
+    "Błąd: Proces sensora zakończył się (kod 1). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.";
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "text does not end with a line feed";
+    return lines;
+}
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Polls until the condition holds; false when `timeout` seconds pass first.
+bool eventually(const std::function<bool()>& condition, double timeout) {
+    const auto start = Clock::now();
+    while (!condition()) {
+        if (secondsSince(start) > timeout) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The processes whose parent is `parent`, from /proc.
+std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = test::readFile(entry.path() / "stat");
+        const auto close = stat.rfind(')');  // the command name may hold anything
+        if (close == std::string::npos) continue;
+        char state = 0;
+        int ppid = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == parent)
+            children.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return children;
+}
+
+bool exists(pid_t pid) { return fs::exists("/proc/" + std::to_string(pid)); }
+
+// Whether a SIGTERM waits for the (stopped) process.
+bool terminationPending(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("ShdPnd:", 0) == 0 || line.rfind("SigPnd:", 0) == 0) {
+            if (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGTERM - 1))) return true;
+        }
+    }
+    return false;
+}
+
+// A short groove on all four drums after the warm-up.
+simulation::Scene groove() {
+    simulation::Scene scene;
+    scene.seed = 23;
+    scene.duration = 4.0;
+    using simulation::Strength;
+    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},
+                  {2.5, Side::right, Strength::gentle, 0.10},
+                  {2.8, Side::left, Strength::firm, 0.30},
+                  {3.1, Side::right, Strength::firm, 0.35}};
+    return scene;
+}
+
+bool isHitLine(const std::string& line) { return line.starts_with("L  ") || line.starts_with("R  "); }
+
+struct LiveMode : ::testing::Test {
+    void SetUp() override {
+#ifdef __APPLE__
+        GTEST_SKIP() << "the simulated sensor exists on Linux only";
+#else
+        // A sensor process the player leaves behind is handed to us instead of
+        // init, so we can see whether (and how) it ends.
+        ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        std::ofstream(recording) << recordingText(simulation::render(groove()));
+#endif
+    }
+
+    ProcessSetup simulated(std::vector<std::string> arguments, const std::string& faults = "") const {
+        ProcessSetup setup;
+        setup.arguments = std::move(arguments);
+        setup.environment["KNOCKBOX_SIMULATED_SPU"] = recording.string();
+        setup.environment["KNOCKBOX_SIMULATED_SPU_FAULTS"] =
+            faults.empty() ? std::nullopt : std::optional<std::string>(faults);
+        return setup;
+    }
+
+    // The player, unprivileged, started in the background.
+    static std::unique_ptr<ChildProcess> startPlayer(ProcessSetup setup) {
+        const test::Command command = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE, std::move(setup));
+        return std::make_unique<ChildProcess>(command.executable, command.setup);
+    }
+
+    static pid_t sensorProcessOf(const ChildProcess& player) {
+        std::vector<pid_t> children;
+        EXPECT_TRUE(eventually([&] { return !(children = childrenOf(player.pid())).empty(); }, 5))
+            << "the player started no sensor process";
+        EXPECT_LE(children.size(), 1u);
+        return children.empty() ? -1 : children.front();
+    }
+
+    test::TemporaryDirectory directory;
+    fs::path recording = directory / "groove.csv";
+};
+
+TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
+    auto player = startPlayer(simulated({"--direct-sensor", "--mute"}));
+    const pid_t sensor = sensorProcessOf(*player);
+    ASSERT_GT(sensor, 0);
+    const auto hitsSoFar = [&] {
+        const auto lines = linesOf(player->errorSoFar());
+        return std::count_if(lines.begin(), lines.end(), isHitLine);
+    };
+    ASSERT_TRUE(eventually([&] { return hitsSoFar() == 4; }, 10)) << player->errorSoFar();
+
+    const auto sent = Clock::now();
+    player->sendSignal(SIGINT);
+    const ProcessResult result = player->wait(10);
+    const double took = secondsSince(sent);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // The loop stops within a 10 ms slice; the rest is the sensor process
+    // ending on its SIGTERM and being reaped.
+    EXPECT_LT(took, 0.5);
+    EXPECT_FALSE(exists(sensor)) << "the sensor process was not reaped";
+    EXPECT_EQ(result.out, "");
+
+    const auto lines = linesOf(result.err);
+    ASSERT_EQ(lines.size(), 9u) << result.err;
+    EXPECT_EQ(lines[0], startLine);
+    const std::string readyPrefix = "GOTOWE · ", readySuffix = " Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms";
+    ASSERT_TRUE(lines[1].starts_with(readyPrefix) && lines[1].ends_with(readySuffix)) << lines[1];
+    const std::string rate = lines[1].substr(readyPrefix.size(), lines[1].size() - readyPrefix.size() - readySuffix.size());
+    EXPECT_NEAR(parseNumber(rate).value_or(0), 800, 20) << lines[1];
+    EXPECT_EQ(lines[2], "L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+
+    const auto intended = simulation::intendedHits(groove());
+    ASSERT_EQ(intended.size(), 4u);
+    for (std::size_t i = 0; i < intended.size(); ++i) {
+        std::string expected = std::string(intended[i].side == Side::left ? "L" : "R") + "  " +
+                               std::string(rawValue(intended[i].drum));
+        expected.resize(9, ' ');
+        EXPECT_TRUE(lines[3 + i].starts_with(expected + "  peak ")) << lines[3 + i];
+    }
+
+    // The sensor process's summary comes first: it has ended before the player's.
+    long reports = 0, samples = 0;
+    ASSERT_EQ(std::sscanf(lines[7].c_str(), "Sensor: %ld raportów", &reports), 1) << lines[7];
+    EXPECT_TRUE(lines[7].ends_with(" Hz.")) << lines[7];
+    ASSERT_EQ(std::sscanf(lines[8].c_str(), "Koniec: %ld próbek", &samples), 1) << lines[8];
+    EXPECT_EQ(lines[8], "Koniec: " + std::to_string(samples) + " próbek, 4 uderzeń, 0 niepewnych stron.");
+    EXPECT_GE(samples, 800 * 31 / 10);  // up to the last tap at least
+    EXPECT_LE(samples, reports);    // the last lines written may never have been read
+}
+
+TEST_F(LiveMode, KillingThePlayerEndsTheSensorProcessAtItsNextWrite) {
+    auto player = startPlayer(simulated({"--direct-sensor", "--mute"}));
+    const pid_t sensor = sensorProcessOf(*player);
+    ASSERT_GT(sensor, 0);
+    ASSERT_TRUE(eventually([&] { return player->errorSoFar().find("GOTOWE") != std::string::npos; }, 10));
+
+    player->sendSignal(SIGKILL);
+    EXPECT_EQ(player->wait(5).signal, SIGKILL);
+    // Reports come every 1.25 ms; the write after the pipe broke fails and
+    // the sensor process ends cleanly, with its summary.
+    int status = -1;
+    ASSERT_TRUE(eventually([&] { return waitpid(sensor, &status, WNOHANG) == sensor; }, 1.0))
+        << "the sensor process outlived the player";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const auto lines = linesOf(player->errorSoFar());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("Sensor: ")) << lines.back();
+}
+
+TEST_F(LiveMode, NoReportsIsTheSensorProcessFailureThenTheEndedChild) {
+    const auto start = Clock::now();
+    const ProcessResult result =
+        test::runKnockboxUnprivileged({"--direct-sensor", "--mute"}, simulated({}, "no-reports"), 20);
+    const double took = secondsSince(start);
+    EXPECT_EQ(result.exitStatus, 1);
+    // The sensor process gives up after 5 s, before the player's 7 s.
+    EXPECT_GE(took, 5.0);
+    EXPECT_LT(took, 6.8);
+    EXPECT_EQ(linesOf(result.err),
+              (std::vector<std::string>{
+                  startLine,
+                  "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.",
+                  "Koniec: 0 próbek, 0 uderzeń, 0 niepewnych stron.", endedChild}));
+}
+
+TEST_F(LiveMode, AStallIsTheSensorProcessFailureThenTheEndedChild) {
+    const auto start = Clock::now();
+    const ProcessResult result =
+        test::runKnockboxUnprivileged({"--direct-sensor", "--mute"}, simulated({}, "stall-after=0.3"), 20);
+    const double took = secondsSince(start);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_GE(took, 3.3);
+    EXPECT_LT(took, 5.0);
+    const auto lines = linesOf(result.err);
+    ASSERT_EQ(lines.size(), 4u) << result.err;
+    EXPECT_EQ(lines[0], startLine);
+    EXPECT_EQ(lines[1], "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.");
+    long samples = 0;
+    ASSERT_EQ(std::sscanf(lines[2].c_str(), "Koniec: %ld próbek, 0 uderzeń, 0 niepewnych stron.", &samples), 1);
+    EXPECT_NEAR(static_cast<double>(samples), 0.3 * 800, 60);
+    EXPECT_EQ(lines[3], endedChild);
+}
+
+TEST_F(LiveMode, ARefusedOpenIsTheOpenErrorThenTheEndedChild) {
+    const ProcessResult result =
+        test::runKnockboxUnprivileged({"--direct-sensor", "--mute"}, simulated({}, "open-refused"), 20);
+    EXPECT_EQ(result.exitStatus, 1);
+    auto lines = linesOf(result.err);
+    // The sensor process may fail before or after the player's start line.
+    const std::string refused =
+        "Błąd: IOHIDDeviceOpen akcelerometru SPU: odmowa uprawnień (0xe00002c1). W razie odmowy dostępu uruchom "
+        "helper sensora przez sudo; nie jest potrzebne sudo do audio.";
+    const auto found = std::find(lines.begin(), lines.end(), refused);
+    ASSERT_NE(found, lines.end()) << result.err;
+    lines.erase(found);
+    EXPECT_EQ(lines, (std::vector<std::string>{startLine, "Koniec: 0 próbek, 0 uderzeń, 0 niepewnych stron.",
+                                               endedChild}));
+}
+
+// A sensor process that is alive but silent (here: stopped) leaves the
+// player's own watchdog to end the run, 7 s after the session began.
+TEST_F(LiveMode, SevenSilentSecondsEndTheRunAndTerminateTheSensorProcess) {
+    const auto start = Clock::now();
+    auto player = startPlayer(simulated({"--direct-sensor", "--mute"}));
+    const pid_t sensor = sensorProcessOf(*player);
+    ASSERT_GT(sensor, 0);
+    kill(sensor, SIGSTOP);
+    // Let the stopped process take the player's SIGTERM at once instead of
+    // waiting out the grace period before SIGKILL.
+    ASSERT_TRUE(eventually([&] { return terminationPending(sensor); }, 10)) << player->errorSoFar();
+    const double terminatedAfter = secondsSince(start);
+    kill(sensor, SIGCONT);
+    const ProcessResult result = player->wait(10);
+    EXPECT_GE(terminatedAfter, 7.0);
+    EXPECT_LT(terminatedAfter, 8.0);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_FALSE(exists(sensor));
+    const auto lines = linesOf(result.err);
+    ASSERT_GE(lines.size(), 3u) << result.err;
+    EXPECT_EQ(lines[0], startLine);
+    EXPECT_EQ(lines[lines.size() - 2], "Koniec: 0 próbek, 0 uderzeń, 0 niepewnych stron.");
+    EXPECT_EQ(lines.back(), "Błąd: Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
+}
+
+// Without --direct-sensor the sensor process goes through "sudo -n", which
+// the test user may not use: sudo fails at once and says why.
+TEST_F(LiveMode, ASudoThatCannotRunIsTheEndedChild) {
+    ASSERT_TRUE(fs::exists("/usr/bin/sudo")) << "scripts/install-deps.sh installs sudo";
+    const auto start = Clock::now();
+    const ProcessResult result = test::runKnockboxUnprivileged({"--mute"}, simulated({}), 20);
+    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_EQ(result.exitStatus, 1);
+    const auto lines = linesOf(result.err);
+    ASSERT_GE(lines.size(), 3u) << result.err;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), startLine), lines.end()) << result.err;
+    EXPECT_EQ(lines[lines.size() - 2], "Koniec: 0 próbek, 0 uderzeń, 0 niepewnych stron.");
+    EXPECT_EQ(lines.back(), endedChild);
+}
+
+TEST_F(LiveMode, NoSensorAndRootAreRefusedBeforeAnythingStarts) {
+    const std::string noSensor = "Błąd: Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.\n";
+    ProcessSetup withoutSensor;
+    withoutSensor.environment["KNOCKBOX_SIMULATED_SPU"] = std::nullopt;
+    const ProcessResult absent = test::runKnockboxUnprivileged({"--direct-sensor", "--mute"}, withoutSensor);
+    EXPECT_EQ(absent.exitStatus, 1);
+    EXPECT_EQ(absent.err, noSensor);
+
+    if (geteuid() != 0) GTEST_SKIP() << "the root refusal needs tests run as root";
+    const ProcessResult root = test::runKnockbox({"--direct-sensor", "--mute"}, simulated({}));
+    EXPECT_EQ(root.exitStatus, 1);
+    EXPECT_EQ(root.out, "");
+    EXPECT_EQ(root.err, "Błąd: Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root.\n");
+    // The sensor's absence is told first, also to root.
+    EXPECT_EQ(test::runKnockbox({"--mute"}, withoutSensor).err, noSensor);
+}
+
+}  // namespace
+}  // namespace knockbox
