@@ -71,7 +71,10 @@ void Session::receive(const AccelSample& sample, bool replay) {
     if (options_.calibrateTyping && elapsed >= warmUp && elapsed < typingSampleEnd)
         calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude());
     if (ready && !warm_) becomeReady(elapsed);
-    if (hit) handle(*hit);
+    if (hit) {
+        lastHit_ = hit;
+        handle(*hit);
+    }
 }
 
 void Session::becomeReady(double elapsed) {

@@ -45,6 +45,9 @@ public:
     long uncertainHits() const { return uncertainHits_; }
     bool warm() const { return warm_; }
     const TapDetector& detector() const { return detector_; }
+    // The latest hit the detector reported, played or not (its onset time
+    // lets the tap-to-sound latency be measured).
+    const std::optional<Hit>& lastHit() const { return lastHit_; }
     // The engine that plays the hits; null when muted.
     const DrumAudio* audio() const { return audio_.get(); }
 
@@ -67,6 +70,7 @@ private:
     bool stopped_ = false;
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
+    std::optional<Hit> lastHit_;
 };
 
 }  // namespace knockbox
