@@ -1,0 +1,167 @@
+// Tap-to-sound latency of live play on the simulated sensor. The real sensor
+// process plays a groove; its pipe is read the way the live mode reads it,
+// into a play session with the real audio engine on the default output (the
+// test sink when scripts/sound-server.sh was sourced). Each played hit is
+// timed from the moment its onset line came out of the pipe to the moment
+// the audio callback took its voice start (both on uptime()). Goal: at most
+// 40 ms, of which the detector's attack window is 34 ms. Method and figures:
+// bench/LATENCY.md.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <deque>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "audio/drum_audio.h"
+#include "platform/monotonic_clock.h"
+#include "player/csv_recording.h"
+#include "player/options.h"
+#include "player/run_loop.h"
+#include "player/sensor_pipe_reader.h"
+#include "player/session.h"
+#include "player/subprocess.h"
+#include "simulation/tap_simulation.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr double grooveLength = 12.0;  // s: about three dozen taps after the warm-up
+
+// One played hit, on the player's uptime clock.
+struct Tap {
+    double onsetStamp;    // the onset sample's time, as the sensor stamped it
+    double onsetArrived;  // when the onset line came out of the pipe
+    double completed;     // when the line that completed the attack window came out
+    double played;        // when the session had played the hit
+};
+
+struct Latencies {
+    std::vector<double> total;      // onset line read → voice start taken
+    std::vector<double> fromStamp;  // onset sample's stamp → voice start taken
+    std::vector<double> window, processing, audio;  // the parts of the total
+};
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double maximum(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+// The groove as a recording the simulated sensor plays, in a folder of its own.
+class GrooveFile {
+public:
+    GrooveFile() {
+        std::string pattern = (fs::temp_directory_path() / "knockbox-latency-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        directory_ = pattern;
+        const auto scene = simulation::scenario("groove", 7, grooveLength);
+        std::ofstream(path()) << recordingText(simulation::render(*scene));
+    }
+    ~GrooveFile() {
+        std::error_code ignored;
+        fs::remove_all(directory_, ignored);
+    }
+    fs::path path() const { return directory_ / "groove.csv"; }
+
+private:
+    fs::path directory_;
+};
+
+// One pass over the groove; every played hit paired with the start the
+// audio callback took for it.
+Latencies measure() {
+    GrooveFile groove;
+    setenv("KNOCKBOX_SIMULATED_SPU", groove.path().c_str(), 1);
+    unsetenv("KNOCKBOX_SIMULATED_SPU_FAULTS");
+
+    Options options;  // defaults, with sound
+    Session session(options, {uptime, [](std::string_view) {}});
+    const VoiceMixer& mixer = session.audio()->mixer();
+    Subprocess sensor(KNOCKBOX_EXECUTABLE, {"--sensor-stream"});
+
+    // When each recent line came out of the pipe; the onset is 28 lines back.
+    std::deque<std::pair<double, double>> arrivals;  // sample time, uptime
+    std::deque<Tap> waiting;
+    long played = 0;
+    SensorPipeReader reader(sensor.output(), [&](const AccelSample& sample) {
+        const double arrived = uptime();
+        arrivals.emplace_back(sample.t, arrived);
+        if (arrivals.size() > 200) arrivals.pop_front();
+        session.receive(sample, false);
+        if (session.hitCount() == played) return;
+        played = session.hitCount();
+        const double onset = session.lastHit()->t;
+        const auto line = std::find_if(arrivals.begin(), arrivals.end(), [&](const auto& a) { return a.first == onset; });
+        if (line != arrivals.end()) waiting.push_back({onset, line->second, arrived, uptime()});
+    });
+
+    Latencies result;
+    std::uint64_t taken = mixer.startsTaken();
+    const double start = uptime();
+    // Stop before the recording loops back to its start.
+    while (running && !reader.ended() && uptime() - start < grooveLength - 0.3) {
+        mainRunLoop().runFor(0.010);
+        const std::uint64_t now = mixer.startsTaken();
+        // Hits are at least a cooldown apart, far more than one slice, so a
+        // slice sees at most one new start and its time is the latest one.
+        if (now == taken + 1 && !waiting.empty()) {
+            const Tap& tap = waiting.front();
+            const double takenAt = mixer.lastStartTakenAt();
+            result.total.push_back(takenAt - tap.onsetArrived);
+            result.fromStamp.push_back(takenAt - tap.onsetStamp);
+            result.window.push_back(tap.completed - tap.onsetArrived);
+            result.processing.push_back(tap.played - tap.completed);
+            result.audio.push_back(takenAt - tap.played);
+        }
+        waiting.erase(waiting.begin(),
+                      waiting.begin() + static_cast<long>(std::min<std::uint64_t>(now - taken, waiting.size())));
+        taken = now;
+    }
+    reader.remove();
+    sensor.terminateAndWait();
+    session.stop();
+    unsetenv("KNOCKBOX_SIMULATED_SPU");
+    return result;
+}
+
+void liveTapToSound(benchmark::State& state) {
+    for (auto _ : state) {
+        Latencies latencies;
+        try {
+            latencies = measure();
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+            return;
+        }
+        if (latencies.total.empty()) {
+            state.SkipWithError("no hit was played");
+            return;
+        }
+        state.SetIterationTime(median(latencies.total));
+        state.counters["taps"] = static_cast<double>(latencies.total.size());
+        state.counters["median_ms"] = 1000 * median(latencies.total);
+        state.counters["max_ms"] = 1000 * maximum(latencies.total);
+        state.counters["from_stamp_median_ms"] = 1000 * median(latencies.fromStamp);
+        state.counters["from_stamp_max_ms"] = 1000 * maximum(latencies.fromStamp);
+        state.counters["window_ms"] = 1000 * median(latencies.window);
+        state.counters["processing_ms"] = 1000 * median(latencies.processing);
+        state.counters["audio_ms"] = 1000 * median(latencies.audio);
+        state.counters["audio_max_ms"] = 1000 * maximum(latencies.audio);
+        state.counters["over_40ms"] = static_cast<double>(
+            std::count_if(latencies.total.begin(), latencies.total.end(), [](double t) { return t > 0.040; }));
+    }
+}
+BENCHMARK(liveTapToSound)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace knockbox
