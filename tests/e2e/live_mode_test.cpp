@@ -187,6 +187,24 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     EXPECT_LE(samples, reports);    // the last lines written may never have been read
 }
 
+TEST_F(LiveMode, DurationEndsTheRunAndTheSensorProcess) {
+    const auto start = Clock::now();
+    const ProcessResult result =
+        test::runKnockboxUnprivileged({"--direct-sensor", "--mute", "--duration", "1"}, simulated({}), 10);
+    const double took = secondsSince(start);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_GE(took, 1.0);
+    EXPECT_LT(took, 1.8);
+    const auto lines = linesOf(result.err);
+    ASSERT_EQ(lines.size(), 3u) << result.err;
+    EXPECT_EQ(lines[0], startLine);
+    EXPECT_TRUE(lines[1].starts_with("Sensor: ")) << lines[1];
+    long samples = 0;
+    ASSERT_EQ(std::sscanf(lines[2].c_str(), "Koniec: %ld próbek, 0 uderzeń, 0 niepewnych stron.", &samples), 1)
+        << lines[2];
+    EXPECT_NEAR(static_cast<double>(samples), 800, 120);
+}
+
 TEST_F(LiveMode, KillingThePlayerEndsTheSensorProcessAtItsNextWrite) {
     auto player = startPlayer(simulated({"--direct-sensor", "--mute"}));
     const pid_t sensor = sensorProcessOf(*player);
