@@ -12,17 +12,14 @@
 # Safe under `set -euo pipefail`; defines no functions and leaves the
 # caller's options as they were.
 
-knockbox_sound_dir="${TMPDIR:-/tmp}/knockbox-sound-$(id -u)"
+# A folder of this shell's own, so that test runs side by side (other
+# checkouts, other shells) never share or stop each other's server.
+knockbox_sound_dir=$(mktemp -d "${TMPDIR:-/tmp}/knockbox-sound-XXXXXX")
 knockbox_sound_socket="$knockbox_sound_dir/native"
 
-if PULSE_SERVER="unix:$knockbox_sound_socket" pactl info >/dev/null 2>&1; then
-  # Already running (sourced twice, or left by an earlier shell): reuse it.
-  export PULSE_SERVER="unix:$knockbox_sound_socket" KNOCKBOX_TEST_SINK=knockbox_test
-elif ! command -v pulseaudio >/dev/null 2>&1; then
+if ! command -v pulseaudio >/dev/null 2>&1; then
   echo "sound-server.sh: pulseaudio is not installed (scripts/install-deps.sh installs it); the sound tests will fail." >&2
 else
-  mkdir -p "$knockbox_sound_dir"
-  rm -f "$knockbox_sound_socket"
   # -n: no default modules, so the server opens no hardware. --system=no with
   # root works (with a warning in its log); exit-idle-time=-1 keeps it up
   # between tests. The sink is float so the tests can see samples above full
@@ -46,7 +43,7 @@ else
     pacat --playback --raw --format=s16le --rate=48000 --channels=2 --latency-msec=10 \
       --client-name=knockbox-keep-awake /dev/zero </dev/null >/dev/null 2>&1 &
     knockbox_sound_keeper=$!
-    trap "kill $knockbox_sound_keeper $knockbox_sound_pid 2>/dev/null || true" EXIT
+    trap "kill $knockbox_sound_keeper $knockbox_sound_pid 2>/dev/null || true; rm -rf '$knockbox_sound_dir'" EXIT
   else
     echo "sound-server.sh: PulseAudio did not start (log: $knockbox_sound_dir/server.log); the sound tests will fail." >&2
     kill "$knockbox_sound_pid" 2>/dev/null || true

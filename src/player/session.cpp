@@ -29,7 +29,7 @@ std::string percent(double fraction) { return fixed(fraction * 100.0, 0) + "%"; 
 
 }  // namespace
 
-SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine}; }
+SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, {}}; }
 
 Session::Session(const Options& options, SessionEnvironment environment)
     : options_(options), environment_(std::move(environment)), detector_(options.config) {
@@ -38,6 +38,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
     lastWall_ = environment_.clock();
     if (!options_.muted)
         audio_ = std::make_unique<DrumAudio>(static_cast<float>(options_.volume), options_.sounds);
+    if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
 }
 

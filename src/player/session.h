@@ -20,8 +20,14 @@ class DrumAudio;
 // What a session needs from its surroundings; tests replace the clock and
 // collect the lines.
 struct SessionEnvironment {
-    std::function<double()> clock;                // system uptime, seconds
-    std::function<void(std::string_view)> log;    // one player line
+    using Log = std::function<void(std::string_view)>;
+    // Installs the saved side profiles that apply to this run into the
+    // detector, writing one line per profile; empty: no profiles.
+    using ProfileLoader = std::function<void(const Options&, TapDetector&, const Log&)>;
+
+    std::function<double()> clock;  // system uptime, seconds
+    Log log;                        // one player line
+    ProfileLoader loadProfiles;
     static SessionEnvironment standard();
 };
 

@@ -14,51 +14,22 @@
 
 #include "audio/sample_library.h"
 #include "support/child_process.h"
+#include "support/sound_analysis.h"
 #include "support/sound_server.h"
 
 namespace knockbox {
 namespace {
 using test::ChildProcess;
 using test::ProcessSetup;
+using test::Onset;
+using test::findOnsets;
 
-constexpr std::size_t rate = 48000;
+constexpr std::size_t rate = test::recordingRate;
 constexpr std::size_t window = 256;  // frames per energy window
 
 const char* const demoLines =
     "DEMO kick volume 0.3\nDEMO kick volume 0.8\nDEMO snare volume 0.3\nDEMO snare volume 0.8\n"
     "DEMO hihat volume 0.3\nDEMO hihat volume 0.8\nDEMO tom volume 0.3\nDEMO tom volume 0.8\n";
-
-struct Onset {
-    std::size_t frame;
-    float peak;  // largest sample in the 60 ms after the onset
-};
-
-// Onsets: a window whose energy jumps far above the windows just before it
-// (longer than one period of the lowest drum), at least 100 ms apart.
-std::vector<Onset> findOnsets(const std::vector<float>& left) {
-    std::vector<double> energy;
-    for (std::size_t start = 0; start + window <= left.size(); start += window) {
-        double sum = 0;
-        for (std::size_t i = start; i < start + window; ++i) sum += static_cast<double>(left[i]) * left[i];
-        energy.push_back(sum / window);
-    }
-    std::vector<Onset> onsets;
-    std::size_t last = 0;
-    for (std::size_t w = 0; w < energy.size(); ++w) {
-        double before = 0;
-        for (std::size_t k = w >= 8 ? w - 8 : 0; k < w; ++k) before = std::max(before, energy[k]);
-        if (energy[w] < 1e-4 || energy[w] < 8 * before + 1e-7) continue;
-        if (!onsets.empty() && (w - last) * window < rate / 10) continue;
-        const std::size_t frame = w * window;
-        float peak = 0;
-        for (std::size_t i = frame; i < std::min(left.size(), frame + rate * 6 / 100); ++i) {
-            peak = std::max(peak, std::fabs(left[i]));
-        }
-        onsets.push_back({frame, peak});
-        last = w;
-    }
-    return onsets;
-}
 
 // How well a recorded stretch matches the start of a sample: the best
 // normalised correlation over a few milliseconds of possible offset.
@@ -113,9 +84,8 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, demoLines);  // and nothing from the audio library
 
-    std::vector<float> left;
+    const std::vector<float> left = test::channelOf(samples, 0);
     float loudest = 0;
-    for (std::size_t i = 0; i + 1 < samples.size(); i += 2) left.push_back(samples[i]);
     for (float sample : samples) loudest = std::max(loudest, std::fabs(sample));
     EXPECT_LE(loudest, 1.0f) << "a sample above full scale";
 

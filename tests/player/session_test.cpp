@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "player/app_error.h"
+#include "player/number_text.h"
 #include "player/run_loop.h"
+#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 
 namespace knockbox {
@@ -19,7 +22,7 @@ struct SessionProbe {
     double now = 100.0;
 
     SessionEnvironment environment() {
-        return {[this] { return now; }, [this](std::string_view line) { lines.emplace_back(line); }};
+        return {[this] { return now; }, [this](std::string_view line) { lines.emplace_back(line); }, {}};
     }
 };
 
@@ -127,6 +130,89 @@ TEST(Session, RecordingFormatAndUnwritableTarget) {
               "1.000000000,0.1000000,0.2000000,-1.0000000,0.5000000,-0.2500000,0.0000000\n"
               "1.001250000,0.1000000,0.2000000,-1.0000000,,,\n");
     running = true;
+}
+
+simulation::Scene fourTaps() {
+    simulation::Scene scene;
+    scene.duration = 3.5;
+    using simulation::Strength;
+    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09}, {2.5, Side::right, Strength::gentle, 0.1},
+                  {2.8, Side::left, Strength::firm, 0.3}, {3.1, Side::right, Strength::firm, 0.3}};
+    return scene;
+}
+
+std::vector<std::string> hitLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> hits;
+    for (const auto& line : lines)
+        if (line.starts_with("L  ") || line.starts_with("R  ") || line.starts_with("NIEPEWNE")) hits.push_back(line);
+    return hits;
+}
+
+TEST(Session, HitLinesNameSideAndDrum) {
+    SessionProbe probe;
+    Session session(mutedOptions(), probe.environment());
+    for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
+    const auto hits = hitLines(probe.lines);
+    ASSERT_EQ(hits.size(), 4u);
+    const std::vector<std::string> starts{"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
+    for (std::size_t i = 0; i < hits.size(); ++i) EXPECT_TRUE(hits[i].starts_with(starts[i])) << hits[i];
+    EXPECT_EQ(session.hitCount(), 4);
+}
+
+TEST(Session, UnreliableSidesAreReportedNotPlayed) {
+    for (bool debug : {false, true}) {
+        SessionProbe probe;
+        SessionEnvironment environment = probe.environment();
+        // A firm-tap model without an opinion: every firm tap's side is uncertain.
+        environment.loadProfiles = [](const Options&, TapDetector& detector, const SessionEnvironment::Log&) {
+            detector.sideProfile = FirmSideModel([](const SideFeatures&) { return std::optional<SidePrediction>(); });
+        };
+        Options options = mutedOptions();
+        options.debug = debug;
+        Session session(options, environment);
+        for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
+        session.stop();
+        const auto hits = hitLines(probe.lines);
+        ASSERT_EQ(hits.size(), 4u);
+        EXPECT_EQ(session.hitCount(), 0);
+        EXPECT_EQ(session.uncertainHits(), 4);
+        if (debug)
+            EXPECT_TRUE(std::regex_match(hits[0], std::regex("NIEPEWNE · peak 0\\.\\d{3} g · model główny · strona 50%")))
+                << hits[0];
+        else
+            EXPECT_EQ(hits[0], "NIEPEWNE · klepnij bliżej boku obudowy");
+        EXPECT_EQ(probe.lines.back(), "Koniec: 2800 próbek, 0 uderzeń, 4 niepewnych stron.");
+    }
+}
+
+TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
+    simulation::Scene scene;
+    scene.duration = 7.2;
+    for (double t = 2.3; t < 6.9; t += 0.37) scene.clicks.push_back({t, 0.05});
+    const std::vector<AccelSample> samples = simulation::render(scene);
+
+    // The largest magnitude the detector sees between 2 s and 7 s.
+    TapDetector reference;
+    double loudest = 0;
+    for (const AccelSample& sample : samples) {
+        reference.process(sample, false, false);
+        const double elapsed = sample.t - samples.front().t;
+        if (elapsed >= 2.0 && elapsed < 7.0) loudest = std::max(loudest, reference.magnitude());
+    }
+    ASSERT_GT(1.8 * loudest, 0.05) << "clicks too soft to move the threshold";
+
+    SessionProbe probe;
+    Options options = mutedOptions();
+    options.calibrateTyping = true;
+    Session session(options, probe.environment());
+    for (const AccelSample& sample : samples) session.receive(sample, true);
+    const DetectorConfig& config = session.detector().config;
+    EXPECT_DOUBLE_EQ(config.threshold, 1.8 * loudest);
+    EXPECT_DOUBLE_EQ(config.accent, std::max(0.16, 2.5 * config.threshold));
+    EXPECT_DOUBLE_EQ(config.fullVelocity, std::max(0.5, 2.0 * config.accent));
+    ASSERT_EQ(probe.lines.size(), 3u);
+    EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg " + fixed(config.threshold, 3) + " g · mocne " +
+                                  fixed(config.accent, 3) + " g · cooldown 120 ms");
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+// A replay heard for real: the player plays a simulated groove into a private
+// PulseAudio null sink; each hit's sound must come at the hit's time, panned
+// to its side, louder for a harder tap.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <thread>
+
+#include "player/csv_recording.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+#include "support/sound_analysis.h"
+#include "support/sound_server.h"
+
+namespace knockbox {
+namespace {
+using simulation::Strength;
+using test::recordingRate;
+
+TEST(AudibleReplay, EachHitSoundsAtItsTimeOnItsSideAndByItsStrength) {
+    std::unique_ptr<test::PrivateSoundServer> server;
+    try {
+        server = std::make_unique<test::PrivateSoundServer>();
+    } catch (const std::exception& error) {
+        FAIL() << error.what();
+    }
+    // Volume 0.5 keeps the limiter out of the way of the loudness comparison.
+    // Round robin alternates two variations of each sound, so loudness is
+    // compared between the first and third tap of a drum (same variation).
+    // 0.4 s apart, every sound has faded enough for the next onset to stand out.
+    simulation::Scene scene;
+    scene.seed = 5;
+    scene.duration = 5.4;
+    scene.taps = {{2.2, Side::left, Strength::gentle, 0.08},  {2.6, Side::left, Strength::gentle, 0.10},
+                  {3.0, Side::left, Strength::gentle, 0.12},  {3.4, Side::right, Strength::firm, 0.25},
+                  {3.8, Side::right, Strength::firm, 0.30},   {4.2, Side::right, Strength::firm, 0.40},
+                  {4.6, Side::right, Strength::gentle, 0.09}, {5.0, Side::left, Strength::firm, 0.30}};
+    const std::vector<AccelSample> samples = simulation::render(scene);
+    test::TemporaryDirectory directory;
+    std::ofstream(directory / "groove.csv") << recordingText(samples);
+
+    test::SourceRecording recording(server->address(), server->monitor());
+    test::ProcessSetup setup;
+    setup.environment["PULSE_SERVER"] = server->address();
+    const auto result = test::runKnockbox({"--replay", (directory / "groove.csv").string(), "--volume", "0.5"}, setup, 30);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::vector<float> sound = recording.stop();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("Koniec: " + std::to_string(samples.size()) + " próbek, 8 uderzeń"), std::string::npos)
+        << result.err;
+
+    const std::vector<float> left = test::channelOf(sound, 0), right = test::channelOf(sound, 1);
+    std::vector<float> mono(left.size());
+    for (std::size_t i = 0; i < mono.size(); ++i) mono[i] = left[i] + right[i];
+    const std::vector<test::Onset> onsets = test::findOnsets(mono);
+    const auto intended = simulation::intendedHits(scene);
+    ASSERT_EQ(onsets.size(), intended.size()) << "recorded " << mono.size() / recordingRate << " s";
+
+    // Every sound comes at its hit's time after the replay's start: the gaps
+    // between sounds and the gaps between taps differ by at most 60 ms, so one
+    // common delay (start-up and output latency) explains every onset.
+    std::vector<double> delays;
+    for (std::size_t k = 0; k < onsets.size(); ++k)
+        delays.push_back(static_cast<double>(onsets[k].frame) / recordingRate - (intended[k].t - samples.front().t));
+    const auto [earliest, latest] = std::minmax_element(delays.begin(), delays.end());
+    EXPECT_LT(*latest - *earliest, 0.060) << "sounds drift against their hits";
+
+    const std::size_t span = recordingRate * 6 / 100;
+    std::vector<double> loudness;  // on the hit's own side, over its first 100 ms
+    for (std::size_t k = 0; k < onsets.size(); ++k) {
+        const float l = test::peakIn(left, onsets[k].frame, span), r = test::peakIn(right, onsets[k].frame, span);
+        if (intended[k].side == Side::left) EXPECT_GT(l, 1.5f * r) << "hit " << k << " not on the left";
+        else EXPECT_GT(r, 1.5f * l) << "hit " << k << " not on the right";
+        const std::vector<float>& own = intended[k].side == Side::left ? left : right;
+        loudness.push_back(test::rmsIn(own, onsets[k].frame, recordingRate / 10));
+    }
+    for (std::size_t k : {0, 3}) {
+        EXPECT_EQ(intended[k].drum, intended[k + 2].drum);
+        EXPECT_GT(loudness[k + 2], 1.05 * loudness[k]) << "harder tap " << k + 2 << " not louder\n" << result.err;
+    }
+    for (float value : sound) ASSERT_LE(std::fabs(value), 1.0f);
+}
+
+}  // namespace
+}  // namespace knockbox
