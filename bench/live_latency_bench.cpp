@@ -85,7 +85,8 @@ Latencies measure() {
     unsetenv("KNOCKBOX_SIMULATED_SPU_FAULTS");
 
     Options options;  // defaults, with sound
-    Session session(options, {uptime, [](std::string_view) {}});
+    // Silent, and without saved side profiles: the same run on every machine.
+    Session session(options, {uptime, [](std::string_view) {}, nullptr});
     const VoiceMixer& mixer = session.audio()->mixer();
     Subprocess sensor(KNOCKBOX_EXECUTABLE, {"--sensor-stream"});
 

@@ -139,7 +139,8 @@ struct LiveMode : ::testing::Test {
 };
 
 TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
-    auto player = startPlayer(simulated({"--direct-sensor", "--mute"}));
+    // No saved side profile may decide the sides here.
+    auto player = startPlayer(simulated({"--direct-sensor", "--mute", "--no-side-profile"}));
     const pid_t sensor = sensorProcessOf(*player);
     ASSERT_GT(sensor, 0);
     const auto hitsSoFar = [&] {
