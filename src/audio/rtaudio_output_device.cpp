@@ -26,7 +26,7 @@ namespace knockbox {
 namespace {
 
 constexpr unsigned preferredRate = 48000;
-// Blocks queued in the sound server: about 21 ms at 48 kHz, instead of the
+// Blocks queued in the sound server: about 11 ms at 48 kHz, instead of the
 // server's default of up to two seconds.
 constexpr unsigned serverBuffers = 4;
 // How long start() waits for the device to begin pulling audio.

@@ -93,7 +93,10 @@ bool Subprocess::isRunning() {
 }
 
 void Subprocess::terminate() {
-    if (pid_ > 0 && !status_) kill(pid_, SIGTERM);
+    if (pid_ > 0 && !status_) {
+        kill(pid_, SIGTERM);
+        kill(pid_, SIGCONT);  // a stopped child can only act on SIGTERM once it runs again
+    }
 }
 
 int Subprocess::wait() {
