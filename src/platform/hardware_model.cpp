@@ -1,52 +1,11 @@
 #include "platform/hardware_model.h"
 
-#include <cstdint>
+#include "platform/utf8_text.h"
 
 namespace knockbox {
-namespace {
-
-constexpr std::string_view replacement = "\xEF\xBF\xBD";
-
-// Length of the valid UTF-8 sequence at the start of `text`, 0 when invalid.
-std::size_t validSequence(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::uint8_t first = byte(0);
-    if (first < 0x80) return 1;
-    std::size_t length = 0;
-    std::uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (first >= 0xC2 && first <= 0xDF) length = 2;
-    else if (first >= 0xE0 && first <= 0xEF) {
-        length = 3;
-        if (first == 0xE0) low = 0xA0;   // no overlong forms
-        if (first == 0xED) high = 0x9F;  // no surrogates
-    } else if (first >= 0xF0 && first <= 0xF4) {
-        length = 4;
-        if (first == 0xF0) low = 0x90;
-        if (first == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    return length;
-}
-
-}  // namespace
 
 std::string modelText(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
-    std::string text;
-    while (!bytes.empty()) {
-        if (const std::size_t length = validSequence(bytes)) {
-            text.append(bytes.substr(0, length));
-            bytes.remove_prefix(length);
-        } else {
-            text.append(replacement);
-            bytes.remove_prefix(1);
-        }
-    }
-    return text;
+    return replacingInvalidUtf8(bytes.substr(0, bytes.find('\0')));
 }
 
 }  // namespace knockbox

@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/utf8_text.h"
 #include "player/app_error.h"
 #include "player/number_text.h"
 
@@ -81,36 +82,6 @@ std::optional<AccelSample> sampleOf(std::string_view line, double previousT) {
     return sample;
 }
 
-bool isUtf8(std::string_view text) {
-    std::size_t i = 0;
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < text.size()) {
-        const unsigned lead = at(i);
-        std::size_t length = 0;
-        unsigned low = 0x80, high = 0xBF;  // allowed range of the second byte
-        if (lead < 0x80) length = 1;
-        else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;   // no overlong forms
-            if (lead == 0xED) high = 0x9F;  // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned byte = at(i + k);
-            if (k == 1 ? (byte < low || byte > high) : (byte < 0x80 || byte > 0xBF)) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string csvLine(const AccelSample& sample) {
@@ -168,7 +139,7 @@ std::vector<AccelSample> readRecording(const std::filesystem::path& path) {
         text.append(buffer.data(), static_cast<std::size_t>(count));
     }
     ::close(descriptor);
-    if (!isUtf8(text)) throw failure(EILSEQ);
+    if (!isValidUtf8(text)) throw failure(EILSEQ);
     return parseRecording(text);
 }
 

@@ -20,13 +20,6 @@ using test::ChildProcess;
 using test::runKnockbox;
 using test::TemporaryDirectory;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // A short groove: warm-up, then taps on all four drums.
@@ -53,7 +46,7 @@ TEST(Replay, PrintsReadyLineHitsAndSummary) {
     const auto result = runKnockbox({"--replay", path.string(), "--mute"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "");
-    const auto out = lines(result.err);
+    const auto out = test::linesOf(result.err);
     ASSERT_GE(out.size(), 4u) << result.err;
     EXPECT_EQ(out[0], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
     std::smatch ready;
@@ -90,9 +83,9 @@ TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
     write(path, "0.0,0.0,0.0,-1.0\n0.5,0.0,0.0,-1.0\n1.0,0.0,0.0,-1.0\n");
     auto result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "1"});
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(lines(result.err).back(), "Koniec: 3 próbek, 0 uderzeń, 0 niepewnych stron.");
+    EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 3 próbek, 0 uderzeń, 0 niepewnych stron.");
     result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "0.9999"});
-    EXPECT_EQ(lines(result.err).back(), "Koniec: 2 próbek, 0 uderzeń, 0 niepewnych stron.");
+    EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 2 próbek, 0 uderzeń, 0 niepewnych stron.");
 }
 
 TEST(Replay, SigtermStopsWithinASliceAndStillSummarises) {
@@ -108,7 +101,7 @@ TEST(Replay, SigtermStopsWithinASliceAndStillSummarises) {
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_LT(took, 0.5);
-    const auto out = lines(result.err);
+    const auto out = test::linesOf(result.err);
     ASSERT_FALSE(out.empty());
     std::smatch summary;
     ASSERT_TRUE(std::regex_match(out.back(), summary, std::regex("Koniec: (\\d+) próbek, 0 uderzeń, 0 niepewnych stron.")))

@@ -22,6 +22,7 @@
 
 namespace knockbox {
 namespace {
+using test::linesOf;
 using test::ProcessResult;
 using test::ProcessSetup;
 using test::runKnockbox;
@@ -38,15 +39,6 @@ std::vector<AccelSample> motion() {
         samples.push_back(sample);
     }
     return samples;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "text does not end with a line feed";
-    return lines;
 }
 
 // What the sensor makes of a value: Q16 in the report, 7 decimals on the line.

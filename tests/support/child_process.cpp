@@ -1,6 +1,7 @@
 #include "support/child_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,15 @@ std::string readFile(const fs::path& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "text does not end with a line feed";
+    return lines;
 }
 
 TemporaryDirectory::TemporaryDirectory() {

@@ -52,6 +52,10 @@ ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetu
 
 std::string readFile(const std::filesystem::path& path);
 
+// The lines of a program's output, without their line feeds; a last line
+// without one is a test failure (every player line ends with a line feed).
+std::vector<std::string> linesOf(const std::string& text);
+
 // A fresh directory under the system's temporary folder, removed at the end.
 class TemporaryDirectory {
 public:
