@@ -19,9 +19,10 @@ void migrateLegacyProfiles(const fs::path& directory) {
     for (const char* name : {"side", "light-side"}) {
         for (const char* prefix : {"pendrel", "vexbeat"}) {
             const fs::path current = directory / (std::string(".knockbox-") + name + "-profile.json");
-            if (fs::exists(current)) continue;
-            const fs::path legacy = directory / (std::string(".") + prefix + "-" + name + "-profile.json");
+            // A folder we may not look into is no reason to stop: nothing is copied.
             std::error_code ignored;  // usually: there is no legacy file
+            if (fs::exists(current, ignored) || ignored) continue;
+            const fs::path legacy = directory / (std::string(".") + prefix + "-" + name + "-profile.json");
             fs::copy_file(legacy, current, ignored);
         }
     }

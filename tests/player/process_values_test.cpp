@@ -63,5 +63,15 @@ TEST(ProfileLocations, NoLegacyFilesNoCopies) {
     EXPECT_TRUE(fs::is_empty(root.path()));
 }
 
+TEST(ProfileLocations, AFolderThatCannotBeReadIsNoFailure) {
+    // The program may run from a folder its user cannot look into (here a
+    // symbolic link loop, which fails even for root); the location is still
+    // known and nothing is copied.
+    TemporaryDirectory root;
+    fs::create_symlink("loop", root / "loop");
+    ProfileLocationInputs inputs{nullptr, false, root / "loop/build/knockbox", "/", "/unused"};
+    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "loop/.knockbox-side-profile.json");
+}
+
 }  // namespace
 }  // namespace knockbox
