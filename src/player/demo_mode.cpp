@@ -1,10 +1,10 @@
 // --demo: each drum twice, soft then hard, through the audio engine; no
 // sensor and no root needed.
-#include <iostream>
 
 #include "audio/drum_audio.h"
 #include "platform/monotonic_clock.h"
 #include "player/number_text.h"
+#include "player/player_log.h"
 #include "player/run_loop.h"
 #include "player/run_modes.h"
 
@@ -30,7 +30,7 @@ void demo(const Options& options) {
     for (Drum drum : allDrums) {
         for (double velocity : velocities) {
             if (!running) break;
-            std::cerr << "DEMO " << rawValue(drum) << " volume " << shortestNumber(velocity) << '\n' << std::flush;
+            logLine("DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity));
             audio.play(drum, static_cast<float>(velocity), 0.0f);
             deadline += spacing;
             pumpUntil(deadline);

@@ -1,8 +1,8 @@
 // --export-samples DIR: the four drums of the chosen kits as WAV files.
 #include <filesystem>
-#include <iostream>
 
 #include "audio/sample_export.h"
+#include "player/player_log.h"
 #include "player/run_modes.h"
 
 namespace knockbox {
@@ -11,7 +11,7 @@ void exportSamples(const Options& options) {
     const std::string directory = options.path.value_or("");
     exportSamples(std::filesystem::path(directory), options.sounds);
     // The folder as the user typed it.
-    std::cerr << "Zapisano kick/snare/hihat/tom WAV w " << directory << ".\n" << std::flush;
+    logLine("Zapisano kick/snare/hihat/tom WAV w " + directory + ".");
 }
 
 }  // namespace knockbox

@@ -1,9 +1,9 @@
 // Looking for the sensor without streaming it: --probe only enumerates (no
 // root needed), --check-access opens and closes it once.
-#include <iostream>
 
 #include "platform/motion_hid.h"
 #include "player/app_error.h"
+#include "player/player_log.h"
 #include "player/run_modes.h"
 #include "player/spu_sensor.h"
 
@@ -12,8 +12,7 @@ namespace knockbox {
 void probe(const Options&) {
     if (!SPUSensor::available(*makeMotionHid()))
         throw AppError("SPU accel 0xFF00/3, report22: NIE ZNALEZIONO.");
-    std::cerr << "SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.\n"
-              << std::flush;
+    logLine("SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.");
 }
 
 void checkAccess(const Options&) {

@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <string>
 
 #include "platform/monotonic_clock.h"
 #include "platform/motion_hid.h"
 #include "player/app_error.h"
 #include "player/number_text.h"
+#include "player/player_log.h"
 #include "player/run_loop.h"
 #include "player/run_modes.h"
 #include "player/sample_line.h"
@@ -58,7 +58,7 @@ void sensorStream(const Options& options) {
     }
 
     const double rate = static_cast<double>(count) / std::max(last - start, 0.001);
-    std::cerr << "Sensor: " << std::to_string(count) << " raportów, " << fixed(rate, 1) << " Hz.\n" << std::flush;
+    logLine("Sensor: " + std::to_string(count) + " raportów, " + fixed(rate, 1) + " Hz.");
     sensor.stop();
 }
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <iostream>
 
 #include "platform/monotonic_clock.h"
+#include "player/player_log.h"
 
 namespace knockbox {
 namespace {
@@ -82,7 +82,7 @@ SPUSensor::~SPUSensor() { stop(); }
 
 void SPUSensor::log(const std::string& line) const {
     if (log_) log_(line);
-    else std::cerr << line << '\n' << std::flush;
+    else logLine(line);
 }
 
 // Matching needs no root, so a failed enumeration simply means "absent".
