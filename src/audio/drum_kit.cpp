@@ -31,25 +31,24 @@ std::optional<DrumKit> parseDrumKit(std::string_view text) {
     return std::nullopt;
 }
 
-DrumKit SoundSelection::kit(Drum drum) const {
+namespace {
+
+// The field of a drum, for const and mutable selections alike.
+template <typename Selection>
+auto& fieldOf(Selection& selection, Drum drum) {
     switch (drum) {
-        case Drum::kick: return kick;
-        case Drum::snare: return snare;
-        case Drum::hihat: return hihat;
+        case Drum::kick: return selection.kick;
+        case Drum::snare: return selection.snare;
+        case Drum::hihat: return selection.hihat;
         case Drum::tom: break;
     }
-    return tom;
+    return selection.tom;
 }
 
-DrumKit& SoundSelection::kit(Drum drum) {
-    switch (drum) {
-        case Drum::kick: return kick;
-        case Drum::snare: return snare;
-        case Drum::hihat: return hihat;
-        case Drum::tom: break;
-    }
-    return tom;
-}
+}  // namespace
+
+DrumKit SoundSelection::kit(Drum drum) const { return fieldOf(*this, drum); }
+DrumKit& SoundSelection::kit(Drum drum) { return fieldOf(*this, drum); }
 
 void to_json(nlohmann::json& json, DrumKit kit) { json = std::string(rawValue(kit)); }
 
