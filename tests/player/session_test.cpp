@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <string>
@@ -59,14 +60,6 @@ TEST(Session, ReadyLineAfterTwoSecondsOfSampleTime) {
     EXPECT_EQ(probe.lines.size(), 3u);
 }
 
-TEST(Session, ShortRecordingOnlySummarises) {
-    SessionProbe probe;
-    Session session(mutedOptions(), probe.environment());
-    feedQuiet(session, 0.0, 1.5);
-    session.stop();
-    EXPECT_EQ(probe.lines, std::vector<std::string>{"Koniec: 1200 próbek, 0 uderzeń, 0 niepewnych stron."});
-}
-
 TEST(Session, LowRateWarning) {
     SessionProbe probe;
     Session session(mutedOptions(), probe.environment());
@@ -91,44 +84,11 @@ TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
     EXPECT_EQ(session.detector().config.fullVelocity, 0.5);
 }
 
-TEST(Session, TracksTheWallClockOfEverySample) {
-    SessionProbe probe;
-    Session session(mutedOptions(), probe.environment());
-    EXPECT_EQ(session.lastWall(), 100.0);
-    probe.now = 107.5;
-    session.receive({1.0, 0, 0, -1, std::nullopt}, true);
-    EXPECT_EQ(session.lastWall(), 107.5);
-    EXPECT_EQ(session.count(), 1);
-}
-
-TEST(Session, RecordingThatCannotBeCreated) {
-    Options options = mutedOptions();
-    options.record = "/nonexistent-dir/x.csv";
-    SessionProbe probe;
-    try {
-        Session session(options, probe.environment());
-        FAIL() << "created";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.message(), "Nie można zapisać nagrania: /nonexistent-dir/x.csv");
-    }
-}
-
-TEST(Session, RecordingFormatAndUnwritableTarget) {
+TEST(Session, ARecordingThatCannotBeWrittenFailsAtOnce) {
     Options options = mutedOptions();
     options.record = "/dev/full";  // accepts the open, fails every write
     SessionProbe probe;
     EXPECT_THROW(Session(options, probe.environment()), AppError);  // even the header fails here
-
-    test::TemporaryDirectory directory;
-    options.record = (directory / "r.csv").string();
-    Session session(options, probe.environment());
-    session.receive({1.0, 0.1, 0.2, -1.0, GyroSample{1.0, 0.5, -0.25, 0}}, true);
-    session.receive({1.00125, 0.1, 0.2, -1.0, std::nullopt}, true);
-    session.stop();
-    EXPECT_EQ(test::readFile(directory / "r.csv"),
-              "t,x,y,z,gx,gy,gz\n"
-              "1.000000000,0.1000000,0.2000000,-1.0000000,0.5000000,-0.2500000,0.0000000\n"
-              "1.001250000,0.1000000,0.2000000,-1.0000000,,,\n");
     running = true;
 }
 
@@ -139,24 +99,6 @@ simulation::Scene fourTaps() {
     scene.taps = {{2.2, Side::left, Strength::gentle, 0.09}, {2.5, Side::right, Strength::gentle, 0.1},
                   {2.8, Side::left, Strength::firm, 0.3}, {3.1, Side::right, Strength::firm, 0.3}};
     return scene;
-}
-
-std::vector<std::string> hitLines(const std::vector<std::string>& lines) {
-    std::vector<std::string> hits;
-    for (const auto& line : lines)
-        if (line.starts_with("L  ") || line.starts_with("R  ") || line.starts_with("NIEPEWNE")) hits.push_back(line);
-    return hits;
-}
-
-TEST(Session, HitLinesNameSideAndDrum) {
-    SessionProbe probe;
-    Session session(mutedOptions(), probe.environment());
-    for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
-    const auto hits = hitLines(probe.lines);
-    ASSERT_EQ(hits.size(), 4u);
-    const std::vector<std::string> starts{"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
-    for (std::size_t i = 0; i < hits.size(); ++i) EXPECT_TRUE(hits[i].starts_with(starts[i])) << hits[i];
-    EXPECT_EQ(session.hitCount(), 4);
 }
 
 TEST(Session, UnreliableSidesAreReportedNotPlayed) {
@@ -172,7 +114,9 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         Session session(options, environment);
         for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
         session.stop();
-        const auto hits = hitLines(probe.lines);
+        std::vector<std::string> hits;
+        std::copy_if(probe.lines.begin(), probe.lines.end(), std::back_inserter(hits),
+                     [](const std::string& line) { return line.starts_with("NIEPEWNE"); });
         ASSERT_EQ(hits.size(), 4u);
         EXPECT_EQ(session.hitCount(), 0);
         EXPECT_EQ(session.uncertainHits(), 4);
