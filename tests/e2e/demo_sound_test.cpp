@@ -50,10 +50,8 @@ double match(const std::vector<float>& left, std::size_t onset, const std::vecto
     return best;
 }
 
-ProcessSetup withServer(const std::string& server) {
-    ProcessSetup setup;
-    setup.environment["PULSE_SERVER"] = server;
-    return setup;
+ProcessSetup withServer(const std::string& server, std::vector<std::string> arguments = {}) {
+    return {.arguments = std::move(arguments), .environment = {{"PULSE_SERVER", server}}};
 }
 
 // The shared test sink of scripts/sound-server.sh; a missing one is a failure
@@ -85,9 +83,9 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
     EXPECT_EQ(result.err, demoLines);  // and nothing from the audio library
 
     const std::vector<float> left = test::channelOf(samples, 0);
-    float loudest = 0;
-    for (float sample : samples) loudest = std::max(loudest, std::fabs(sample));
-    EXPECT_LE(loudest, 1.0f) << "a sample above full scale";
+    EXPECT_LE(std::max(test::peakIn(left, 0, left.size()), test::peakIn(test::channelOf(samples, 1), 0, left.size())),
+              1.0f)
+        << "a sample above full scale";
 
     const std::vector<Onset> onsets = findOnsets(left);
     ASSERT_EQ(onsets.size(), 8u) << "recorded " << left.size() / rate << " s";
@@ -118,9 +116,7 @@ TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
     const std::string server = sharedServer();
     if (server.empty()) return;
     for (int signal : {SIGINT, SIGTERM}) {
-        ProcessSetup setup = withServer(server);
-        setup.arguments = {"--demo"};
-        ChildProcess player(KNOCKBOX_EXECUTABLE, setup);
+        ChildProcess player(KNOCKBOX_EXECUTABLE, withServer(server, {"--demo"}));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (player.errorSoFar().find("DEMO kick volume 0.8") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline) {

@@ -26,13 +26,6 @@ std::string findProgram(const std::string& name) {
 
 namespace {
 
-ProcessSetup setup(std::vector<std::string> arguments, std::map<std::string, std::optional<std::string>> environment) {
-    ProcessSetup result;
-    result.arguments = std::move(arguments);
-    result.environment = std::move(environment);
-    return result;
-}
-
 std::string required(const std::string& name) {
     std::string program = findProgram(name);
     if (program.empty()) throw std::runtime_error(name + " is not installed (scripts/install-deps.sh installs it)");
@@ -40,7 +33,7 @@ std::string required(const std::string& name) {
 }
 
 bool answers(const std::string& address) {
-    ChildProcess info(required("pactl"), setup({"info"}, {{"PULSE_SERVER", address}}));
+    ChildProcess info(required("pactl"), {.arguments = {"info"}, .environment = {{"PULSE_SERVER", address}}});
     return info.wait(5).exitStatus == 0;
 }
 
@@ -51,11 +44,12 @@ PrivateSoundServer::PrivateSoundServer() {
     address_ = "unix:" + socket.string();
     server_ = std::make_unique<ChildProcess>(
         required("pulseaudio"),
-        setup({"-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                      "--load=module-null-sink sink_name=" + std::string(sinkName) +
-                          " format=float32le rate=48000 channels=2",
-               "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket.string()},
-              {{"HOME", directory_.path().string()}, {"XDG_RUNTIME_DIR", directory_.path().string()}}));
+        ProcessSetup{.arguments = {"-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                   "--load=module-null-sink sink_name=" + std::string(sinkName) +
+                                       " format=float32le rate=48000 channels=2",
+                                   "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket.string()},
+                     .environment = {{"HOME", directory_.path().string()},
+                                     {"XDG_RUNTIME_DIR", directory_.path().string()}}});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!answers(address_)) {
         if (std::chrono::steady_clock::now() > deadline) {
@@ -75,9 +69,9 @@ SourceRecording::SourceRecording(const std::string& serverAddress, const std::st
     const fs::path file = directory_ / "recording.raw";
     recorder_ = std::make_unique<ChildProcess>(
         required("parecord"),
-        setup({"--raw", "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=10",
-               "--device=" + source, file.string()},
-              {{"PULSE_SERVER", serverAddress}}));
+        ProcessSetup{.arguments = {"--raw", "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=10",
+                                   "--device=" + source, file.string()},
+                     .environment = {{"PULSE_SERVER", serverAddress}}});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::error_code error;
     while (fs::file_size(file, error) == 0 || error) {
