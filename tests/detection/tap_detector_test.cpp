@@ -181,38 +181,22 @@ TEST(TapDetector, NoiseFloorAndEffectiveThresholdBounds) {
     EXPECT_GT(noisy.noise(), 0.029);
 }
 
-TEST(TapDetector, CooldownReboundsAndRolls) {
+// Rolls at 150 ms and rebounds inside the attack window or the cooldown are
+// checked on simulated recordings (simulated_recordings_test.cpp); here the
+// cooldown setting itself.
+TEST(TapDetector, CooldownSettingThinsARoll) {
     // A second attack 80 ms after an onset falls inside the cooldown.
     EXPECT_EQ(detect(sceneWith({tapAt(1.0, Side::left, 0.3), tapAt(1.08, Side::left, 0.3)})).size(), 1u);
-
-    // Four taps 150 ms apart with quiet between them give four hits...
+    // Four taps 150 ms apart give four hits, and with a 200 ms cooldown only every other one.
     const Scene roll = sceneWith({tapAt(1.0, Side::right, 0.1), tapAt(1.15, Side::right, 0.1),
                                   tapAt(1.3, Side::right, 0.1), tapAt(1.45, Side::right, 0.1)});
-    auto hits = detect(roll);
-    ASSERT_EQ(hits.size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_NEAR(hits[i].hit.t, roll.startTime + roll.taps[i].time, 0.005);
-        EXPECT_EQ(hits[i].hit.drum, Drum::hihat);
-    }
-    // ...and with a 200 ms cooldown only every other one.
+    EXPECT_EQ(detect(roll).size(), 4u);
     DetectorConfig slow;
     slow.cooldown = 0.2;
-    hits = detect(roll, slow);
+    const auto hits = detect(roll, slow);
     ASSERT_EQ(hits.size(), 2u);
+    EXPECT_NEAR(hits[0].hit.t, roll.startTime + 1.0, 0.005);
     EXPECT_NEAR(hits[1].hit.t, roll.startTime + 1.3, 0.005);
-
-    // A larger knock the other way inside the attack window, or a later one
-    // inside the cooldown, changes neither the count nor the side.
-    Tap windowRebound = tapAt(1.0, Side::left, 0.12), lateRebound = tapAt(1.5, Side::right, 0.3);
-    windowRebound.reboundDelay = 0.014;
-    windowRebound.reboundScale = 1.8;
-    lateRebound.reboundDelay = 0.07;
-    lateRebound.reboundScale = 1.0;
-    hits = detect(sceneWith({windowRebound, lateRebound}));
-    ASSERT_EQ(hits.size(), 2u);
-    EXPECT_EQ(hits[0].hit.drum, Drum::kick);
-    EXPECT_LT(hits[0].hit.features.values[1], 0);
-    EXPECT_EQ(hits[1].hit.drum, Drum::snare);
 }
 
 TEST(TapDetector, TypingAndEnableGates) {
@@ -292,24 +276,18 @@ TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {
     }
 }
 
-// Profiles are plain values with a `predict`, assigned directly.
+// A profile is a plain value with a `predict`, assigned directly.
 struct FixedFirmProfile {
     std::optional<SidePrediction> answer;
     std::optional<SidePrediction> predict(const SideFeatures&) const { return answer; }
 };
 
-struct FixedLightProfile {
-    double maximumPeak = 0.16;
-    std::optional<SidePrediction> answer;
-    std::optional<SidePrediction> predict(const SideFeatures&, const std::optional<SideFeatures>&) const {
-        return answer;
-    }
-};
-
 TEST(TapDetector, InstalledProfilesJudgeTheirTaps) {
     TapDetector detector;
     detector.sideProfile = FixedFirmProfile{SidePrediction{Side::left, 0.8, true, false}};
-    detector.lightSideProfile = FixedLightProfile{0.16, std::nullopt};
+    detector.lightSideProfile = LightSideModel(0.16, [](const SideFeatures&, const std::optional<SideFeatures>&) {
+        return std::optional<SidePrediction>();  // no opinion
+    });
     std::size_t gentle = 0, firm = 0;
     for (const AccelSample& sample : simulation::render(*simulation::scenario("groove", 4))) {
         const auto hit = detector.process(sample, false, true);

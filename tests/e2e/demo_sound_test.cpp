@@ -54,27 +54,11 @@ ProcessSetup withServer(const std::string& server, std::vector<std::string> argu
     return {.arguments = std::move(arguments), .environment = {{"PULSE_SERVER", server}}};
 }
 
-// The shared test sink of scripts/sound-server.sh; a missing one is a failure
-// with the reason, never a silent skip.
-std::string sharedServer() {
-    const char* server = std::getenv("PULSE_SERVER");
-    const char* sink = std::getenv("KNOCKBOX_TEST_SINK");
-    if (!server || !sink) {
-        ADD_FAILURE() << "no test sound server: source scripts/sound-server.sh before running the tests";
-        return {};
-    }
-    return server;
-}
-
 TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
-    std::unique_ptr<test::PrivateSoundServer> server;
-    try {
-        server = std::make_unique<test::PrivateSoundServer>();
-    } catch (const std::exception& error) {
-        FAIL() << error.what();
-    }
-    test::SourceRecording recording(server->address(), server->monitor());
-    const auto result = test::runKnockbox({"--demo"}, withServer(server->address()), 30);
+    const auto server = test::testSoundServer();
+    ASSERT_TRUE(server) << test::noSoundServer;
+    test::SourceRecording recording(server->address, server->monitor);
+    const auto result = test::runKnockbox({"--demo"}, withServer(server->address), 30);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::vector<float> samples = recording.stop();
 
@@ -113,10 +97,10 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
 }
 
 TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
-    const std::string server = sharedServer();
-    if (server.empty()) return;
+    const auto server = test::testSoundServer();
+    ASSERT_TRUE(server) << test::noSoundServer;
     for (int signal : {SIGINT, SIGTERM}) {
-        ChildProcess player(KNOCKBOX_EXECUTABLE, withServer(server, {"--demo"}));
+        ChildProcess player(KNOCKBOX_EXECUTABLE, withServer(server->address, {"--demo"}));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (player.errorSoFar().find("DEMO kick volume 0.8") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline) {
