@@ -101,12 +101,10 @@ struct LiveMode : ::testing::Test {
     }
 
     ProcessSetup simulated(std::vector<std::string> arguments, const std::string& faults = "") const {
-        ProcessSetup setup;
-        setup.arguments = std::move(arguments);
-        setup.environment["KNOCKBOX_SIMULATED_SPU"] = recording.string();
-        setup.environment["KNOCKBOX_SIMULATED_SPU_FAULTS"] =
-            faults.empty() ? std::nullopt : std::optional<std::string>(faults);
-        return setup;
+        return {.arguments = std::move(arguments),
+                .environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
+                                {"KNOCKBOX_SIMULATED_SPU_FAULTS",
+                                 faults.empty() ? std::nullopt : std::optional<std::string>(faults)}}};
     }
 
     // The muted player on the directly started sensor process, unprivileged,
@@ -287,8 +285,7 @@ TEST_F(LiveMode, ASudoThatCannotRunIsTheEndedChild) {
 
 TEST_F(LiveMode, NoSensorAndRootAreRefusedBeforeAnythingStarts) {
     const std::string noSensor = "Błąd: Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.\n";
-    ProcessSetup withoutSensor;
-    withoutSensor.environment["KNOCKBOX_SIMULATED_SPU"] = std::nullopt;
+    const ProcessSetup withoutSensor{.environment = {{"KNOCKBOX_SIMULATED_SPU", std::nullopt}}};
     const ProcessResult absent = test::runKnockboxUnprivileged({"--direct-sensor", "--mute"}, withoutSensor);
     EXPECT_EQ(absent.exitStatus, 1);
     EXPECT_EQ(absent.err, noSensor);

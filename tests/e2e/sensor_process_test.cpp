@@ -42,17 +42,11 @@ struct SensorProcess : ::testing::Test {
         std::ofstream(recording) << recordingText(motion());
     }
     ProcessSetup simulated(const std::string& faults = "") const {
-        ProcessSetup setup;
-        setup.environment["KNOCKBOX_SIMULATED_SPU"] = recording.string();
-        setup.environment["KNOCKBOX_SIMULATED_SPU_FAULTS"] =
-            faults.empty() ? std::nullopt : std::optional<std::string>(faults);
-        return setup;
+        return {.environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
+                                {"KNOCKBOX_SIMULATED_SPU_FAULTS",
+                                 faults.empty() ? std::nullopt : std::optional<std::string>(faults)}}};
     }
-    static ProcessSetup noSensor() {
-        ProcessSetup setup;
-        setup.environment["KNOCKBOX_SIMULATED_SPU"] = std::nullopt;
-        return setup;
-    }
+    static ProcessSetup noSensor() { return {.environment = {{"KNOCKBOX_SIMULATED_SPU", std::nullopt}}}; }
 
     test::TemporaryDirectory directory;
     std::filesystem::path recording = directory / "motion.csv";
@@ -139,9 +133,8 @@ TEST_F(SensorProcess, ABadSimulationSetupIsAClearError) {
     EXPECT_EQ(fault.err.rfind("Błąd: KNOCKBOX_SIMULATED_SPU_FAULTS: nieznana usterka \"stall\".", 0), 0u)
         << fault.err;
 
-    ProcessSetup missing;
-    missing.environment["KNOCKBOX_SIMULATED_SPU"] = (directory / "missing.csv").string();
-    const ProcessResult unreadable = runKnockbox({"--sensor-stream"}, missing);
+    const ProcessResult unreadable = runKnockbox(
+        {"--sensor-stream"}, {.environment = {{"KNOCKBOX_SIMULATED_SPU", (directory / "missing.csv").string()}}});
     EXPECT_EQ(unreadable.exitStatus, 1);
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(unreadable.err.rfind("Błąd: KNOCKBOX_SIMULATED_SPU: ", 0), 0u) << unreadable.err;

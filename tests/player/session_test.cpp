@@ -69,21 +69,6 @@ TEST(Session, LowRateWarning) {
     EXPECT_EQ(probe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
 }
 
-TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
-    SessionProbe probe;
-    Options options = mutedOptions();
-    options.calibrateTyping = true;
-    Session session(options, probe.environment());
-    feedQuiet(session, 0.0, 6.99);
-    ASSERT_EQ(probe.lines.size(), 1u);
-    EXPECT_EQ(probe.lines[0], "Kalibracja: teraz pisz normalnie przez 5 s.");
-    feedQuiet(session, 6.99, 0.1);
-    ASSERT_EQ(probe.lines.size(), 3u);
-    // Quiet "typing" leaves every threshold at its option.
-    EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
-    EXPECT_EQ(session.detector().config.fullVelocity, 0.5);
-}
-
 TEST(Session, ARecordingThatCannotBeWrittenFailsAtOnce) {
     Options options = mutedOptions();
     options.record = "/dev/full";  // accepts the open, fails every write
@@ -129,6 +114,24 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
     }
 }
 
+Options calibratingTyping() {
+    Options options = mutedOptions();
+    options.calibrateTyping = true;
+    return options;
+}
+
+TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
+    SessionProbe probe;
+    Session session(calibratingTyping(), probe.environment());
+    feedQuiet(session, 0.0, 6.99);
+    EXPECT_EQ(probe.lines, std::vector<std::string>{"Kalibracja: teraz pisz normalnie przez 5 s."});
+    feedQuiet(session, 6.99, 0.1);
+    ASSERT_EQ(probe.lines.size(), 3u);
+    // Quiet "typing" leaves every threshold at its option.
+    EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
+    EXPECT_EQ(session.detector().config.fullVelocity, 0.5);
+}
+
 TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
     simulation::Scene scene;
     scene.duration = 7.2;
@@ -146,9 +149,7 @@ TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
     ASSERT_GT(1.8 * loudest, 0.05) << "clicks too soft to move the threshold";
 
     SessionProbe probe;
-    Options options = mutedOptions();
-    options.calibrateTyping = true;
-    Session session(options, probe.environment());
+    Session session(calibratingTyping(), probe.environment());
     for (const AccelSample& sample : samples) session.receive(sample, true);
     const DetectorConfig& config = session.detector().config;
     EXPECT_DOUBLE_EQ(config.threshold, 1.8 * loudest);
