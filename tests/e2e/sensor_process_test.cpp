@@ -4,9 +4,12 @@
 // through live play, in live_mode_test.cpp.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include "player/csv_recording.h"
 #include "player/sample_line.h"
@@ -89,6 +92,21 @@ TEST_F(SensorProcess, WritesOneExactlyFormattedLinePerReportAndItsSummary) {
         EXPECT_EQ(summary[1].str(), std::to_string(lines.size()));
         EXPECT_NEAR(std::stod(summary[2]), 800, 25);
     }
+}
+
+// Ctrl-C in a terminal reaches the sensor process too, not only the player.
+TEST_F(SensorProcess, SigintEndsTheStreamWithItsSummary) {
+    ProcessSetup setup = simulated();
+    setup.arguments = {"--sensor-stream"};
+    test::ChildProcess child(KNOCKBOX_EXECUTABLE, setup);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    child.sendSignal(SIGINT);
+    const ProcessResult result = child.wait(5);
+    EXPECT_EQ(result.exitStatus, 0);
+    const auto lines = linesOf(result.out), errors = linesOf(result.err);
+    EXPECT_GE(lines.size(), 50u);
+    ASSERT_EQ(errors.size(), 1u) << result.err;
+    EXPECT_EQ(errors[0].rfind("Sensor: " + std::to_string(lines.size()) + " raportów, ", 0), 0u) << errors[0];
 }
 
 TEST_F(SensorProcess, ProbeOnlyLooksForTheSensor) {
