@@ -38,30 +38,34 @@ TEST(Synthesis, LengthsFollowTheDurationsTruncated) {
         {DrumKit::lofi, {17280, 11040, 4560, 16320}},
     };
     for (const auto& [kit, lengths] : expected) {
-        for (Drum drum : allDrums) {
-            EXPECT_EQ(voiceLength(drum, kit), lengths[index(drum)]) << rawValue(kit) << " " << rawValue(drum);
-            EXPECT_EQ(synthesize(drum, kit, true, 1).size(), lengths[index(drum)]);
-        }
+        for (Drum drum : allDrums)
+            EXPECT_EQ(synthesize(drum, kit, true, 1).size(), lengths[index(drum)]) << rawValue(kit) << rawValue(drum);
     }
     EXPECT_TRUE(synthesize(Drum::kick, DrumKit::live, false, 0).empty());
 }
 
-TEST(Synthesis, EveryVoiceStartsAndEndsAtZeroAndPeaksAt082) {
+// Every voice starts and ends at 0, peaks at 0.82, and the stepped decays and
+// rotations of the synthesizer agree with exp and sin at every sample.
+TEST(Synthesis, EveryVoiceIsBoundedAndMatchesTheClosedForms) {
     for (DrumKit kit : synthesizedKits) {
         for (Drum drum : allDrums) {
             for (bool soft : {true, false}) {
                 for (int variation : {0, 1}) {
                     SCOPED_TRACE(describe(drum, kit, soft, variation));
                     const std::vector<float> samples = synthesize(drum, kit, soft, variation);
-                    ASSERT_FALSE(samples.empty());
+                    const std::vector<float> direct =
+                        finishVoice(voiceSignal(drum, kit, soft, variation, Evaluation::direct));
+                    ASSERT_EQ(samples.size(), direct.size());
                     EXPECT_EQ(samples.front(), 0.0f);
                     EXPECT_EQ(samples.back(), 0.0f);
-                    float peak = 0.0f;
-                    for (float sample : samples) {
-                        ASSERT_TRUE(std::isfinite(sample));
-                        peak = std::max(peak, std::abs(sample));
+                    float peak = 0.0f, worst = 0.0f;
+                    for (std::size_t n = 0; n < samples.size(); ++n) {
+                        ASSERT_TRUE(std::isfinite(samples[n]));
+                        peak = std::max(peak, std::abs(samples[n]));
+                        worst = std::max(worst, std::abs(samples[n] - direct[n]));
                     }
                     EXPECT_EQ(peak, 0.82f);
+                    EXPECT_LE(worst, 1e-6f);
                 }
             }
         }
@@ -74,23 +78,15 @@ TEST(Synthesis, WindowedDCRemovalLeavesZeroSumAndKeepsTheEnds) {
             SCOPED_TRACE(describe(drum, kit, false, 0));
             std::vector<double> samples = voiceSignal(drum, kit, false, 0);
             const double first = samples.front(), last = samples.back();
-            const double before = std::accumulate(samples.begin(), samples.end(), 0.0);
             double magnitude = 0.0;
             for (double sample : samples) magnitude += std::abs(sample);
             removeWindowedDC(samples);
             EXPECT_EQ(samples.front(), first);
             EXPECT_EQ(samples.back(), last);
             const double after = std::accumulate(samples.begin(), samples.end(), 0.0);
-            EXPECT_LT(std::abs(after), 1e-12 * magnitude) << "sum before: " << before;
+            EXPECT_LT(std::abs(after), 1e-12 * magnitude);
         }
     }
-    std::vector<double> constant(2000, 1.0);
-    removeWindowedDC(constant);
-    EXPECT_EQ(constant.front(), 1.0);
-    // Inside the window every sample loses the same offset: the sum over the window's weight.
-    EXPECT_DOUBLE_EQ(constant[1000], constant[500]);
-    EXPECT_LT(constant[1000], 0.0);
-    EXPECT_NEAR(std::accumulate(constant.begin(), constant.end(), 0.0), 0.0, 1e-9);
 }
 
 TEST(Synthesis, VariationsAndLayersDifferButRepeatsAreBitIdentical) {
@@ -115,27 +111,6 @@ TEST(Synthesis, HihatIsMuchBrighterThanTheKick) {
             const double hihat = brightness(synthesize(Drum::hihat, kit, soft, 0));
             const double kick = brightness(synthesize(Drum::kick, kit, soft, 0));
             EXPECT_GT(hihat, 20.0 * kick) << rawValue(kit) << " soft " << soft;
-        }
-    }
-}
-
-// The stepped decays and rotations of the synthesizer against exp and sin at
-// every sample.
-TEST(Synthesis, SteppedEvaluationMatchesTheClosedForms) {
-    for (DrumKit kit : synthesizedKits) {
-        for (Drum drum : allDrums) {
-            for (bool soft : {true, false}) {
-                for (int variation : {0, 1}) {
-                    SCOPED_TRACE(describe(drum, kit, soft, variation));
-                    const std::vector<float> fast = synthesize(drum, kit, soft, variation);
-                    const std::vector<float> direct =
-                        finishVoice(voiceSignal(drum, kit, soft, variation, Evaluation::direct));
-                    ASSERT_EQ(fast.size(), direct.size());
-                    float worst = 0.0f;
-                    for (std::size_t n = 0; n < fast.size(); ++n) worst = std::max(worst, std::abs(fast[n] - direct[n]));
-                    EXPECT_LE(worst, 1e-6f);
-                }
-            }
         }
     }
 }

@@ -50,7 +50,6 @@ TEST(VoiceMixer, StartCutsTheVoiceAndVoicesAddUp) {
     EXPECT_NEAR(render(mixer, 512)[2 * 400], 0.6f, 1e-5);
     EXPECT_EQ(mixer.activeVoices(), 2u);
     EXPECT_EQ(mixer.startsTaken(), 3u);
-    EXPECT_GT(mixer.lastStartTakenAt(), 0.0);
     // Each voice falls silent at the end of its buffer.
     render(mixer, 48000);
     EXPECT_EQ(mixer.activeVoices(), 0u);

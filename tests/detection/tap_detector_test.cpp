@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -27,24 +28,30 @@ std::vector<Emitted> feed(TapDetector& detector, const std::vector<AccelSample>&
                           const Gate& typing = {}, const Gate& enabled = {}) {
     std::vector<Emitted> hits;
     for (const AccelSample& sample : samples) {
-        const bool typingNow = typing && typing(sample.t);
-        const bool enabledNow = !enabled || enabled(sample.t);
-        if (auto hit = detector.process(sample, typingNow, enabledNow)) hits.push_back({*hit, sample.t});
+        if (auto hit = detector.process(sample, typing && typing(sample.t), !enabled || enabled(sample.t)))
+            hits.push_back({*hit, sample.t});
     }
     return hits;
+}
+
+std::vector<Emitted> detect(const Scene& scene, DetectorConfig config = {}) {
+    TapDetector detector(config);
+    return feed(detector, simulation::render(scene));
 }
 
 Tap tapAt(double time, Side side, double amplitude) {
     return Tap{time, side, amplitude >= 0.16 ? Strength::firm : Strength::gentle, amplitude, 0, 0};
 }
 
-Scene sceneWith(std::vector<Tap> taps, double duration = 2.0, std::uint64_t seed = 5) {
+Scene sceneWith(std::vector<Tap> taps, double duration = 2.0) {
     Scene scene;
-    scene.seed = seed;
+    scene.seed = 5;
     scene.duration = duration;
     scene.taps = std::move(taps);
     return scene;
 }
+
+AccelSample at(double t, double x, double y, double z) { return {t, x, y, z, std::nullopt}; }
 
 const double nan = std::numeric_limits<double>::quiet_NaN();
 const double infinity = std::numeric_limits<double>::infinity();
@@ -54,21 +61,15 @@ TEST(TapDetector, InvalidAndRepeatedSamplesChangeNothing) {
     TapDetector clean, disturbed;
     std::size_t hits = 0;
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        const AccelSample& sample = samples[i];
+        const double t = samples[i].t, previous = i > 0 ? samples[i - 1].t : 0;
         if (i > 0 && i % 7 == 0) {
-            const AccelSample& previous = samples[i - 1];
-            const std::vector<AccelSample> junk{
-                {nan, 0, 0, -1, std::nullopt},
-                {sample.t, nan, 0, -1, std::nullopt},
-                {sample.t, 0, infinity, -1, std::nullopt},
-                {sample.t, 0, 0, -infinity, std::nullopt},
-                {previous.t, 0.8, -0.7, 2.0, std::nullopt},   // repeated time, other values
-                {previous.t - 0.5, 0.3, 0.3, -0.3, std::nullopt},  // backwards
-            };
-            for (const AccelSample& bad : junk) EXPECT_FALSE(disturbed.process(bad, false, true));
+            for (const AccelSample& bad : {at(nan, 0, 0, -1), at(t, nan, 0, -1), at(t, 0, infinity, -1),
+                                           at(t, 0, 0, -infinity), at(previous, 0.8, -0.7, 2.0),
+                                           at(previous - 0.5, 0.3, 0.3, -0.3)})
+                EXPECT_FALSE(disturbed.process(bad, false, true));
         }
-        const std::optional<Hit> expected = clean.process(sample, false, true);
-        ASSERT_EQ(disturbed.process(sample, false, true), expected) << "sample " << i;
+        const std::optional<Hit> expected = clean.process(samples[i], false, true);
+        ASSERT_EQ(disturbed.process(samples[i], false, true), expected) << "sample " << i;
         ASSERT_EQ(disturbed.noise(), clean.noise());
         ASSERT_EQ(disturbed.magnitude(), clean.magnitude());
         ASSERT_EQ(disturbed.effectiveThreshold(), clean.effectiveThreshold());
@@ -78,15 +79,14 @@ TEST(TapDetector, InvalidAndRepeatedSamplesChangeNothing) {
         }
     }
     EXPECT_GE(hits, 10u);
-}
 
-TEST(TapDetector, BrokenGyroscopeReadingsDoNotSpoilTheSignature) {
-    auto samples = simulation::render(*simulation::scenario("groove", 12));
-    for (std::size_t i = 0; i < samples.size(); i += 3) samples[i].gyro->y = nan;
+    // Broken gyroscope readings do not spoil the signature.
+    auto broken = samples;
+    for (std::size_t i = 0; i < broken.size(); i += 3) broken[i].gyro->y = nan;
     TapDetector detector;
-    const auto hits = feed(detector, samples);
-    EXPECT_EQ(hits.size(), simulation::intendedHits(*simulation::scenario("groove", 12)).size());
-    for (const Emitted& emitted : hits) {
+    const auto found = feed(detector, broken);
+    EXPECT_EQ(found.size(), simulation::intendedHits(*simulation::scenario("groove", 11)).size());
+    for (const Emitted& emitted : found) {
         for (double value : emitted.hit.features.values) EXPECT_TRUE(std::isfinite(value));
         EXPECT_TRUE(emitted.hit.features.gyroAvailable);
     }
@@ -96,14 +96,13 @@ TEST(TapDetector, FirstSampleOnlySeedsGravity) {
     DetectorConfig config;
     config.threshold = 0.07;
     TapDetector detector(config);
-    const AccelSample tilted{5.0, 0.3, -0.2, -0.9, std::nullopt};
-    EXPECT_FALSE(detector.process(tilted, false, true));
+    EXPECT_FALSE(detector.process(at(5.0, 0.3, -0.2, -0.9), false, true));
     EXPECT_EQ(detector.magnitude(), 0);
     EXPECT_EQ(detector.noise(), 0.0035);
     EXPECT_EQ(detector.effectiveThreshold(), 0.05);  // not yet computed
     // The estimate is that sample itself: the same reading has no dynamic part.
     for (int i = 1; i <= 800; ++i) {
-        EXPECT_FALSE(detector.process({5.0 + i * 0.00125, 0.3, -0.2, -0.9, std::nullopt}, false, true));
+        EXPECT_FALSE(detector.process(at(5.0 + i * 0.00125, 0.3, -0.2, -0.9), false, true));
         ASSERT_EQ(detector.magnitude(), 0);
     }
     EXPECT_EQ(detector.effectiveThreshold(), 0.07);
@@ -155,19 +154,17 @@ TEST(TapDetector, NoiseFloorAndEffectiveThresholdBounds) {
     DetectorConfig config;
     config.threshold = 0.03;
     TapDetector resting(config);
-    for (int i = 0; i < 1600; ++i) resting.process({i * 0.00125, 0.01, 0.02, -1.0, std::nullopt}, false, true);
+    for (int i = 0; i < 1600; ++i) resting.process(at(i * 0.00125, 0.01, 0.02, -1.0), false, true);
     EXPECT_EQ(resting.noise(), 0.0035);
     EXPECT_EQ(resting.effectiveThreshold(), 0.03);
 
     // Steady 0.02 g vibration raises the floor to it and the threshold to 4 times that.
     TapDetector vibrating;
-    std::vector<AccelSample> vibration;
     for (int i = 0; i < 2400; ++i) {
-        const double t = i * 0.00125;
-        const double phase = 2 * std::numbers::pi * 120 * t;
-        vibration.push_back({t, 0.02 * std::cos(phase), 0.02 * std::sin(phase), -1.0, std::nullopt});
+        const double phase = 2 * std::numbers::pi * 120 * i * 0.00125;
+        EXPECT_FALSE(vibrating.process(at(i * 0.00125, 0.02 * std::cos(phase), 0.02 * std::sin(phase), -1.0),
+                                       false, true));
     }
-    EXPECT_TRUE(feed(vibrating, vibration).empty());
     EXPECT_NEAR(vibrating.noise(), 0.02, 0.001);
     EXPECT_NEAR(vibrating.effectiveThreshold(), 0.08, 0.004);
 
@@ -178,68 +175,39 @@ TEST(TapDetector, NoiseFloorAndEffectiveThresholdBounds) {
     for (const AccelSample& sample : simulation::render(loud)) {
         noisy.process(sample, false, true);
         ASSERT_LE(noisy.noise(), 0.03);
-        ASSERT_GE(noisy.noise(), 0.0035);
         ASSERT_LE(noisy.effectiveThreshold(), 0.12);
         ASSERT_GE(noisy.effectiveThreshold(), 0.05);
     }
     EXPECT_GT(noisy.noise(), 0.029);
 }
 
-TEST(TapDetector, CooldownReboundsAndRolls) {
+// Rolls at 150 ms and rebounds inside the attack window or the cooldown are
+// checked on simulated recordings (simulated_recordings_test.cpp); here the
+// cooldown setting itself.
+TEST(TapDetector, CooldownSettingThinsARoll) {
     // A second attack 80 ms after an onset falls inside the cooldown.
-    TapDetector detector;
-    auto hits = feed(detector, simulation::render(sceneWith(
-                                   {tapAt(1.0, Side::left, 0.3), tapAt(1.08, Side::left, 0.3)})));
-    EXPECT_EQ(hits.size(), 1u);
-
-    // Four taps 150 ms apart with quiet between them give four hits...
+    EXPECT_EQ(detect(sceneWith({tapAt(1.0, Side::left, 0.3), tapAt(1.08, Side::left, 0.3)})).size(), 1u);
+    // Four taps 150 ms apart give four hits, and with a 200 ms cooldown only every other one.
     const Scene roll = sceneWith({tapAt(1.0, Side::right, 0.1), tapAt(1.15, Side::right, 0.1),
                                   tapAt(1.3, Side::right, 0.1), tapAt(1.45, Side::right, 0.1)});
-    TapDetector rolling;
-    hits = feed(rolling, simulation::render(roll));
-    ASSERT_EQ(hits.size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_NEAR(hits[i].hit.t, roll.startTime + roll.taps[i].time, 0.005);
-        EXPECT_EQ(hits[i].hit.drum, Drum::hihat);
-    }
-    // ...and with a 200 ms cooldown only every other one.
+    EXPECT_EQ(detect(roll).size(), 4u);
     DetectorConfig slow;
     slow.cooldown = 0.2;
-    TapDetector slowRolling(slow);
-    hits = feed(slowRolling, simulation::render(roll));
+    const auto hits = detect(roll, slow);
     ASSERT_EQ(hits.size(), 2u);
+    EXPECT_NEAR(hits[0].hit.t, roll.startTime + 1.0, 0.005);
     EXPECT_NEAR(hits[1].hit.t, roll.startTime + 1.3, 0.005);
-
-    // A larger knock the other way inside the attack window, or a later one
-    // inside the cooldown, changes neither the count nor the side.
-    Tap windowRebound = tapAt(1.0, Side::left, 0.12);
-    windowRebound.reboundDelay = 0.014;
-    windowRebound.reboundScale = 1.8;
-    Tap lateRebound = tapAt(1.5, Side::right, 0.3);
-    lateRebound.reboundDelay = 0.07;
-    lateRebound.reboundScale = 1.0;
-    TapDetector rebounding;
-    hits = feed(rebounding, simulation::render(sceneWith({windowRebound, lateRebound})));
-    ASSERT_EQ(hits.size(), 2u);
-    EXPECT_EQ(hits[0].hit.drum, Drum::kick);
-    EXPECT_LT(hits[0].hit.features.values[1], 0);
-    EXPECT_EQ(hits[1].hit.drum, Drum::snare);
 }
 
 TEST(TapDetector, TypingAndEnableGates) {
     Scene typing = sceneWith({}, 3.0);
     for (double t = 0.5; t < 2.9; t += 0.17) typing.clicks.push_back({t, 0.2});
     const auto clicks = simulation::render(typing);
-    const Gate always = [](double) { return true; };
-    const Gate never = [](double) { return false; };
-
-    TapDetector untyped;
+    TapDetector untyped, guarded, disabled;
     EXPECT_FALSE(feed(untyped, clicks).empty());  // the clicks are strong enough to play
-    TapDetector guarded;
-    EXPECT_TRUE(feed(guarded, clicks, always).empty());
+    EXPECT_TRUE(feed(guarded, clicks, [](double) { return true; }).empty());
     EXPECT_GT(guarded.rejectedTyping(), 0);
-    TapDetector disabled;
-    EXPECT_TRUE(feed(disabled, clicks, {}, never).empty());
+    EXPECT_TRUE(feed(disabled, clicks, {}, [](double) { return false; }).empty());
     EXPECT_EQ(disabled.rejectedTyping(), 0);
 
     // Typing that starts during a capture drops it; after typing, 20 ms of quiet come first.
@@ -268,8 +236,7 @@ TEST(TapDetector, TypingAndEnableGates) {
 }
 
 TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
-    const Scene scene = sceneWith({tapAt(1.0, Side::left, 0.2)});
-    const auto samples = simulation::render(scene);
+    const auto samples = simulation::render(sceneWith({tapAt(1.0, Side::left, 0.2)}));
     TapDetector detector;
     const auto hits = feed(detector, samples);
     ASSERT_EQ(hits.size(), 1u);
@@ -277,18 +244,10 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&](const AccelSample& s) { return s.t == hit.t; }));
     EXPECT_GE(hits[0].at - hit.t, 0.034);
     EXPECT_LE(hits[0].at - hit.t, 0.038);
-    EXPECT_EQ(hit.side, Side::left);
     EXPECT_EQ(hit.drum, Drum::tom);
-    EXPECT_TRUE(hit.sideReliable);
-    EXPECT_TRUE(std::isfinite(hit.peak) && std::isfinite(hit.attackX) && std::isfinite(hit.sideConfidence));
     EXPECT_LT(hit.attackX, 0);
     EXPECT_GE(hit.sideConfidence, 0.5);
     EXPECT_LE(hit.sideConfidence, 1.0);
-    EXPECT_EQ(hit.velocity, tapVelocity(hit.peak, 0.05, 0.5));
-    EXPECT_EQ(hit.features.values.size(), 8u);
-    EXPECT_TRUE(hit.features.gyroAvailable);
-    ASSERT_TRUE(hit.impulse);
-    EXPECT_EQ(detector.selectedSideModel(), "heurystyka");
 
     // The trace runs from 100 ms before the onset to the sample that closed the window.
     const auto& trace = detector.lastHitTrace();
@@ -300,17 +259,14 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
 }
 
 TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {
-    const auto samples = simulation::render(*simulation::scenario("groove", 8));
+    const Scene groove = *simulation::scenario("groove", 8);
     DetectorConfig inverted;
     inverted.invertSides = true;
-    TapDetector normal, swapped(inverted);
-    const auto plain = feed(normal, samples);
-    const auto mirrored = feed(swapped, samples);
+    const auto plain = detect(groove), mirrored = detect(groove, inverted);
     ASSERT_EQ(plain.size(), mirrored.size());
     ASSERT_FALSE(plain.empty());
     for (std::size_t i = 0; i < plain.size(); ++i) {
-        const Hit& a = plain[i].hit;
-        const Hit& b = mirrored[i].hit;
+        const Hit &a = plain[i].hit, &b = mirrored[i].hit;
         EXPECT_EQ(b.side, opposite(a.side));
         EXPECT_EQ(b.drum, drumFor(opposite(a.side), a.peak, 0.16));
         EXPECT_EQ(b.velocity, a.velocity);
@@ -320,62 +276,38 @@ TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {
     }
 }
 
+// A profile is a plain value with a `predict`, assigned directly.
 struct FixedFirmProfile {
     std::optional<SidePrediction> answer;
     std::optional<SidePrediction> predict(const SideFeatures&) const { return answer; }
 };
 
-struct FixedLightProfile {
-    double maximumPeak = 0.16;
-    std::optional<SidePrediction> answer;
-    std::optional<SidePrediction> predict(const SideFeatures&, const std::optional<SideFeatures>&) const {
-        return answer;
-    }
-};
-
 TEST(TapDetector, InstalledProfilesJudgeTheirTaps) {
-    const Scene groove = *simulation::scenario("groove", 4);
-    const auto samples = simulation::render(groove);
     TapDetector detector;
     detector.sideProfile = FixedFirmProfile{SidePrediction{Side::left, 0.8, true, false}};
-    detector.lightSideProfile = FixedLightProfile{0.16, std::nullopt};
+    detector.lightSideProfile = LightSideModel(0.16, [](const SideFeatures&, const std::optional<SideFeatures>&) {
+        return std::optional<SidePrediction>();  // no opinion
+    });
     std::size_t gentle = 0, firm = 0;
-    for (const AccelSample& sample : samples) {
+    for (const AccelSample& sample : simulation::render(*simulation::scenario("groove", 4))) {
         const auto hit = detector.process(sample, false, true);
         if (!hit) continue;
-        if (hit->peak < 0.16) {
-            ++gentle;
-            EXPECT_EQ(detector.selectedSideModel(), "lekki");
-            EXPECT_FALSE(hit->sideReliable);
-            EXPECT_EQ(hit->sideConfidence, 0.5);
-        } else {
-            ++firm;
-            EXPECT_EQ(detector.selectedSideModel(), "główny");
-            EXPECT_EQ(hit->side, Side::left);
-            EXPECT_TRUE(hit->sideReliable);
-        }
+        const bool light = hit->peak < 0.16;
+        ++(light ? gentle : firm);
+        EXPECT_EQ(detector.selectedSideModel(), light ? "lekki" : "główny");
+        EXPECT_EQ(hit->sideReliable, !light);
+        if (light) EXPECT_EQ(hit->sideConfidence, 0.5);
+        else EXPECT_EQ(hit->side, Side::left);
     }
     EXPECT_GT(gentle, 0u);
     EXPECT_GT(firm, 0u);
-
-    // Without profiles the heuristic judges again.
-    detector.sideProfile.reset();
-    detector.lightSideProfile.reset();
-    Scene later = groove;
-    later.startTime += 100;
-    const auto hits = feed(detector, simulation::render(later));
-    ASSERT_FALSE(hits.empty());
-    EXPECT_EQ(detector.selectedSideModel(), "heurystyka");
-    for (const Emitted& emitted : hits) EXPECT_TRUE(emitted.hit.sideReliable);
 }
 
 TEST(TapDetector, SlowDriftBeforeATapDoesNotBendItsSignature) {
     Scene still = sceneWith({tapAt(1.5, Side::right, 0.1), tapAt(3.1, Side::left, 0.3)}, 3.5);
     Scene drifting = still;
     drifting.drift = 0.05;
-    TapDetector a, b;
-    const auto stillHits = feed(a, simulation::render(still));
-    const auto driftHits = feed(b, simulation::render(drifting));
+    const auto stillHits = detect(still), driftHits = detect(drifting);
     ASSERT_EQ(stillHits.size(), 2u);
     ASSERT_EQ(driftHits.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {

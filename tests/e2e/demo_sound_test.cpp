@@ -50,33 +50,15 @@ double match(const std::vector<float>& left, std::size_t onset, const std::vecto
     return best;
 }
 
-ProcessSetup withServer(const std::string& server) {
-    ProcessSetup setup;
-    setup.environment["PULSE_SERVER"] = server;
-    return setup;
-}
-
-// The shared test sink of scripts/sound-server.sh; a missing one is a failure
-// with the reason, never a silent skip.
-std::string sharedServer() {
-    const char* server = std::getenv("PULSE_SERVER");
-    const char* sink = std::getenv("KNOCKBOX_TEST_SINK");
-    if (!server || !sink) {
-        ADD_FAILURE() << "no test sound server: source scripts/sound-server.sh before running the tests";
-        return {};
-    }
-    return server;
+ProcessSetup withServer(const std::string& server, std::vector<std::string> arguments = {}) {
+    return {.arguments = std::move(arguments), .environment = {{"PULSE_SERVER", server}}};
 }
 
 TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
-    std::unique_ptr<test::PrivateSoundServer> server;
-    try {
-        server = std::make_unique<test::PrivateSoundServer>();
-    } catch (const std::exception& error) {
-        FAIL() << error.what();
-    }
-    test::SourceRecording recording(server->address(), server->monitor());
-    const auto result = test::runKnockbox({"--demo"}, withServer(server->address()), 30);
+    const auto server = test::testSoundServer();
+    ASSERT_TRUE(server) << test::noSoundServer;
+    test::SourceRecording recording(server->address, server->monitor);
+    const auto result = test::runKnockbox({"--demo"}, withServer(server->address), 30);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::vector<float> samples = recording.stop();
 
@@ -85,9 +67,9 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
     EXPECT_EQ(result.err, demoLines);  // and nothing from the audio library
 
     const std::vector<float> left = test::channelOf(samples, 0);
-    float loudest = 0;
-    for (float sample : samples) loudest = std::max(loudest, std::fabs(sample));
-    EXPECT_LE(loudest, 1.0f) << "a sample above full scale";
+    EXPECT_LE(std::max(test::peakIn(left, 0, left.size()), test::peakIn(test::channelOf(samples, 1), 0, left.size())),
+              1.0f)
+        << "a sample above full scale";
 
     const std::vector<Onset> onsets = findOnsets(left);
     ASSERT_EQ(onsets.size(), 8u) << "recorded " << left.size() / rate << " s";
@@ -115,12 +97,10 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
 }
 
 TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
-    const std::string server = sharedServer();
-    if (server.empty()) return;
+    const auto server = test::testSoundServer();
+    ASSERT_TRUE(server) << test::noSoundServer;
     for (int signal : {SIGINT, SIGTERM}) {
-        ProcessSetup setup = withServer(server);
-        setup.arguments = {"--demo"};
-        ChildProcess player(KNOCKBOX_EXECUTABLE, setup);
+        ChildProcess player(KNOCKBOX_EXECUTABLE, withServer(server->address, {"--demo"}));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (player.errorSoFar().find("DEMO kick volume 0.8") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline) {

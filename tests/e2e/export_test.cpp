@@ -6,7 +6,6 @@
 #include <fstream>
 #include <set>
 
-#include "audio/live_kit.h"
 #include "audio/sample_library.h"
 #include "support/child_process.h"
 
@@ -20,18 +19,6 @@ std::set<std::string> filesIn(const fs::path& directory) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(directory)) names.insert(entry.path().filename().string());
     return names;
-}
-
-test::ProcessSetup inFolder(const fs::path& directory) {
-    test::ProcessSetup setup;
-    setup.workingDirectory = directory;
-    return setup;
-}
-
-test::ProcessSetup calledAs(const std::string& argument0) {
-    test::ProcessSetup setup;
-    setup.argument0 = argument0;
-    return setup;
 }
 
 const std::set<std::string> fourFiles{"hihat.wav", "kick.wav", "snare.wav", "tom.wav"};
@@ -68,12 +55,7 @@ TEST(Export, StudioIntoAFolderThatDoesNotExistYet) {
     EXPECT_EQ(result.err, "Zapisano kick/snare/hihat/tom WAV w " + target.string() + ".\n");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(filesIn(target), fourFiles);
-    const std::size_t frames[] = {29760, 16320, 6720, 31680};
-    for (Drum drum : allDrums) {
-        const std::vector<float> expected = sampleBuffer(drum, DrumKit::studio);
-        EXPECT_EQ(expected.size(), frames[index(drum)]);
-        expectWaveOf(target / (std::string(rawValue(drum)) + ".wav"), expected);
-    }
+    for (Drum drum : allDrums) expectWaveOf(target / (std::string(rawValue(drum)) + ".wav"), sampleBuffer(drum, DrumKit::studio));
 }
 
 TEST(Export, EveryKitReadsBackAsItsHardLayerFirstVariation) {
@@ -81,18 +63,12 @@ TEST(Export, EveryKitReadsBackAsItsHardLayerFirstVariation) {
         SCOPED_TRACE(std::string(rawValue(kit)));
         TemporaryDirectory target;
         const auto result = runKnockbox({"--kit", std::string(rawValue(kit)), "--export-samples", "out"},
-                                        inFolder(target.path()));
+                                        {.workingDirectory = target.path()});
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         // The folder as typed, not made absolute.
         EXPECT_EQ(result.err, "Zapisano kick/snare/hihat/tom WAV w out.\n");
-        for (Drum drum : allDrums) {
-            expectWaveOf(target / "out" / (std::string(rawValue(drum)) + ".wav"), sampleBuffer(drum, kit));
-        }
+        for (Drum drum : allDrums) expectWaveOf(target / "out" / (std::string(rawValue(drum)) + ".wav"), sampleBuffer(drum, kit));
     }
-    // The live kick is the hardest recording, first variation.
-    TemporaryDirectory target;
-    ASSERT_EQ(runKnockbox({"--export-samples", target.path().string(), "--kit", "live"}).exitStatus, 0);
-    expectWaveOf(target / "kick.wav", readDrumRecording(liveKitURL() / "kick-3-0.caf"));
 }
 
 TEST(Export, MixedSelectionTakesEachDrumFromItsOwnKit) {
@@ -100,10 +76,9 @@ TEST(Export, MixedSelectionTakesEachDrumFromItsOwnKit) {
     const auto result =
         runKnockbox({"--kit", "electronic", "--kick-sound", "lofi", "--export-samples", target.path().string()});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    expectWaveOf(target / "kick.wav", sampleBuffer(Drum::kick, DrumKit::lofi));
-    expectWaveOf(target / "snare.wav", sampleBuffer(Drum::snare, DrumKit::electronic));
-    expectWaveOf(target / "hihat.wav", sampleBuffer(Drum::hihat, DrumKit::electronic));
-    expectWaveOf(target / "tom.wav", sampleBuffer(Drum::tom, DrumKit::electronic));
+    for (Drum drum : allDrums)
+        expectWaveOf(target / (std::string(rawValue(drum)) + ".wav"),
+                     sampleBuffer(drum, drum == Drum::kick ? DrumKit::lofi : DrumKit::electronic));
 }
 
 TEST(Export, TwiceIntoOneFolderLeavesFourFiles) {
@@ -132,7 +107,7 @@ TEST(Export, MissingLiveRecordingGivesThePlatformErrorAndKeepsTheOldFile) {
     TemporaryDirectory target;
     std::ofstream(target / "kick.wav") << "an earlier export";
     const auto result = runKnockbox({"--export-samples", target.path().string(), "--kit", "live"},
-                                    calledAs(install.argument0));
+                                    {.argument0 = install.argument0});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "Błąd: " + (install.kit / "kick-3-0.caf").string() + ": No such file or directory\n");
     EXPECT_EQ(test::readFile(target / "kick.wav"), "an earlier export");
@@ -141,23 +116,17 @@ TEST(Export, MissingLiveRecordingGivesThePlatformErrorAndKeepsTheOldFile) {
 
 TEST(Export, WrongFormatRecordingNamesTheFileAndKeepsWhatWasWritten) {
     PretendInstall install;
-    {
-        SF_INFO info{};
-        info.samplerate = 44100;
-        info.channels = 1;
-        info.format = SF_FORMAT_CAF | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open((install.kit / "snare-3-0.caf").c_str(), SFM_WRITE, &info);
-        ASSERT_NE(file, nullptr);
-        const std::vector<float> frames(441, 0.1f);
-        sf_writef_float(file, frames.data(), 441);
-        sf_close(file);
-    }
+    SF_INFO info{0, 44100, 1, SF_FORMAT_CAF | SF_FORMAT_FLOAT, 0, 0};
+    SNDFILE* file = sf_open((install.kit / "snare-3-0.caf").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    const std::vector<float> frames(441, 0.1f);
+    sf_writef_float(file, frames.data(), 441);
+    sf_close(file);
     TemporaryDirectory target;
     const auto result = runKnockbox({"--export-samples", target.path().string(), "--snare-sound", "live"},
-                                    calledAs(install.argument0));
+                                    {.argument0 = install.argument0});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "Błąd: " + std::string(SampleError::invalidFile("snare-3-0.caf").what()) + "\n");
-    EXPECT_NE(result.err.find("snare-3-0.caf"), std::string::npos);
     EXPECT_EQ(filesIn(target.path()), std::set<std::string>{"kick.wav"});
 }
 

@@ -1,5 +1,5 @@
-// A replay heard for real: the player plays a simulated groove into a private
-// PulseAudio null sink; each hit's sound must come at the hit's time, panned
+// A replay heard for real: the player plays a simulated groove into the test
+// sound server's null sink; each hit's sound must come at the hit's time, panned
 // to its side, louder for a harder tap.
 #include <gtest/gtest.h>
 
@@ -21,12 +21,8 @@ using simulation::Strength;
 using test::recordingRate;
 
 TEST(AudibleReplay, EachHitSoundsAtItsTimeOnItsSideAndByItsStrength) {
-    std::unique_ptr<test::PrivateSoundServer> server;
-    try {
-        server = std::make_unique<test::PrivateSoundServer>();
-    } catch (const std::exception& error) {
-        FAIL() << error.what();
-    }
+    const auto server = test::testSoundServer();
+    ASSERT_TRUE(server) << test::noSoundServer;
     // Volume 0.5 keeps the limiter out of the way of the loudness comparison.
     // Round robin alternates two variations of each sound, so loudness is
     // compared between the first and third tap of a drum (same variation).
@@ -42,10 +38,9 @@ TEST(AudibleReplay, EachHitSoundsAtItsTimeOnItsSideAndByItsStrength) {
     test::TemporaryDirectory directory;
     std::ofstream(directory / "groove.csv") << recordingText(samples);
 
-    test::SourceRecording recording(server->address(), server->monitor());
-    test::ProcessSetup setup;
-    setup.environment["PULSE_SERVER"] = server->address();
-    const auto result = test::runKnockbox({"--replay", (directory / "groove.csv").string(), "--volume", "0.5"}, setup, 30);
+    test::SourceRecording recording(server->address, server->monitor);
+    const auto result = test::runKnockbox({"--replay", (directory / "groove.csv").string(), "--volume", "0.5"},
+                                          {.environment = {{"PULSE_SERVER", server->address}}}, 30);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::vector<float> sound = recording.stop();
     ASSERT_EQ(result.exitStatus, 0) << result.err;

@@ -39,11 +39,18 @@ fs::path writeRecording(const TemporaryDirectory& directory, const simulation::S
     return path;
 }
 
+// A muted replay of `path` with more arguments.
+test::ProcessResult replay(const fs::path& path, std::vector<std::string> more = {}) {
+    std::vector<std::string> arguments{"--replay", path.string(), "--mute"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return runKnockbox(arguments);
+}
+
 TEST(Replay, PrintsReadyLineHitsAndSummary) {
     TemporaryDirectory directory;
     const auto scene = shortGroove();
     const fs::path path = writeRecording(directory, scene);
-    const auto result = runKnockbox({"--replay", path.string(), "--mute"});
+    const auto result = replay(path);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "");
     const auto out = test::linesOf(result.err);
@@ -69,8 +76,7 @@ TEST(Replay, PrintsReadyLineHitsAndSummary) {
 
 TEST(Replay, DebugSuffixNamesTheModel) {
     TemporaryDirectory directory;
-    const fs::path path = writeRecording(directory, shortGroove(2.6));
-    const auto result = runKnockbox({"--replay", path.string(), "--mute", "--debug"});
+    const auto result = replay(writeRecording(directory, shortGroove(2.6)), {"--debug"});
     EXPECT_EQ(result.exitStatus, 0);
     const std::regex debugLine("L  kick    peak \\d\\.\\d{3} g  volume [01]\\.\\d{2}  X -?\\d\\.\\d{4}  strona "
                                "\\d+%  model heurystyka  threshold \\d\\.\\d{3}");
@@ -81,19 +87,17 @@ TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
     TemporaryDirectory directory;
     const fs::path path = directory / "three.csv";
     write(path, "0.0,0.0,0.0,-1.0\n0.5,0.0,0.0,-1.0\n1.0,0.0,0.0,-1.0\n");
-    auto result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "1"});
+    auto result = replay(path, {"--duration", "1"});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 3 próbek, 0 uderzeń, 0 niepewnych stron.");
-    result = runKnockbox({"--replay", path.string(), "--mute", "--duration", "0.9999"});
+    result = replay(path, {"--duration", "0.9999"});
     EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 2 próbek, 0 uderzeń, 0 niepewnych stron.");
 }
 
 TEST(Replay, SigtermStopsWithinASliceAndStillSummarises) {
     TemporaryDirectory directory;
     const fs::path path = writeRecording(directory, shortGroove(4.0));
-    test::ProcessSetup setup;
-    setup.arguments = {"--replay", path.string(), "--mute"};
-    ChildProcess child(KNOCKBOX_EXECUTABLE, setup);
+    ChildProcess child(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", path.string(), "--mute"}});
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     const auto sent = std::chrono::steady_clock::now();
     child.sendSignal(SIGTERM);
@@ -113,12 +117,12 @@ TEST(Replay, RecordWritesTheSamplesBack) {
     TemporaryDirectory directory;
     const fs::path path = writeRecording(directory, shortGroove(2.3));
     const fs::path copy = directory / "copy.csv";
-    const auto result = runKnockbox({"--replay", path.string(), "--mute", "--record", copy.string()});
+    const auto result = replay(path, {"--record", copy.string()});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The input was written at the recording's own precision, so the copy is identical.
     EXPECT_EQ(test::readFile(copy), test::readFile(path));
 
-    const auto refused = runKnockbox({"--replay", path.string(), "--mute", "--record", "/nonexistent/r.csv"});
+    const auto refused = replay(path, {"--record", "/nonexistent/r.csv"});
     EXPECT_EQ(refused.exitStatus, 1);
     EXPECT_EQ(refused.err, "Błąd: Nie można zapisać nagrania: /nonexistent/r.csv\n");
 }
@@ -135,9 +139,8 @@ TEST(Replay, MalformedRecordingsPlayNothing) {
         {"t,x,y,z\n\n", "Nagranie jest puste."},
     };
     for (const auto& [content, message] : cases) {
-        const fs::path path = directory / "bad.csv";
-        write(path, content);
-        const auto result = runKnockbox({"--replay", path.string(), "--mute"});
+        write(directory / "bad.csv", content);
+        const auto result = replay(directory / "bad.csv");
         EXPECT_EQ(result.exitStatus, 1) << content;
         EXPECT_EQ(result.err, "Błąd: " + message + "\n") << content;
         EXPECT_EQ(result.out, "");

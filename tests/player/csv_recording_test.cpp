@@ -74,19 +74,11 @@ TEST(CsvRecording, EveryLineBreakCountsAndBlankLinesDoNot) {
 }
 
 TEST(CsvRecording, RejectsMalformedLinesNamingTheFirst) {
-    EXPECT_EQ(failure("t,x,y,z,gx,gy,gz\n1,0,0,-1\n1,0,0,-1\n"), badLine(3));  // same t
-    EXPECT_EQ(failure("2,0,0,-1\n1,0,0,-1\n"), badLine(2));                    // backwards
-    EXPECT_EQ(failure("1.0,0,0,-1,x,y,z\n"), badLine(1));  // 7 fields, 4 numbers
-    EXPECT_EQ(failure("1,0,0,-1,0\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,0,-1,0,0\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,0\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,0,-1,0,,\n"), badLine(1));  // partly empty gyroscope
-    EXPECT_EQ(failure("1,0,0,\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,nan,-1\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,inf,-1\n"), badLine(1));
-    EXPECT_EQ(failure("1,0,1e999,-1\n"), badLine(1));
-    EXPECT_EQ(failure("1, 0,0,-1\n"), badLine(1));
-    EXPECT_EQ(failure("1;0;0;-1\n"), badLine(1));
+    // (Same and non-numeric times, a 5-field line and nan: through the program in tests/e2e/replay_test.cpp.)
+    EXPECT_EQ(failure("2,0,0,-1\n1,0,0,-1\n"), badLine(2));  // backwards
+    for (const char* line : {"1,0,0,-1,0,0", "1,0,0", "1,0,0,-1,0,,", "1,0,0,", "1,0,inf,-1", "1,0,1e999,-1",
+                             "1, 0,0,-1", "1;0;0;-1"})
+        EXPECT_EQ(failure(std::string(line) + "\n"), badLine(1)) << line;
     // A bad line late in the file fails the whole file.
     std::string text = "t,x,y,z\n";
     for (int i = 1; i <= 500; ++i) text += std::to_string(i) + ",0,0,-1\n";
@@ -100,15 +92,7 @@ TEST(CsvRecording, NoSampleLineIsAnEmptyRecording) {
 }
 
 TEST(CsvRecording, FileErrorsCarryTheSystemDescription) {
-    test::TemporaryDirectory directory;
-    const std::filesystem::path missing = directory.path() / "missing.csv";
-    try {
-        readRecording(missing);
-        FAIL() << "a missing file was read";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
-        EXPECT_NE(std::string(error.what()).find("missing.csv"), std::string::npos);
-    }
+    test::TemporaryDirectory directory;  // (a missing file: through the program)
     EXPECT_THROW(readRecording(directory.path()), std::system_error);
 
     const std::filesystem::path latin1 = directory.path() / "latin1.csv";

@@ -25,9 +25,7 @@ const std::string required =
 TEST(Options, NoArgumentsGiveLiveModeWithDefaults) {
     const Options options = parse({});
     EXPECT_EQ(options.mode, "live");
-    EXPECT_EQ(options.config, DetectorConfig{});
     EXPECT_EQ(options.volume, static_cast<double>(1.2f));
-    EXPECT_EQ(options.sounds, SoundSelection{});
     EXPECT_FALSE(options.duration || options.path || options.record);
     EXPECT_FALSE(options.learningSides());
 }
@@ -49,7 +47,6 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_EQ(options.record, "r.csv");
     EXPECT_TRUE(options.calibrateTyping && options.noSideProfile && options.noTypingGuard &&
                 options.muted && options.debug && options.directSensor);
-    EXPECT_EQ(options.config.typingSuppress, 0.45);
 }
 
 TEST(Options, LastModeWinsAndPathIsShared) {
@@ -58,11 +55,9 @@ TEST(Options, LastModeWinsAndPathIsShared) {
     EXPECT_EQ(exported.mode, "export");
     EXPECT_EQ(exported.path, "d");
     EXPECT_EQ(parse({"--demo", "-h"}).mode, "help");
-    EXPECT_EQ(parse({"--ui"}).mode, "ui");
-    EXPECT_EQ(parse({"--probe"}).mode, "probe");
-    EXPECT_EQ(parse({"--check-access"}).mode, "check-access");
-    EXPECT_EQ(parse({"--sensor-stream"}).mode, "sensor");
-    EXPECT_EQ(parse({"--self-test"}).mode, "self-test");
+    for (const auto& [option, mode] : {std::pair{"--ui", "ui"}, {"--probe", "probe"}, {"--check-access", "check-access"},
+                                       {"--sensor-stream", "sensor"}, {"--self-test", "self-test"}})
+        EXPECT_EQ(parse({option}).mode, mode);
 }
 
 TEST(Options, CalibrationSwitches) {
@@ -70,9 +65,8 @@ TEST(Options, CalibrationSwitches) {
     EXPECT_TRUE(strong.calibrateSides && strong.calibrateStrong && strong.learningSides());
     const Options light = parse({"--calibrate-light"});
     EXPECT_TRUE(light.calibrateLight && light.learningSides() && !light.calibrateSides);
-    const std::string both = "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.";
-    EXPECT_EQ(failure({"--calibrate-strong", "--calibrate-light"}), both);
-    EXPECT_EQ(failure({"--calibrate-light", "--calibrate-sides"}), both);
+    EXPECT_EQ(failure({"--calibrate-light", "--calibrate-sides"}),
+              "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.");
 }
 
 TEST(Options, KitsApplyInOrder) {
@@ -81,23 +75,17 @@ TEST(Options, KitsApplyInOrder) {
     EXPECT_EQ(parse({"--kick-sound", "lofi", "--kit", "live"}).sounds, SoundSelection::all(DrumKit::live));
     EXPECT_EQ(parse({"--snare-sound", "live", "--hihat-sound", "lofi", "--tom-sound", "electronic"}).sounds,
               (SoundSelection{DrumKit::studio, DrumKit::live, DrumKit::lofi, DrumKit::electronic}));
-    EXPECT_EQ(failure({"--kit", "808"}), "Nieznane brzmienie: 808. Wybierz studio, electronic albo lofi.");
     EXPECT_EQ(failure({"--tom-sound", "Studio"}),
               "Nieznane brzmienie: Studio. Wybierz studio, electronic albo lofi.");
 }
 
 TEST(Options, MalformedArguments) {
-    EXPECT_EQ(failure({"--duration"}), "Brak wartości po --duration.");
+    // (More cases through the program: tests/e2e/command_line_test.cpp.)
     EXPECT_EQ(failure({"--kit"}), "Brak wartości po --kit.");
-    EXPECT_EQ(failure({"--volume", "nan"}), "Nieprawidłowa liczba: nan");
-    EXPECT_EQ(failure({"--volume", "1e999"}), "Nieprawidłowa liczba: 1e999");
-    EXPECT_EQ(failure({"--threshold", "0.1g"}), "Nieprawidłowa liczba: 0.1g");
-    EXPECT_EQ(failure({"--threshold", ""}), "Nieprawidłowa liczba: ");
-    EXPECT_EQ(failure({"--threshold", " 0.1"}), "Nieprawidłowa liczba:  0.1");
-    EXPECT_EQ(failure({"--threshold=0.1"}), "Nieznana opcja: --threshold=0.1. Użyj --help.");
-    EXPECT_EQ(failure({"--HELP"}), "Nieznana opcja: --HELP. Użyj --help.");
-    EXPECT_EQ(failure({"--thresh", "0.1"}), "Nieznana opcja: --thresh. Użyj --help.");
-    EXPECT_EQ(failure({"replay.csv"}), "Nieznana opcja: replay.csv. Użyj --help.");
+    for (const char* number : {"0.1g", "", " 0.1"})
+        EXPECT_EQ(failure({"--threshold", number}), "Nieprawidłowa liczba: " + std::string(number));
+    for (const char* option : {"--threshold=0.1", "--HELP", "--thresh", "replay.csv"})
+        EXPECT_EQ(failure({option, "0.1"}), "Nieznana opcja: " + std::string(option) + ". Użyj --help.");
 }
 
 TEST(Options, FailuresComeInArgumentOrderBeforeValidation) {
@@ -109,25 +97,18 @@ TEST(Options, FailuresComeInArgumentOrderBeforeValidation) {
 }
 
 TEST(Options, ValidationBoundaries) {
-    EXPECT_NO_THROW(parse({"--threshold", "0.008"}));
-    EXPECT_NO_THROW(parse({"--threshold", "0.15", "--accent", "0.3", "--full-velocity", "0.6"}));
-    EXPECT_NO_THROW(parse({"--threshold", "0.5", "--accent", "0.6", "--full-velocity", "0.7"}));
-    EXPECT_NO_THROW(parse({"--cooldown", "70"}));
-    EXPECT_NO_THROW(parse({"--cooldown", "2000"}));
-    EXPECT_NO_THROW(parse({"--volume", "0"}));
-    EXPECT_NO_THROW(parse({"--volume", "1.5"}));
-    EXPECT_NO_THROW(parse({"--volume", "-0"}));
-    EXPECT_NO_THROW(parse({"--duration", "0.001"}));
-    EXPECT_NO_THROW(parse({"--kit", "live"}));
-
+    for (const auto& good : std::vector<std::vector<std::string>>{
+             {"--threshold", "0.008"}, {"--threshold", "0.15", "--accent", "0.3", "--full-velocity", "0.6"},
+             {"--threshold", "0.5", "--accent", "0.6", "--full-velocity", "0.7"}, {"--cooldown", "70"},
+             {"--cooldown", "2000"}, {"--volume", "0"}, {"--volume", "1.5"}, {"--volume", "-0"},
+             {"--duration", "0.001"}, {"--kit", "live"}})
+        EXPECT_EQ(failure(good), "(accepted)") << good[0] << " " << good[1];
     for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--threshold", "0.2", "--accent", "0.16"},
              {"--threshold", "0.0079"},
              {"--threshold", "0.51", "--accent", "0.6", "--full-velocity", "0.7"},
              {"--accent", "0.05"},
              {"--accent", "0.5"},
              {"--full-velocity", "0.16"},
-             {"--cooldown", "60"},
              {"--cooldown", "69.9"},
              {"--cooldown", "2000.1"},
              {"--duration", "0"},

@@ -13,17 +13,13 @@ using test::TemporaryDirectory;
 
 void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
-TEST(ProfileLocations, EnvironmentVariableWins) {
+TEST(ProfileLocations, EnvironmentVariableThenAppBundleSupportFolder) {
     ProfileLocationInputs inputs{"/x/p.json", true, "build/knockbox", "/work", "/support/Knockbox"};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/x/p.json"));
     EXPECT_EQ(lightProfileLocation("/x/p.json"), fs::path("/x/light-side-profile.json"));
     EXPECT_EQ(lightProfileLocation("/x/.p.json"), fs::path("/x/.knockbox-light-side-profile.json"));
-}
-
-TEST(ProfileLocations, InsideAnAppBundleTheSupportFolder) {
-    ProfileLocationInputs inputs{nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox"};
+    inputs = {nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox"};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/s/Knockbox/side-profile.json"));
-    EXPECT_EQ(lightProfileLocation(sideProfileLocation(inputs)), fs::path("/s/Knockbox/light-side-profile.json"));
 }
 
 TEST(ProfileLocations, BareExecutableUsesTheFolderAboveItsOwn) {
@@ -54,13 +50,11 @@ TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
     write(root / ".knockbox-side-profile.json", "mine");
     sideProfileLocation(inputs);
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "mine");
-}
 
-TEST(ProfileLocations, NoLegacyFilesNoCopies) {
-    TemporaryDirectory root;
-    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused"};
-    sideProfileLocation(inputs);
-    EXPECT_TRUE(fs::is_empty(root.path()));
+    // Without legacy files nothing is copied.
+    TemporaryDirectory empty;
+    sideProfileLocation({nullptr, false, empty / "build/knockbox", "/", "/unused"});
+    EXPECT_TRUE(fs::is_empty(empty.path()));
 }
 
 TEST(ProfileLocations, AFolderThatCannotBeReadIsNoFailure) {

@@ -17,13 +17,9 @@ TEST(SampleLine, FormatHasFixedDecimalsAndTheGyroOnlyWhenPresent) {
 }
 
 TEST(SampleLine, FourOrSevenNumbersMakeASampleAndNothingElseDoes) {
-    const auto plain = parseSampleLine("1.5 0.25 -0.5 -1");
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(*plain, (AccelSample{1.5, 0.25, -0.5, -1, {}}));
-
-    const auto withGyro = parseSampleLine("2.0 0 0 -1 0.5 -0.25 3");
-    ASSERT_TRUE(withGyro);
-    EXPECT_EQ(withGyro->gyro, (GyroSample{2.0, 0.5, -0.25, 3}));  // the gyro takes the line's t
+    EXPECT_EQ(parseSampleLine("1.5 0.25 -0.5 -1"), (AccelSample{1.5, 0.25, -0.5, -1, {}}));
+    // The gyro takes the line's t.
+    EXPECT_EQ(parseSampleLine("2.0 0 0 -1 0.5 -0.25 3"), (AccelSample{2.0, 0, 0, -1, GyroSample{2.0, 0.5, -0.25, 3}}));
 
     // Only the count of numbers matters: words and extra spaces are skipped.
     EXPECT_EQ(parseSampleLine("1 word 2 3 4"), (AccelSample{1, 2, 3, 4, {}}));
@@ -33,30 +29,11 @@ TEST(SampleLine, FourOrSevenNumbersMakeASampleAndNothingElseDoes) {
         EXPECT_FALSE(parseSampleLine(dropped)) << '"' << dropped << '"';
 }
 
-TEST(SampleLine, WhatIsFormattedParsesBackToTheWrittenPrecision) {
-    const AccelSample sample{7654.123456789, -0.98765432, 0.0000004, 1.25, GyroSample{7654.1, 12.3456789, -0.1, 0}};
-    const std::string line = formatSampleLine(sample);
-    const auto back = parseSampleLine(std::string_view(line).substr(0, line.size() - 1));
-    ASSERT_TRUE(back);
-    EXPECT_NEAR(back->t, sample.t, 1e-9);
-    EXPECT_NEAR(back->x, sample.x, 1e-7);
-    EXPECT_NEAR(back->z, sample.z, 1e-7);
-    ASSERT_TRUE(back->gyro);
-    EXPECT_EQ(back->gyro->t, back->t);
-    EXPECT_NEAR(back->gyro->x, 12.3456789, 1e-7);
-}
-
 TEST(SampleLineBuffer, LinesAreAssembledHoweverTheReadsCutThem) {
     const std::string stream = "1 0 0 -1\n2 0 0 -1 0.5 0.5 0.5\n\n1 2 3\n3 0.1 0.2 -1\n4 0 0 -1";
-    const std::vector<AccelSample> whole = [&] {
-        SampleLineBuffer buffer;
-        std::vector<AccelSample> samples;
-        buffer.append(stream, samples);
-        return samples;
-    }();
-    ASSERT_EQ(whole.size(), 3u);  // the last line is not complete yet
-    EXPECT_EQ(whole[2].t, 3);
-    EXPECT_TRUE(whole[1].gyro);
+    // The last line is not complete yet.
+    const std::vector<AccelSample> whole{{1, 0, 0, -1, {}}, {2, 0, 0, -1, GyroSample{2, 0.5, 0.5, 0.5}},
+                                         {3, 0.1, 0.2, -1, {}}};
 
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         SampleLineBuffer buffer;

@@ -13,10 +13,10 @@
 namespace knockbox::test {
 
 struct ProcessSetup {
-    std::vector<std::string> arguments;                            // without argument 0
-    std::map<std::string, std::optional<std::string>> environment;  // set, or remove when empty
-    std::optional<std::filesystem::path> workingDirectory;
-    std::optional<std::string> argument0;  // defaults to the executable
+    std::vector<std::string> arguments{};                            // without argument 0
+    std::map<std::string, std::optional<std::string>> environment{};  // set, or remove when empty
+    std::optional<std::filesystem::path> workingDirectory{};
+    std::optional<std::string> argument0{};  // defaults to the executable
 };
 
 struct ProcessResult {

@@ -13,7 +13,16 @@
 namespace knockbox::test {
 namespace fs = std::filesystem;
 
-std::string findProgram(const std::string& name) {
+std::optional<TestSoundServer> testSoundServer() {
+    const char* server = std::getenv("PULSE_SERVER");
+    const char* sink = std::getenv("KNOCKBOX_TEST_SINK");
+    if (!server || !sink) return std::nullopt;
+    return TestSoundServer{server, std::string(sink) + ".monitor"};
+}
+
+namespace {
+
+std::string required(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path ? path : "/usr/bin:/bin");
     std::string folder;
@@ -21,63 +30,18 @@ std::string findProgram(const std::string& name) {
         const fs::path candidate = fs::path(folder) / name;
         if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate.string();
     }
-    return {};
-}
-
-namespace {
-
-ProcessSetup setup(std::vector<std::string> arguments, std::map<std::string, std::optional<std::string>> environment) {
-    ProcessSetup result;
-    result.arguments = std::move(arguments);
-    result.environment = std::move(environment);
-    return result;
-}
-
-std::string required(const std::string& name) {
-    std::string program = findProgram(name);
-    if (program.empty()) throw std::runtime_error(name + " is not installed (scripts/install-deps.sh installs it)");
-    return program;
-}
-
-bool answers(const std::string& address) {
-    ChildProcess info(required("pactl"), setup({"info"}, {{"PULSE_SERVER", address}}));
-    return info.wait(5).exitStatus == 0;
+    throw std::runtime_error(name + " is not installed (scripts/install-deps.sh installs it)");
 }
 
 }  // namespace
-
-PrivateSoundServer::PrivateSoundServer() {
-    const fs::path socket = directory_ / "native";
-    address_ = "unix:" + socket.string();
-    server_ = std::make_unique<ChildProcess>(
-        required("pulseaudio"),
-        setup({"-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                      "--load=module-null-sink sink_name=" + std::string(sinkName) +
-                          " format=float32le rate=48000 channels=2",
-               "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket.string()},
-              {{"HOME", directory_.path().string()}, {"XDG_RUNTIME_DIR", directory_.path().string()}}));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!answers(address_)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            const std::string log = server_->errorSoFar();
-            throw std::runtime_error("PulseAudio did not start: " + log);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-PrivateSoundServer::~PrivateSoundServer() {
-    server_->sendSignal(SIGTERM);
-    server_->wait(5);
-}
 
 SourceRecording::SourceRecording(const std::string& serverAddress, const std::string& source) {
     const fs::path file = directory_ / "recording.raw";
     recorder_ = std::make_unique<ChildProcess>(
         required("parecord"),
-        setup({"--raw", "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=10",
-               "--device=" + source, file.string()},
-              {{"PULSE_SERVER", serverAddress}}));
+        ProcessSetup{.arguments = {"--raw", "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=10",
+                                   "--device=" + source, file.string()},
+                     .environment = {{"PULSE_SERVER", serverAddress}}});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::error_code error;
     while (fs::file_size(file, error) == 0 || error) {

@@ -1,10 +1,12 @@
 #pragma once
-// Real sound for end-to-end tests: a private PulseAudio server with one null
-// sink, and a recording of what reaches a source. A private server keeps a
-// recording free of whatever other tests play at the same time.
+// Real sound for end-to-end tests: the test sound server of
+// scripts/sound-server.sh (a PulseAudio null sink), and a recording of what
+// reaches a source. Tests that play into it or record from it are named
+// Audible* and run one at a time (tests/CMakeLists.txt), so a recording holds
+// nothing but the test's own sound.
 
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,29 +14,16 @@
 
 namespace knockbox::test {
 
-// The program's full path from PATH; empty when it is not installed.
-std::string findProgram(const std::string& name);
-
-class PrivateSoundServer {
-public:
-    static constexpr const char* sinkName = "knockbox_private";
-
-    // Starts the server and waits until it answers; throws std::runtime_error
-    // with the reason when it cannot.
-    PrivateSoundServer();
-    ~PrivateSoundServer();
-    PrivateSoundServer(const PrivateSoundServer&) = delete;
-    PrivateSoundServer& operator=(const PrivateSoundServer&) = delete;
-
-    // The value for PULSE_SERVER.
-    const std::string& address() const { return address_; }
-    std::string monitor() const { return std::string(sinkName) + ".monitor"; }
-
-private:
-    TemporaryDirectory directory_;
-    std::string address_;
-    std::unique_ptr<ChildProcess> server_;
+struct TestSoundServer {
+    std::string address;  // the value for PULSE_SERVER
+    std::string monitor;  // the source that hears the sink
 };
+
+// Absent when scripts/sound-server.sh was not sourced; the tests fail then,
+// with that reason, instead of being skipped.
+std::optional<TestSoundServer> testSoundServer();
+inline constexpr const char* noSoundServer =
+    "no test sound server: source scripts/sound-server.sh before running the tests";
 
 // Records a source as interleaved stereo 32-bit float at 48 kHz, from
 // construction (once the first audio has arrived) until stop().
