@@ -19,6 +19,7 @@
 #include "player/csv_recording.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/player_lines.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -158,12 +159,7 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     const auto lines = linesOf(result.err);
     ASSERT_EQ(lines.size(), 9u) << result.err;
     EXPECT_EQ(lines[0], startLine);
-    std::smatch ready;
-    ASSERT_TRUE(std::regex_match(lines[1], ready,
-                                 std::regex("GOTOWE · (\\d+) Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms")))
-        << lines[1];
-    EXPECT_NEAR(std::stod(ready[1]), 800, 20);
-    EXPECT_EQ(lines[2], "L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+    test::expectDefaultReadyLines(lines, 1, 20);
     const auto intended = simulation::intendedHits(groove());
     ASSERT_EQ(intended.size(), 4u);
     for (std::size_t i = 0; i < intended.size(); ++i) {

@@ -12,6 +12,7 @@
 #include "player/number_text.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/player_lines.h"
 
 namespace knockbox {
 namespace {
@@ -56,12 +57,7 @@ TEST(Replay, PrintsReadyLineHitsAndSummary) {
     const auto out = test::linesOf(result.err);
     ASSERT_GE(out.size(), 4u) << result.err;
     EXPECT_EQ(out[0], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
-    std::smatch ready;
-    ASSERT_TRUE(std::regex_match(out[1], ready,
-                                 std::regex("GOTOWE · (\\d+) Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms")))
-        << out[1];
-    EXPECT_NEAR(std::stod(ready[1]), 800, 10);
-    EXPECT_EQ(out[2], "L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+    test::expectDefaultReadyLines(out, 1, 10);
 
     const std::vector<std::string> expected{"L  kick ", "R  hihat ", "L  tom  ", "R  snare "};
     ASSERT_EQ(out.size(), 3 + expected.size() + 1) << result.err;
