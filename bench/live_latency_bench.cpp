@@ -18,12 +18,12 @@
 
 #include "audio/drum_audio.h"
 #include "platform/monotonic_clock.h"
-#include "player/csv_recording.h"
+#include "platform/run_loop.h"
+#include "platform/subprocess.h"
 #include "player/options.h"
-#include "player/run_loop.h"
-#include "player/sensor_pipe_reader.h"
 #include "player/session.h"
-#include "player/subprocess.h"
+#include "recording/csv_recording.h"
+#include "sensor/sensor_pipe_reader.h"
 #include "simulation/tap_simulation.h"
 
 namespace knockbox {

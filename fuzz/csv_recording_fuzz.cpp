@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "player/app_error.h"
-#include "player/csv_recording.h"
+#include "core/app_error.h"
+#include "recording/csv_recording.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace knockbox;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "player/csv_recording.h"
-#include "player/number_text.h"
+#include "core/number_text.h"
+#include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
 
 namespace {

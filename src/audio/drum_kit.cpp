@@ -5,7 +5,6 @@
 namespace knockbox {
 namespace {
 
-constexpr std::array<std::string_view, 4> drumNames{"kick", "snare", "hihat", "tom"};
 constexpr std::array<std::string_view, 4> kitNames{"studio", "live", "electronic", "lofi"};
 constexpr std::array<std::string_view, 4> kitDisplayNames{"Studio", "Live", "808", "Lo-fi"};
 constexpr std::array<std::string_view, 4> kitSubtitles{
@@ -14,16 +13,9 @@ constexpr std::array<std::string_view, 4> kitSubtitles{
 
 }  // namespace
 
-std::string_view rawValue(Drum drum) { return drumNames[index(drum)]; }
 std::string_view rawValue(DrumKit kit) { return kitNames[index(kit)]; }
 std::string_view displayName(DrumKit kit) { return kitDisplayNames[index(kit)]; }
 std::string_view subtitle(DrumKit kit) { return kitSubtitles[index(kit)]; }
-
-std::optional<Drum> parseDrum(std::string_view text) {
-    for (Drum drum : allDrums)
-        if (rawValue(drum) == text) return drum;
-    return std::nullopt;
-}
 
 std::optional<DrumKit> parseDrumKit(std::string_view text) {
     for (DrumKit kit : allKits)

@@ -1,5 +1,5 @@
 #pragma once
-// What is played: the four drums, the four kits and one kit per drum.
+// What is played: the four kits and one kit per drum.
 
 #include <array>
 #include <cstddef>
@@ -8,23 +8,18 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-namespace knockbox {
+#include "core/drum.h"
 
-// The order is the drum's index and the order of every loop over all drums.
-enum class Drum { kick, snare, hihat, tom };
-inline constexpr std::array<Drum, 4> allDrums{Drum::kick, Drum::snare, Drum::hihat, Drum::tom};
+namespace knockbox {
 
 enum class DrumKit { studio, live, electronic, lofi };
 inline constexpr std::array<DrumKit, 4> allKits{DrumKit::studio, DrumKit::live, DrumKit::electronic,
                                                 DrumKit::lofi};
 
-constexpr std::size_t index(Drum drum) { return static_cast<std::size_t>(drum); }
 constexpr std::size_t index(DrumKit kit) { return static_cast<std::size_t>(kit); }
 
-std::string_view rawValue(Drum drum);
 std::string_view rawValue(DrumKit kit);
 // Exact, case-sensitive match of the raw value; anything else gives nothing.
-std::optional<Drum> parseDrum(std::string_view text);
 std::optional<DrumKit> parseDrumKit(std::string_view text);
 
 std::string_view displayName(DrumKit kit);

@@ -12,7 +12,7 @@
 
 #include "audio/sample_library.h"
 #include "platform/bundle_resources.h"
-#include "player/process_values.h"
+#include "platform/executable_path.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
@@ -50,11 +50,7 @@ fs::path liveKitLocation(const fs::path& executablePath, const std::optional<fs:
 
 const fs::path& liveKitURL() {
     static const fs::path location = [] {
-        const fs::path& executable = processValues().executablePath;
-        // Programs that never installed the process values (tests, tools) use
-        // the kit of the source tree they were built from.
-        if (executable.empty()) return fs::path(KNOCKBOX_SOURCE_DIR) / "Kits" / "Live";
-        return liveKitLocation(executable, bundleResourcesDirectory());
+        return liveKitLocation(executablePath(), bundleResourcesDirectory());
     }();
     return location;
 }

@@ -1,15 +1,9 @@
 #pragma once
-// The detector's settings and the two sides of the case.
+// The detector's settings.
 
-#include <optional>
-#include <string_view>
+#include "core/side.h"
 
 namespace knockbox {
-
-enum class Side { left, right };
-
-constexpr std::string_view rawValue(Side side) { return side == Side::left ? "left" : "right"; }
-constexpr Side opposite(Side side) { return side == Side::left ? Side::right : Side::left; }
 
 struct DetectorConfig {
     double threshold = 0.05;      // g: minimum dynamic acceleration for an onset

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "player/accel_sample.h"
+#include "core/accel_sample.h"
 
 namespace knockbox {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "audio/drum_kit.h"
+#include "core/drum.h"
 #include "detection/detector_config.h"
 #include "detection/side_features.h"
 

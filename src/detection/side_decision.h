@@ -4,10 +4,10 @@
 #include <optional>
 #include <string_view>
 
-#include "audio/drum_kit.h"
+#include "core/drum.h"
 #include "detection/detector_config.h"
+#include "detection/side_model.h"
 #include "detection/side_signature.h"
-#include "sidemodels/side_model.h"
 
 namespace knockbox {
 

@@ -16,13 +16,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/accel_sample.h"
 #include "detection/detector_config.h"
 #include "detection/frame_history.h"
 #include "detection/high_pass.h"
 #include "detection/hit.h"
+#include "detection/side_model.h"
 #include "detection/side_signature.h"
-#include "player/accel_sample.h"
-#include "sidemodels/side_model.h"
 
 namespace knockbox {
 

@@ -1,6 +1,6 @@
 #include "platform/hardware_model.h"
 
-#include "platform/utf8_text.h"
+#include "core/utf8_text.h"
 
 namespace knockbox {
 

@@ -2,8 +2,8 @@
 // The motion sensor's side of IOKit HID, reduced to what the SPU sensor needs:
 // registry services with their properties, HID device clients that deliver
 // input reports with time stamps, and scheduling on the player's run loop.
-// macOS implements it over IOKit; Linux has the simulated registry, or a
-// registry without the sensor, which is the truth on a machine without one.
+// macOS implements it over IOKit; elsewhere the sensor layer's simulated
+// registry stands in.
 
 #include <cstdint>
 #include <functional>
@@ -76,9 +76,9 @@ public:
     virtual double ticksToSeconds(std::uint64_t ticks) const = 0;
 };
 
-// The platform's HID: IOKit on macOS. On Linux the simulated registry when
-// KNOCKBOX_SIMULATED_SPU names a recording, else a registry without the
-// sensor. Throws when the simulation is asked for but cannot be set up.
-std::unique_ptr<MotionHid> makeMotionHid();
+#ifdef __APPLE__
+// The system's HID registry: IOKit.
+std::unique_ptr<MotionHid> makeSystemMotionHid();
+#endif
 
 }  // namespace knockbox

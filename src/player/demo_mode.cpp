@@ -2,11 +2,11 @@
 // sensor and no root needed.
 
 #include "audio/drum_audio.h"
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "player/number_text.h"
-#include "player/player_log.h"
-#include "player/run_loop.h"
+#include "platform/run_loop.h"
 #include "player/run_modes.h"
+#include "protocol/player_lines.h"
 
 namespace knockbox {
 namespace {
@@ -30,7 +30,7 @@ void demo(const Options& options) {
     for (Drum drum : allDrums) {
         for (double velocity : velocities) {
             if (!running) break;
-            logLine("DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity));
+            logLine(lines::demo(drum, velocity));
             audio.play(drum, static_cast<float>(velocity), 0.0f);
             deadline += spacing;
             pumpUntil(deadline);

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "platform/directories.h"
+#include "platform/log_line.h"
+#include "platform/run_loop.h"
 #include "player/options.h"
-#include "player/player_log.h"
 #include "player/process_values.h"
-#include "player/run_loop.h"
 #include "player/run_modes.h"
+#include "protocol/player_lines.h"
 
 namespace knockbox {
 namespace {
@@ -44,7 +45,7 @@ int runPlayer(std::vector<std::string> arguments) {
         return 0;
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        logLine(std::string("Błąd: ") + error.what());
+        logLine(lines::error(error.what()));
         return 1;
     }
 }

@@ -2,7 +2,7 @@
 #include <filesystem>
 
 #include "audio/sample_export.h"
-#include "player/player_log.h"
+#include "platform/log_line.h"
 #include "player/run_modes.h"
 
 namespace knockbox {

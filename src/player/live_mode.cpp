@@ -8,17 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "core/app_error.h"
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "platform/motion_hid.h"
-#include "player/app_error.h"
-#include "player/player_log.h"
+#include "platform/run_loop.h"
+#include "platform/subprocess.h"
+#include "player/motion_source.h"
 #include "player/process_values.h"
-#include "player/run_loop.h"
 #include "player/run_modes.h"
-#include "player/sensor_pipe_reader.h"
 #include "player/session.h"
-#include "player/spu_sensor.h"
-#include "player/subprocess.h"
+#include "protocol/player_lines.h"
+#include "sensor/sensor_pipe_reader.h"
+#include "sensor/spu_sensor.h"
 
 namespace knockbox {
 namespace {
@@ -49,7 +50,7 @@ void live(const Options& options) {
     SensorPipeReader reader(child->output(), [&session](const AccelSample& sample) { session.receive(sample, false); });
     std::exception_ptr failure;
     try {
-        logLine("Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.");
+        logLine(lines::sensorStart);
         const double start = uptime();
         while (running && !reader.ended()) {
             if (uptime() - session.lastWall() > dataWatchdog)

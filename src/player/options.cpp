@@ -1,7 +1,7 @@
 #include "player/options.h"
 
-#include "player/app_error.h"
-#include "player/number_text.h"
+#include "core/app_error.h"
+#include "core/number_text.h"
 
 namespace knockbox {
 namespace {

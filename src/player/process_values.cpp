@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/directories.h"
+#include "platform/executable_path.h"
 #include "player/usage.h"
 
 namespace knockbox {
@@ -38,7 +39,12 @@ fs::path standardizedPath(const fs::path& path, const fs::path& currentDirectory
 fs::path sideProfileLocation(const ProfileLocationInputs& inputs) {
     if (inputs.environmentProfile) return fs::path(inputs.environmentProfile);
     if (inputs.insideAppBundle) return inputs.appSupport / "side-profile.json";
-    const fs::path executable = standardizedPath(inputs.argument0, inputs.currentDirectory);
+    // A bare name was found through PATH, not in the current folder: the
+    // file that runs is the one to stand beside.
+    const bool foundThroughPath = inputs.argument0.string().find('/') == std::string::npos;
+    const fs::path executable = foundThroughPath && !inputs.executable.empty()
+                                    ? inputs.executable
+                                    : standardizedPath(inputs.argument0, inputs.currentDirectory);
     const fs::path directory = executable.parent_path().parent_path();
     migrateLegacyProfiles(directory);
     return directory / ".knockbox-side-profile.json";
@@ -57,12 +63,12 @@ ProcessValues makeProcessValues(const char* argument0) {
     values.appSupportURL = applicationSupportDirectory() / "Knockbox";
     std::error_code error;
     fs::path current = fs::current_path(error);
+    values.executablePath = executablePath();
     ProfileLocationInputs inputs{std::getenv("KNOCKBOX_SIDE_PROFILE"), insideApplicationBundle(),
                                  argument0 ? argument0 : "", error ? fs::path("/") : current,
-                                 values.appSupportURL};
+                                 values.appSupportURL, values.executablePath};
     values.sideProfileURL = sideProfileLocation(inputs);
     values.lightProfileURL = lightProfileLocation(values.sideProfileURL);
-    values.executablePath = standardizedPath(inputs.argument0, inputs.currentDirectory);
     return values;
 }
 

@@ -13,8 +13,7 @@ struct ProcessValues {
     std::filesystem::path appSupportURL;    // <Application Support>/Knockbox
     std::filesystem::path sideProfileURL;   // firm-tap side profile
     std::filesystem::path lightProfileURL;  // light-tap side profile
-    // Argument 0 made absolute and standardized: the player's own path, used
-    // to start the sensor process and to find the recorded kit.
+    // The program's own file (links resolved), started as the sensor process.
     std::filesystem::path executablePath;
 };
 
@@ -24,11 +23,13 @@ struct ProfileLocationInputs {
     std::filesystem::path argument0;
     std::filesystem::path currentDirectory;
     std::filesystem::path appSupport;  // <Application Support>/Knockbox
+    std::filesystem::path executable;  // the running file, for a name found through PATH
 };
 
 // The firm profile's location by the first rule that applies: the environment
 // variable, the app's support folder inside a bundle, else beside the folder
-// that holds the executable (migrating older profile names there first).
+// that holds argument 0, or the running file when argument 0 is a bare name
+// (migrating older profile names there first).
 std::filesystem::path sideProfileLocation(const ProfileLocationInputs& inputs);
 
 // The light profile lies beside the firm one; hidden when the firm one is.

@@ -2,12 +2,12 @@
 // session at the pace at which it was recorded.
 #include <algorithm>
 
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "player/csv_recording.h"
-#include "player/player_log.h"
-#include "player/run_loop.h"
+#include "platform/run_loop.h"
 #include "player/run_modes.h"
 #include "player/session.h"
+#include "recording/csv_recording.h"
 
 namespace knockbox {
 

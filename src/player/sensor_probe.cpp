@@ -1,11 +1,11 @@
 // Looking for the sensor without streaming it: --probe only enumerates (no
 // root needed), --check-access opens and closes it once.
 
-#include "platform/motion_hid.h"
-#include "player/app_error.h"
-#include "player/player_log.h"
+#include "core/app_error.h"
+#include "platform/log_line.h"
+#include "player/motion_source.h"
 #include "player/run_modes.h"
-#include "player/spu_sensor.h"
+#include "sensor/spu_sensor.h"
 
 namespace knockbox {
 

@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <string>
 
+#include "core/app_error.h"
+#include "core/number_text.h"
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "platform/motion_hid.h"
-#include "player/app_error.h"
-#include "player/number_text.h"
-#include "player/player_log.h"
-#include "player/run_loop.h"
+#include "platform/run_loop.h"
+#include "player/motion_source.h"
 #include "player/run_modes.h"
-#include "player/sample_line.h"
-#include "player/spu_sensor.h"
+#include "sensor/sample_line.h"
+#include "sensor/spu_sensor.h"
 
 namespace knockbox {
 namespace {

@@ -5,11 +5,11 @@
 #include <system_error>
 
 #include "audio/drum_audio.h"
+#include "core/app_error.h"
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "player/app_error.h"
-#include "player/number_text.h"
-#include "player/player_log.h"
-#include "player/run_loop.h"
+#include "platform/run_loop.h"
+#include "protocol/player_lines.h"
 
 namespace knockbox {
 namespace {
@@ -18,14 +18,6 @@ constexpr double warmUp = 2.0;              // s of sample time before hits coun
 constexpr double typingSampleEnd = 7.0;     // s: warm-up with the typing calibration
 constexpr double lowRate = 450.0;           // Hz below which side decisions get shaky
 constexpr float sidePan = 0.45f;
-
-std::string padded(std::string_view text, std::size_t width) {
-    std::string result(text);
-    if (result.size() < width) result.append(width - result.size(), ' ');
-    return result;
-}
-
-std::string percent(double fraction) { return fixed(fraction * 100.0, 0) + "%"; }
 
 }  // namespace
 
@@ -62,7 +54,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
     const double warmUpLength = options_.calibrateTyping ? typingSampleEnd : warmUp;
     if (options_.calibrateTyping && !typingAnnounced_ && elapsed >= warmUp) {
         typingAnnounced_ = true;
-        environment_.log("Kalibracja: teraz pisz normalnie przez 5 s.");
+        environment_.log(lines::typingCalibration);
     }
     const bool typingActive =
         !replay && !options_.noTypingGuard && typing_.active(options_.config.typingSuppress);
@@ -87,32 +79,24 @@ void Session::becomeReady(double elapsed) {
         config.fullVelocity = std::max(options_.config.fullVelocity, 2.0 * config.accent);
     }
     const double rate = static_cast<double>(count_) / std::max(elapsed, 0.001);
-    environment_.log("GOTOWE · " + fixed(rate, 0) + " Hz · próg " + fixed(detector_.config.threshold, 3) +
-                     " g · mocne " + fixed(detector_.config.accent, 3) + " g · cooldown " +
-                     fixed(options_.config.cooldown * 1000.0, 0) + " ms");
-    environment_.log("L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
-    if (static_cast<double>(count_) / elapsed < lowRate)
-        environment_.log("Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
+    environment_.log(lines::ready(rate, detector_.config.threshold, detector_.config.accent, options_.config.cooldown));
+    environment_.log(lines::keys);
+    if (static_cast<double>(count_) / elapsed < lowRate) environment_.log(lines::lowRate);
 }
 
 void Session::handle(const Hit& hit) {
+    std::optional<lines::SideDiagnostics> diagnostics;
+    if (options_.debug)
+        diagnostics = lines::SideDiagnostics{hit.attackX, hit.sideConfidence, detector_.selectedSideModel(),
+                                             detector_.effectiveThreshold()};
     if (!hit.sideReliable) {
         ++uncertainHits_;
-        if (options_.debug)
-            environment_.log("NIEPEWNE · peak " + fixed(hit.peak, 3) + " g · model " + std::string(detector_.selectedSideModel()) +
-                             " · strona " + percent(hit.sideConfidence));
-        else
-            environment_.log("NIEPEWNE · klepnij bliżej boku obudowy");
+        environment_.log(lines::uncertain(hit.peak, diagnostics));
         return;
     }
     ++hitCount_;
     if (audio_) audio_->play(hit.drum, hit.velocity, hit.side == Side::left ? -sidePan : sidePan);
-    std::string line = std::string(hit.side == Side::left ? "L" : "R") + "  " + padded(rawValue(hit.drum), 6) +
-                       "  peak " + fixed(hit.peak, 3) + " g  volume " + fixed(hit.velocity, 2);
-    if (options_.debug)
-        line += "  X " + fixed(hit.attackX, 4) + "  strona " + percent(hit.sideConfidence) + "  model " +
-                std::string(detector_.selectedSideModel()) + "  threshold " + fixed(detector_.effectiveThreshold(), 3);
-    environment_.log(line);
+    environment_.log(lines::hit(hit.side, hit.drum, hit.peak, hit.velocity, diagnostics));
 }
 
 void Session::stop() {
@@ -120,8 +104,7 @@ void Session::stop() {
     stopped_ = true;
     if (audio_) audio_->stop();
     if (recorder_) recorder_->close();
-    environment_.log("Koniec: " + std::to_string(count_) + " próbek, " + std::to_string(hitCount_) + " uderzeń, " +
-                     std::to_string(uncertainHits_) + " niepewnych stron.");
+    environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
 }
 
 }  // namespace knockbox

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string_view>
 
+#include "core/accel_sample.h"
 #include "detection/tap_detector.h"
-#include "player/accel_sample.h"
-#include "player/csv_recorder.h"
 #include "player/options.h"
 #include "player/typing_guard.h"
+#include "recording/csv_recorder.h"
 
 namespace knockbox {
 

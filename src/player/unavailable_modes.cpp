@@ -1,6 +1,6 @@
 // Modes this build does not have yet. Each fails with a plain error line, so
 // nothing ever reports success for work that was not done.
-#include "player/app_error.h"
+#include "core/app_error.h"
 #include "player/run_modes.h"
 
 namespace knockbox {

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <sstream>
 
+#include "core/number_text.h"
 #include "detection/tap_detector.h"
-#include "player/csv_recording.h"
-#include "player/number_text.h"
+#include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 

@@ -89,25 +89,29 @@ TEST(Export, TwiceIntoOneFolderLeavesFourFiles) {
     expectWaveOf(target / "tom.wav", sampleBuffer(Drum::tom, DrumKit::lofi));
 }
 
-// A copy of the live kit beside a pretended executable path, so that one of
+// A copy of the program with a copy of the live kit beside it, so that one of
 // its recordings can be missing or wrong.
-struct PretendInstall {
+struct CopiedInstall {
     TemporaryDirectory root;
     fs::path kit = root / "Kits/Live";
-    std::string argument0 = (root / "bin/knockbox").string();  // finds root/Kits/Live
-    PretendInstall() {
+    fs::path program = root / "bin/knockbox";  // finds root/Kits/Live
+    CopiedInstall() {
         fs::create_directories(kit);
         for (const auto& entry : fs::directory_iterator(liveKitURL())) fs::copy_file(entry.path(), kit / entry.path().filename());
+        fs::create_directories(program.parent_path());
+        fs::copy_file(KNOCKBOX_EXECUTABLE, program);
+    }
+    test::ProcessResult run(const std::vector<std::string>& arguments) const {
+        return test::ChildProcess(program.string(), {.arguments = arguments}).wait();
     }
 };
 
 TEST(Export, MissingLiveRecordingGivesThePlatformErrorAndKeepsTheOldFile) {
-    PretendInstall install;
+    CopiedInstall install;
     fs::remove(install.kit / "kick-3-0.caf");
     TemporaryDirectory target;
     std::ofstream(target / "kick.wav") << "an earlier export";
-    const auto result = runKnockbox({"--export-samples", target.path().string(), "--kit", "live"},
-                                    {.argument0 = install.argument0});
+    const auto result = install.run({"--export-samples", target.path().string(), "--kit", "live"});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "Błąd: " + (install.kit / "kick-3-0.caf").string() + ": No such file or directory\n");
     EXPECT_EQ(test::readFile(target / "kick.wav"), "an earlier export");
@@ -115,7 +119,7 @@ TEST(Export, MissingLiveRecordingGivesThePlatformErrorAndKeepsTheOldFile) {
 }
 
 TEST(Export, WrongFormatRecordingNamesTheFileAndKeepsWhatWasWritten) {
-    PretendInstall install;
+    CopiedInstall install;
     SF_INFO info{0, 44100, 1, SF_FORMAT_CAF | SF_FORMAT_FLOAT, 0, 0};
     SNDFILE* file = sf_open((install.kit / "snare-3-0.caf").c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr);
@@ -123,8 +127,7 @@ TEST(Export, WrongFormatRecordingNamesTheFileAndKeepsWhatWasWritten) {
     sf_writef_float(file, frames.data(), 441);
     sf_close(file);
     TemporaryDirectory target;
-    const auto result = runKnockbox({"--export-samples", target.path().string(), "--snare-sound", "live"},
-                                    {.argument0 = install.argument0});
+    const auto result = install.run({"--export-samples", target.path().string(), "--snare-sound", "live"});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "Błąd: " + std::string(SampleError::invalidFile("snare-3-0.caf").what()) + "\n");
     EXPECT_EQ(filesIn(target.path()), std::set<std::string>{"kick.wav"});

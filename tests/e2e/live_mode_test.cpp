@@ -16,7 +16,7 @@
 #include <regex>
 #include <thread>
 
-#include "player/csv_recording.h"
+#include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/player_lines.h"

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "player/csv_recording.h"
+#include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/sound_analysis.h"

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "player/csv_recording.h"
-#include "player/number_text.h"
+#include "core/number_text.h"
+#include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/player_lines.h"

@@ -11,8 +11,8 @@
 #include <regex>
 #include <thread>
 
-#include "player/csv_recording.h"
-#include "player/sample_line.h"
+#include "recording/csv_recording.h"
+#include "sensor/sample_line.h"
 #include "support/child_process.h"
 #include "support/unprivileged.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "player/app_error.h"
+#include "core/app_error.h"
 
 namespace knockbox {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "player/app_error.h"
-#include "player/number_text.h"
-#include "player/run_loop.h"
+#include "core/app_error.h"
+#include "core/number_text.h"
+#include "platform/run_loop.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 

@@ -1,10 +1,8 @@
 #include "platform/directories.h"
 
-#include <mach-o/dyld.h>
-
-#include <cstdint>
 #include <cstdlib>
-#include <string>
+
+#include "platform/executable_path.h"
 
 namespace knockbox {
 
@@ -14,13 +12,8 @@ std::filesystem::path applicationSupportDirectory() {
 }
 
 bool insideApplicationBundle() {
-    std::uint32_t size = 0;
-    _NSGetExecutablePath(nullptr, &size);
-    std::string path(size, '\0');
-    if (_NSGetExecutablePath(path.data(), &size) != 0) return false;
     // <name>.app/Contents/MacOS/<executable>
-    const std::filesystem::path bundle =
-        std::filesystem::path(path.c_str()).parent_path().parent_path().parent_path();
+    const std::filesystem::path bundle = executablePath().parent_path().parent_path().parent_path();
     return bundle.extension() == ".app";
 }
 

@@ -177,6 +177,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<MotionHid> makeMotionHid() { return std::make_unique<IOKitMotionHid>(); }
+std::unique_ptr<MotionHid> makeSystemMotionHid() { return std::make_unique<IOKitMotionHid>(); }
 
 }  // namespace knockbox

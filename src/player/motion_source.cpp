@@ -1,0 +1,35 @@
+#include "player/motion_source.h"
+
+#ifndef __APPLE__
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "core/app_error.h"
+#include "recording/csv_recording.h"
+#include "sensor/simulated_motion_hid.h"
+#endif
+
+namespace knockbox {
+
+#ifdef __APPLE__
+std::unique_ptr<MotionHid> makeMotionHid() { return makeSystemMotionHid(); }
+#else
+std::unique_ptr<MotionHid> makeMotionHid() {
+    SimulatedMotionHid::Setup setup;
+    const char* recording = std::getenv("KNOCKBOX_SIMULATED_SPU");
+    setup.sensorPresent = recording && *recording;
+    if (setup.sensorPresent) {
+        try {
+            setup.motion = readRecording(recording);
+        } catch (const std::exception& error) {
+            throw AppError(std::string("KNOCKBOX_SIMULATED_SPU: ") + error.what());
+        }
+        if (const char* faults = std::getenv("KNOCKBOX_SIMULATED_SPU_FAULTS"))
+            setup.faults = parseSimulatedFaults(faults);
+    }
+    return std::make_unique<SimulatedMotionHid>(std::move(setup));
+}
+#endif
+
+}  // namespace knockbox

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/motion_hid.h"
+
+namespace knockbox {
+
+// Where the motion sensor is looked for: IOKit on macOS. Elsewhere the
+// simulated registry when KNOCKBOX_SIMULATED_SPU names a recording to play as
+// motion (KNOCKBOX_SIMULATED_SPU_FAULTS switches on faults for tests), else a
+// registry without the sensor, which is the truth on a machine without one.
+// Throws AppError when the simulation is asked for but cannot be set up.
+std::unique_ptr<MotionHid> makeMotionHid();
+
+}  // namespace knockbox

@@ -1,0 +1,39 @@
+#pragma once
+// The text line that carries one sensor sample from the sensor process to the
+// player: "%.9f %.7f %.7f %.7f" of t, x, y, z, then " %.7f %.7f %.7f" of the
+// gyro when the sample has one, then a line feed.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/accel_sample.h"
+
+namespace knockbox {
+
+// The whole line, line feed included.
+std::string formatSampleLine(const AccelSample& sample);
+
+// One line without its line feed. Pieces between spaces that are not numbers
+// are skipped; exactly 4 numbers give a sample without gyro, exactly 7 one
+// whose gyro has the line's t; any other count gives nothing.
+std::optional<AccelSample> parseSampleLine(std::string_view line);
+
+// Assembles lines from the pipe's bytes as they arrive, however the reads cut
+// them.
+class SampleLineBuffer {
+public:
+    // Appends the bytes and adds the sample of every line they complete.
+    void append(std::string_view bytes, std::vector<AccelSample>& samples);
+
+    // No sample line comes near this; a longer one is garbage and is dropped
+    // rather than held in memory.
+    static constexpr std::size_t maxLineLength = 4096;
+
+private:
+    std::string pending_;
+    bool discarding_ = false;  // inside a line that grew too long
+};
+
+}  // namespace knockbox

@@ -1,0 +1,44 @@
+#include "core/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace knockbox {
+namespace {
+
+TEST(NumberText, AcceptsOnlyWholeFiniteDecimals) {
+    EXPECT_EQ(parseNumber("0.05"), 0.05);
+    EXPECT_EQ(parseNumber("-2"), -2.0);
+    EXPECT_EQ(parseNumber("+2.5"), 2.5);
+    EXPECT_EQ(parseNumber("1e-3"), 0.001);
+    EXPECT_EQ(parseNumber(".5"), 0.5);
+    for (const char* bad : {"", "+", "-", "nan", "NaN", "inf", "-infinity", "1e999", "0x10", "1,5",
+                            " 1", "1 ", "1.0.0", "++1", "+-1", "1e", "abc"})
+        EXPECT_FALSE(parseNumber(bad)) << bad;
+}
+
+TEST(NumberText, FormattingIgnoresTheProcessLocale) {
+    // A locale with a decimal comma, if this machine has one, must not leak in.
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    std::setlocale(LC_NUMERIC, "pl_PL.UTF-8");
+    EXPECT_EQ(fixed(0.1234, 3), "0.123");
+    EXPECT_EQ(fixed(-0.5, 1), "-0.5");
+    EXPECT_EQ(fixed(800.04, 1), "800.0");
+    EXPECT_EQ(parseNumber("0.25"), 0.25);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(NumberText, ShortestForms) {
+    EXPECT_EQ(shortestNumber(0.3), "0.3");
+    EXPECT_EQ(shortestNumber(0.8), "0.8");
+    EXPECT_EQ(shortestNumber(120.0), "120");
+    EXPECT_EQ(shortestDecimal(120.0), "120.0");
+    EXPECT_EQ(shortestDecimal(0.05), "0.05");
+    EXPECT_EQ(shortestDecimal(static_cast<double>(1.2f)), "1.2000000476837158");
+    EXPECT_EQ(parseNumber(shortestDecimal(0.1 + 0.2)), 0.1 + 0.2);
+}
+
+}  // namespace
+}  // namespace knockbox

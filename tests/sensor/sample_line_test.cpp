@@ -1,0 +1,66 @@
+// The sample line between the sensor process and the player, both ends.
+#include "sensor/sample_line.h"
+
+#include <gtest/gtest.h>
+
+namespace knockbox {
+namespace {
+
+TEST(SampleLine, FormatHasFixedDecimalsAndTheGyroOnlyWhenPresent) {
+    AccelSample sample{12.345678901, 0.0123457, -0.0045678, -1.0012345, {}};
+    EXPECT_EQ(formatSampleLine(sample), "12.345678901 0.0123457 -0.0045678 -1.0012345\n");
+    sample.gyro = GyroSample{99, 0.5, -0.25, 0};
+    EXPECT_EQ(formatSampleLine(sample),
+              "12.345678901 0.0123457 -0.0045678 -1.0012345 0.5000000 -0.2500000 0.0000000\n");
+    EXPECT_EQ(formatSampleLine({123456.5, 1e-9, -2, 3.00000005, {}}),
+              "123456.500000000 0.0000000 -2.0000000 3.0000001\n");
+}
+
+TEST(SampleLine, FourOrSevenNumbersMakeASampleAndNothingElseDoes) {
+    EXPECT_EQ(parseSampleLine("1.5 0.25 -0.5 -1"), (AccelSample{1.5, 0.25, -0.5, -1, {}}));
+    // The gyro takes the line's t.
+    EXPECT_EQ(parseSampleLine("2.0 0 0 -1 0.5 -0.25 3"), (AccelSample{2.0, 0, 0, -1, GyroSample{2.0, 0.5, -0.25, 3}}));
+
+    // Only the count of numbers matters: words and extra spaces are skipped.
+    EXPECT_EQ(parseSampleLine("1 word 2 3 4"), (AccelSample{1, 2, 3, 4, {}}));
+    EXPECT_EQ(parseSampleLine("  1  2 3 4 "), (AccelSample{1, 2, 3, 4, {}}));
+    for (const char* dropped : {"", " ", "1 2 3", "1 2 3 4 5", "1 2 3 4 5 6", "1 2 3 4 5 6 7 8", "1 2 3 nan",
+                                "1 2 3 inf", "1,2,3,4", "1\t2 3 4"})
+        EXPECT_FALSE(parseSampleLine(dropped)) << '"' << dropped << '"';
+}
+
+TEST(SampleLineBuffer, LinesAreAssembledHoweverTheReadsCutThem) {
+    const std::string stream = "1 0 0 -1\n2 0 0 -1 0.5 0.5 0.5\n\n1 2 3\n3 0.1 0.2 -1\n4 0 0 -1";
+    // The last line is not complete yet.
+    const std::vector<AccelSample> whole{{1, 0, 0, -1, {}}, {2, 0, 0, -1, GyroSample{2, 0.5, 0.5, 0.5}},
+                                         {3, 0.1, 0.2, -1, {}}};
+
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        SampleLineBuffer buffer;
+        std::vector<AccelSample> samples;
+        buffer.append(std::string_view(stream).substr(0, cut), samples);
+        buffer.append(std::string_view(stream).substr(cut), samples);
+        EXPECT_EQ(samples, whole) << "cut at " << cut;
+        buffer.append("\n", samples);
+        ASSERT_EQ(samples.size(), 4u);
+        EXPECT_EQ(samples[3].t, 4);
+    }
+    // Byte by byte.
+    SampleLineBuffer buffer;
+    std::vector<AccelSample> samples;
+    for (char byte : stream) buffer.append(std::string_view(&byte, 1), samples);
+    EXPECT_EQ(samples, whole);
+}
+
+TEST(SampleLineBuffer, AnOverlongLineIsDroppedAndTheNextOneCounts) {
+    SampleLineBuffer buffer;
+    std::vector<AccelSample> samples;
+    buffer.append("1 2 3 4", samples);
+    for (int i = 0; i < 100; ++i) buffer.append(std::string(100, ' '), samples);
+    buffer.append("\n5 6 7 8\n", samples);
+    ASSERT_EQ(samples.size(), 1u);
+    EXPECT_EQ(samples[0].t, 5);
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,84 @@
+#include "sensor/sensor_pipe_reader.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace knockbox {
+namespace {
+
+struct SensorPipeReaderTest : ::testing::Test {
+    void SetUp() override {
+        running = true;
+        ASSERT_EQ(pipe(fds), 0);
+        fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    }
+    void TearDown() override {
+        running = true;
+        closeEnd(0);
+        closeEnd(1);
+    }
+    void send(const std::string& text) { ASSERT_EQ(write(fds[1], text.data(), text.size()), ssize_t(text.size())); }
+    void closeEnd(int end) {
+        if (fds[end] >= 0) close(fds[end]);
+        fds[end] = -1;
+    }
+    SensorPipeReader reader(std::function<void()> after = [] {}) {
+        return SensorPipeReader(fds[0], [this, after](const AccelSample& sample) {
+            received.push_back(sample);
+            after();
+        }, loop);
+    }
+
+    int fds[2] = {-1, -1};
+    RunLoop loop;
+    std::vector<AccelSample> received;
+};
+
+TEST_F(SensorPipeReaderTest, SamplesArriveInOrderAcrossReadsAndTheEndIsNoticed) {
+    auto pipeReader = reader();
+    send("1.000000000 0.1000000 0.0000000 -1.0000000\n1.001250000 0.2");
+    loop.runFor(0.02);
+    ASSERT_EQ(received.size(), 1u);
+    send("000000 0.0000000 -1.0000000 0.5 0.6 0.7\n\nnot a sample\n1.002500000 0.3 0 -1\n");
+    loop.runFor(0.02);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[1], (AccelSample{1.00125, 0.2, 0, -1, GyroSample{1.00125, 0.5, 0.6, 0.7}}));
+    EXPECT_EQ(received[2].t, 1.0025);
+    EXPECT_FALSE(pipeReader.ended());
+
+    closeEnd(1);
+    loop.runFor(0.02);
+    EXPECT_TRUE(pipeReader.ended());
+    EXPECT_EQ(received.size(), 3u);
+}
+
+TEST_F(SensorPipeReaderTest, OnceTheRunIsOverNoFurtherSampleIsHandedOn) {
+    auto pipeReader = reader([] { running = false; });  // as a failed recording write does
+    send("1.0 0 0 -1\n1.00125 0 0 -1\n");
+    loop.runFor(0.02);
+    EXPECT_EQ(received.size(), 1u);
+}
+
+TEST_F(SensorPipeReaderTest, ARemovedReaderReadsNothingMore) {
+    auto pipeReader = reader();
+    pipeReader.remove();
+    send("1.0 0 0 -1\n");
+    closeEnd(1);
+    loop.runFor(0.02);
+    EXPECT_TRUE(received.empty());
+    EXPECT_FALSE(pipeReader.ended());
+}
+
+// A descriptor that can no longer be read would wake the loop forever.
+TEST_F(SensorPipeReaderTest, AnUnreadablePipeCountsAsEnded) {
+    auto pipeReader = reader();
+    closeEnd(0);
+    loop.runFor(0.02);
+    EXPECT_TRUE(pipeReader.ended());
+}
+
+}  // namespace
+}  // namespace knockbox

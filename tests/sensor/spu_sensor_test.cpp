@@ -1,0 +1,263 @@
+// The motion sensor against the simulated SPU registry: matching, opening,
+// waking, report decoding, keep-alive and restore.
+#include "sensor/spu_sensor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/monotonic_clock.h"
+#include "sensor/simulated_motion_hid.h"
+
+namespace knockbox {
+namespace {
+
+constexpr int accel = SimulatedMotionHid::accelerometerUsage;
+constexpr int gyro = SimulatedMotionHid::gyroscopeUsage;
+
+// One second of gentle motion at 800 Hz; every other sample has a gyro.
+std::vector<AccelSample> motion() {
+    std::vector<AccelSample> samples;
+    for (int i = 0; i < 800; ++i) {
+        AccelSample sample{50.0 + i / 800.0, 0.01 * std::sin(i / 10.0), -0.02, -1.0 + 0.001 * i, {}};
+        if (i % 2 == 0) sample.gyro = GyroSample{sample.t, 0.5, -0.25, 0.1 * std::cos(i / 7.0)};
+        samples.push_back(sample);
+    }
+    return samples;
+}
+
+double q16(double value) { return std::round(value * 65536) / 65536; }
+
+// A property write as "<usage> <name>=<value>".
+using Write = std::string;
+
+Write writeText(int usage, const std::string& name, const RegistryValue& value) {
+    const auto* number = std::get_if<std::int32_t>(&value);
+    return std::to_string(usage) + " " + name + "=" + (number ? std::to_string(*number) : "(not an int32)");
+}
+
+struct Rig {
+    explicit Rig(SimulatedFaults faults = {}, bool present = true)
+        : hid({present, motion(), faults}),
+          sensor(hid, loop, [this](std::string_view line) { lines.emplace_back(line); }) {}
+    void start() {
+        sensor.start([this](const AccelSample& sample) { samples.push_back(sample); });
+    }
+    std::optional<SPUSensorError> startError() {
+        try {
+            start();
+        } catch (const SPUSensorError& error) {
+            return error;
+        }
+        return std::nullopt;
+    }
+    // The driver property writes so far, of one usage or of all.
+    std::vector<Write> writes(std::optional<int> usage = std::nullopt) const {
+        std::vector<Write> result;
+        for (const auto& write : hid.driverWrites())
+            if (!usage || write.usage == *usage) result.push_back(writeText(write.usage, write.name, write.value));
+        return result;
+    }
+
+    RunLoop loop;
+    SimulatedMotionHid hid;
+    SPUSensor sensor;
+    std::vector<AccelSample> samples;
+    std::vector<std::string> lines;
+};
+
+std::vector<Write> fullWake(int usage, int times = 1) {
+    std::vector<Write> writes;
+    for (int i = 0; i < times; ++i) {
+        for (auto [name, value] : {std::pair{"SensorPropertyReportingState", 1}, {"SensorPropertyPowerState", 1},
+                                   {"ReportInterval", 8000}, {"ReportInterval", 1250}})
+            writes.push_back(writeText(usage, name, std::int32_t{value}));
+    }
+    return writes;
+}
+
+// The unavailable, refused and busy texts are checked through the program
+// (tests/e2e: --check-access, --probe and live play).
+TEST(SPUSensor, AMissingOrUnopenedSensorIsNeitherOpenedNorWoken) {
+    Rig absent({}, /*present=*/false);
+    EXPECT_FALSE(SPUSensor::available(absent.hid));
+    const auto unavailable = absent.startError();
+    ASSERT_TRUE(unavailable);
+    EXPECT_EQ(unavailable->kind(), SPUSensorError::Case::unavailable);
+    EXPECT_TRUE(absent.hid.driverWrites().empty());
+    for (const SimulatedFaults& faults : {SimulatedFaults{.openRefused = true}, SimulatedFaults{.busy = true}}) {
+        Rig rig(faults);
+        EXPECT_TRUE(SPUSensor::available(rig.hid));
+        const auto error = rig.startError();
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->kind(), SPUSensorError::Case::open);
+        EXPECT_FALSE(rig.hid.isOpen(accel));
+        EXPECT_TRUE(rig.hid.driverWrites().empty());
+    }
+    EXPECT_EQ(describe(hidReturn::error), "0xe00002bc");
+    EXPECT_EQ(describe(0x1f), "0x0000001f");
+    EXPECT_EQ(describe(hidReturn::notPermitted), "odmowa uprawnień (0xe00002e2)");
+    EXPECT_STREQ(SPUSensorError::enumeration(hidReturn::error).what(), "Nie można wyliczyć urządzeń SPU: 0xe00002bc.");
+}
+
+TEST(SPUSensor, MatchedDevicesDeliverDecodedSamplesWithFreshGyro) {
+    Rig rig;
+    rig.start();
+    EXPECT_TRUE(rig.hid.isOpen(accel));
+    EXPECT_TRUE(rig.hid.isOpen(gyro));
+    rig.loop.runFor(0.25);
+    // Only the real services report: a look-alike would have given nothing.
+    ASSERT_GE(rig.samples.size(), 150u);
+    EXPECT_LE(rig.samples.size(), 210u);
+    EXPECT_TRUE(rig.lines.empty());
+
+    const auto recorded = motion();
+    for (std::size_t i = 0; i < rig.samples.size(); ++i) {
+        const AccelSample& sample = rig.samples[i];
+        EXPECT_EQ(sample.x, q16(recorded[i].x)) << i;
+        EXPECT_EQ(sample.y, q16(recorded[i].y)) << i;
+        EXPECT_EQ(sample.z, q16(recorded[i].z)) << i;
+        if (i > 0) {
+            EXPECT_NEAR(sample.t - rig.samples[i - 1].t, 1 / 800.0, 1e-6);
+        }
+        // Samples without their own gyro keep the previous one, 1.25 ms old.
+        ASSERT_TRUE(sample.gyro) << i;
+        EXPECT_EQ(sample.gyro->z, q16(recorded[i - i % 2].gyro->z)) << i;
+        EXPECT_LT(std::abs(sample.gyro->t - sample.t), 0.002);
+    }
+    EXPECT_NEAR(rig.samples.front().t, uptime() - 0.25, 0.05);  // host clock time stamps
+}
+
+TEST(SPUSensor, StartWakesBothDriversFullyAndStopRestoresThem) {
+    Rig rig;
+    rig.sensor.stop();  // safe before start
+    rig.start();
+    std::vector<Write> expected = fullWake(accel);
+    for (const Write& write : fullWake(gyro)) expected.push_back(write);
+    EXPECT_EQ(rig.writes(), expected);
+    rig.start();  // already started: nothing happens
+    EXPECT_EQ(rig.writes(), expected);
+
+    rig.loop.runFor(0.02);
+    rig.sensor.stop();
+    EXPECT_FALSE(rig.hid.isOpen(accel));
+    EXPECT_FALSE(rig.hid.isOpen(gyro));
+    for (int usage : {accel, gyro}) {
+        for (auto [name, value] : {std::pair{"SensorPropertyReportingState", 0}, {"SensorPropertyPowerState", 0},
+                                   {"ReportInterval", 20000}})
+            EXPECT_EQ(rig.hid.driverProperty(usage, name), RegistryValue(std::int32_t{value})) << name;
+    }
+    EXPECT_TRUE(rig.writes(5).empty());  // a driver of another usage is never touched
+
+    // Stopped: no more samples, and a new start works again.
+    const std::size_t count = rig.samples.size();
+    rig.loop.runFor(0.02);
+    EXPECT_EQ(rig.samples.size(), count);
+    rig.start();
+    rig.loop.runFor(0.02);
+    EXPECT_GT(rig.samples.size(), count);
+}
+
+TEST(SPUSensor, WithoutGyroscopeSamplesFlowAloneAndItsDriverIsLeftAlone) {
+    Rig rig({.noGyroscope = true});
+    rig.start();
+    rig.loop.runFor(0.6);  // past one keep-alive check
+    rig.sensor.stop();
+    EXPECT_EQ(rig.lines, std::vector<std::string>{"SPU: brak opcjonalnego żyroskopu usage 9; działa sam akcelerometr."});
+    ASSERT_GE(rig.samples.size(), 300u);
+    for (const AccelSample& sample : rig.samples) EXPECT_FALSE(sample.gyro);
+    EXPECT_TRUE(rig.writes(gyro).empty());
+}
+
+TEST(SPUSensor, OnlyInputReportsOfExactly22BytesBecomeSamples) {
+    Rig rig({.noReports = true});
+    rig.start();
+    const auto report = SimulatedMotionHid::report(0.5, -0.25, -1.0);
+    const std::uint64_t stamp = SimulatedMotionHid::ticks(12.5);
+    std::vector<std::uint8_t> longer(report.begin(), report.end());
+    longer.push_back(0);
+    rig.hid.deliver(accel, longer, stamp);
+    rig.hid.deliver(accel, std::span(report).first(21), stamp);
+    rig.hid.deliver(accel, {}, stamp);
+    rig.hid.deliver(accel, report, stamp, hidReturn::error);
+    rig.hid.deliver(accel, report, stamp, hidReturn::success, HidReportType::feature);
+    EXPECT_TRUE(rig.samples.empty());
+
+    rig.hid.deliver(accel, report, stamp);
+    ASSERT_EQ(rig.samples.size(), 1u);
+    EXPECT_EQ(rig.samples[0], (AccelSample{12.5, 0.5, -0.25, -1.0, std::nullopt}));
+
+    // Negative values and a time stamp of 0, which means "now".
+    const double before = uptime();
+    rig.hid.deliver(accel, SimulatedMotionHid::report(-3.0000153, 7.25, 0), 0);
+    ASSERT_EQ(rig.samples.size(), 2u);
+    EXPECT_GE(rig.samples[1].t, before);
+    EXPECT_LE(rig.samples[1].t, uptime());
+    EXPECT_EQ(rig.samples[1].x, q16(-3.0000153));
+    EXPECT_EQ(rig.samples[1].y, 7.25);
+}
+
+TEST(SPUSensor, GyroWithin15MillisecondsIsAttachedAndNeverClearedByIt) {
+    Rig rig({.noReports = true});
+    rig.start();
+    auto accelAt = [&](double t) {
+        rig.hid.deliver(accel, SimulatedMotionHid::report(0, 0, -1), SimulatedMotionHid::ticks(t));
+        return rig.samples.back();
+    };
+    EXPECT_FALSE(accelAt(9.99).gyro);  // none yet
+    rig.hid.deliver(gyro, SimulatedMotionHid::report(1.5, -2, 0.25), SimulatedMotionHid::ticks(10.0));
+    EXPECT_EQ(accelAt(10.014).gyro, (GyroSample{10.0, 1.5, -2, 0.25}));
+    EXPECT_TRUE(accelAt(10.005).gyro);  // the same gyro sample again
+    EXPECT_TRUE(accelAt(9.986).gyro);   // 14 ms before it counts too
+    EXPECT_FALSE(accelAt(10.016).gyro);
+    EXPECT_FALSE(accelAt(9.984).gyro);
+    // Short gyro reports are ignored like short accelerometer reports.
+    const auto other = SimulatedMotionHid::report(9, 9, 9);
+    rig.hid.deliver(gyro, std::span(other).first(20), SimulatedMotionHid::ticks(10.016));
+    EXPECT_FALSE(accelAt(10.017).gyro);
+}
+
+TEST(SPUSensor, KeepAliveRewakesAndAddsTheSlowIntervalOnlyAfterAStall) {
+    // Reports at full rate: the check rewrites state, power and 1250 µs only.
+    Rig steady;
+    steady.start();
+    steady.loop.runFor(0.6);
+    std::vector<Write> expected = fullWake(accel);
+    expected.insert(expected.end(), {expected[0], expected[1], expected[3]});
+    EXPECT_EQ(steady.writes(accel), expected);
+
+    // Reports stop after 0.1 s: the check at 0.5 s wakes both fully again.
+    Rig stalled({.stallAfter = 0.1});
+    stalled.start();
+    stalled.loop.runFor(0.6);
+    for (int usage : {accel, gyro}) EXPECT_EQ(stalled.writes(usage), fullWake(usage, 2));
+    EXPECT_LT(stalled.samples.size(), 100u);
+}
+
+TEST(SPUSensor, WakeFailureIsWrittenOncePerStart) {
+    Rig rig({.wakeRefused = true});
+    rig.start();
+    rig.loop.runFor(0.6);  // the keep-alive check fails again
+    EXPECT_GT(rig.hid.driverWrites().size(), 8u);
+    const std::string warning =
+        "SPU: budzenie driverów IMU nie powiodło się: odmowa uprawnień (0xe00002c1). Jeśli brak próbek, użyj "
+        "sudo dla helpera sensora.";
+    EXPECT_EQ(rig.lines, std::vector<std::string>{warning});
+    EXPECT_GE(rig.samples.size(), 300u);  // drivers that already report go on
+
+    rig.sensor.stop();
+    rig.start();
+    EXPECT_EQ(rig.lines, (std::vector<std::string>{warning, warning}));
+}
+
+TEST(SimulatedFaults, CompanionVariableWords) {
+    const SimulatedFaults faults = parseSimulatedFaults("no-reports,stall-after=2.5,open-refused,busy,no-gyroscope");
+    EXPECT_TRUE(faults.noReports && faults.openRefused && faults.busy && faults.noGyroscope && !faults.wakeRefused);
+    EXPECT_EQ(faults.stallAfter, 2.5);
+    EXPECT_FALSE(parseSimulatedFaults("").noReports);
+    for (const char* bad : {"stall", "stall-after=", "stall-after=-1", "nope", "busy,x"})
+        EXPECT_THROW(parseSimulatedFaults(bad), std::exception) << bad;
+}
+
+}  // namespace
+}  // namespace knockbox
