@@ -20,6 +20,20 @@ constexpr double baselineFarthest = 0.1;    // s before the side start
 constexpr double traceBefore = 0.1;         // s of raw samples kept before the onset
 constexpr double noiseFloorMinimum = 0.0035;
 constexpr double noiseFloorMaximum = 0.03;
+constexpr double minimumStep = 0.0001;      // s: the step used by the time constants is clamped
+constexpr double maximumStep = 0.02;        //    to this range
+constexpr double gravityFollow = 0.5;       // s: time constant of the gravity estimate
+constexpr double trendTime = 0.062;         // s: time constant of the raw and magnitude trends
+constexpr double thresholdPerNoise = 4;     // the effective threshold is at least this many noise floors
+constexpr double quietForNoise = 0.6;       // × threshold: the floor learns only below this
+constexpr double quietForRearm = 0.35;      // × threshold: the quiet that re-arms the detector
+constexpr double onsetJump = 0.4;           // × threshold: rise of the magnitude over its trend
+constexpr double rawJumpMinimum = 0.022;    // g: rise of the raw norm over its trend, at least,
+constexpr double rawJumpPerThreshold = 0.5; //    or this share of the threshold
+constexpr double peakPerNoise = 2;          // a tap's peak stands this far out of the noise
+constexpr double sideStartPerNoise = 3;     // the side start stands out of the noise by this
+constexpr double sideStartPerThreshold = 0.2;  // or by this share of the threshold
+constexpr int baselineMinimumFrames = 4;
 
 bool finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
@@ -27,13 +41,25 @@ bool finite(double a, double b, double c, double d) {
 
 }  // namespace
 
-TapDetector::TapDetector(DetectorConfig initial)
-    : config(initial),
+TapDetector::TapDetector(DetectorConfig config)
+    : config_(config),
+      effectiveThreshold_(std::max(thresholdPerNoise * noise_, config.threshold)),
       selectedSideModel_(heuristicModelName),
       onset_(-std::numeric_limits<double>::infinity()) {
     attack_.reserve(128);
     rawCapture_.reserve(256);
     lastHitTrace_.reserve(256);
+}
+
+void TapDetector::setConfig(const DetectorConfig& config) noexcept {
+    config_ = config;
+    effectiveThreshold_ = std::max(thresholdPerNoise * noise_, config_.threshold);
+}
+
+void TapDetector::setSideProfile(std::optional<FirmSideModel> model) { sideProfile_ = std::move(model); }
+
+void TapDetector::setLightSideProfile(std::optional<LightSideModel> model) {
+    lightSideProfile_ = std::move(model);
 }
 
 void TapDetector::restartConditioning() {
@@ -56,7 +82,7 @@ std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, 
         if (!(ts > *lastT_)) return std::nullopt;  // duplicates and backwards times
         dt = ts - *lastT_;
     }
-    const double dtc = std::clamp(dt, 0.0001, 0.02);
+    const double dtc = std::clamp(dt, minimumStep, maximumStep);
     if (dt > gapLength) restartConditioning();  // a running capture is abandoned
     lastT_ = ts;
 
@@ -68,11 +94,11 @@ std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, 
         return std::nullopt;
     }
 
-    // Gravity follows slowly (0.5 s) and stands still while a tap is captured.
+    // Gravity follows slowly and stands still while a tap is captured.
     Axes& gravity = *gravity_;
     const Axes dynamic{x - gravity[0], y - gravity[1], z - gravity[2]};
     if (!capture_) {
-        const double follow = 1 - std::exp(-2 * dtc);
+        const double follow = 1 - std::exp(-dtc / gravityFollow);
         for (int axis = 0; axis < 3; ++axis) gravity[axis] += follow * dynamic[axis];
     }
 
@@ -88,15 +114,15 @@ std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, 
         frame.raw.gyro.reset();
     magnitude_ = mag;
 
-    const double beta = 1 - std::exp(-dtc / 0.062);
+    const double beta = 1 - std::exp(-dtc / trendTime);
     const double rawDelta = raw - rawEMA_;
     const double magDelta = mag - magEMA_;
     rawEMA_ += beta * rawDelta;
     magEMA_ += beta * magDelta;
-    const double threshold = std::max(4 * noise_, config.threshold);
+    const double threshold = std::max(thresholdPerNoise * noise_, config_.threshold);
     effectiveThreshold_ = threshold;
     // The floor learns only from quiet samples.
-    if (!capture_ && mag < 0.6 * threshold)
+    if (!capture_ && mag < quietForNoise * threshold)
         noise_ = std::max(std::min(noise_ + beta * (mag - noise_), noiseFloorMaximum), noiseFloorMinimum);
 
     history_.push_back(frame);
@@ -112,11 +138,11 @@ std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, 
 
     // Re-arming needs 20 ms of quiet and the cooldown since the last onset.
     if (!armed_) {
-        if (mag >= 0.35 * threshold) {
+        if (mag >= quietForRearm * threshold) {
             quietSince_.reset();
         } else {
             if (!quietSince_) quietSince_ = ts;
-            if (ts - *quietSince_ >= quietNeeded && ts - onset_ >= config.cooldown) armed_ = true;
+            if (ts - *quietSince_ >= quietNeeded && ts - onset_ >= config_.cooldown) armed_ = true;
         }
         if (!armed_) return capture_ ? continueCapture(frame) : std::nullopt;
     }
@@ -124,8 +150,8 @@ std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, 
 
     // Onset: the filtered magnitude passes the threshold and jumps, and the
     // raw norm jumps too.
-    if (ts - onset_ >= config.cooldown && mag > threshold && magDelta > 0.4 * threshold &&
-        std::abs(rawDelta) > std::max(0.022, 0.5 * threshold))
+    if (ts - onset_ >= config_.cooldown && mag > threshold && magDelta > onsetJump * threshold &&
+        std::abs(rawDelta) > std::max(rawJumpMinimum, rawJumpPerThreshold * threshold))
         return startCapture(frame);
     return std::nullopt;
 }
@@ -143,7 +169,7 @@ std::optional<Hit> TapDetector::startCapture(const Frame& frame) {
     // stands out of the noise.
     std::size_t first = history_.size();
     while (first > 0 && ts - history_[first - 1].t <= preOnset) --first;
-    const double level = std::max(3 * noise_, 0.2 * threshold);
+    const double level = std::max(sideStartPerNoise * noise_, sideStartPerThreshold * threshold);
     sideStart_ = ts;
     for (std::size_t i = first; i < history_.size(); ++i) {
         if (history_[i].magnitude > level) {
@@ -169,9 +195,9 @@ std::optional<Hit> TapDetector::startCapture(const Frame& frame) {
         gyroSum[1] += old.raw.gyro->y;
         gyroSum[2] += old.raw.gyro->z;
     }
-    if (axesCount >= 4)
+    if (axesCount >= baselineMinimumFrames)
         for (int axis = 0; axis < 3; ++axis) baseline_[axis] = axesSum[axis] / axesCount;
-    if (gyroCount >= 4)
+    if (gyroCount >= baselineMinimumFrames)
         for (int axis = 0; axis < 3; ++axis) baseline_[3 + axis] = gyroSum[axis] / gyroCount;
 
     attack_.clear();
@@ -195,7 +221,7 @@ std::optional<Hit> TapDetector::continueCapture(const Frame& frame) {
     if (elapsed < attackLength) return std::nullopt;
 
     capture_ = false;
-    if (peak_ < captureThreshold_ || peak_ / noise_ < 2) return std::nullopt;
+    if (peak_ < captureThreshold_ || peak_ / noise_ < peakPerNoise) return std::nullopt;
     return finishTap();
 }
 
@@ -203,7 +229,7 @@ Hit TapDetector::finishTap() {
     SideSignature signature = sideSignature(attack_, baseline_, sideStart_, noise_, peak_);
     std::optional<SideFeatures> impulse = attackImpulse(attack_, baseline_);
     const SideDecision decision =
-        decideSide(signature, impulse, peak_, config, sideProfile, lightSideProfile);
+        decideSide(signature, impulse, peak_, config_, sideProfile_, lightSideProfile_);
     selectedSideModel_ = decision.model;
     lastHitTrace_ = rawCapture_;
 
@@ -213,7 +239,7 @@ Hit TapDetector::finishTap() {
     hit.drum = decision.drum;
     hit.peak = peak_;
     // Only the strength sets the loudness: neither the side nor the model does.
-    hit.velocity = tapVelocity(peak_, captureThreshold_, config.fullVelocity);
+    hit.velocity = tapVelocity(peak_, captureThreshold_, config_.fullVelocity);
     hit.attackX = decision.attackX;
     hit.sideConfidence = decision.sideConfidence;
     hit.features = std::move(signature.features);

@@ -32,10 +32,13 @@ public:
 
     explicit TapDetector(DetectorConfig config = {});
 
-    // Set by the owner between samples.
-    DetectorConfig config;
-    std::optional<FirmSideModel> sideProfile;        // firm taps
-    std::optional<LightSideModel> lightSideProfile;  // taps below its maximum peak
+    const DetectorConfig& config() const noexcept { return config_; }
+    // Replaces the settings between samples (the typing calibration raises
+    // the thresholds); the effective threshold follows at once.
+    void setConfig(const DetectorConfig& config) noexcept;
+    // The learned side models, installed between samples; nothing removes one.
+    void setSideProfile(std::optional<FirmSideModel> model);       // firm taps
+    void setLightSideProfile(std::optional<LightSideModel> model);  // taps below its maximum peak
 
     // `typing`: a key went down within the typing window; `enabled`: hits may
     // be reported (false during the warm-up). Conditioning runs for every
@@ -59,9 +62,12 @@ private:
     std::optional<Hit> continueCapture(const Frame& frame);
     Hit finishTap();
 
+    DetectorConfig config_;
+    std::optional<FirmSideModel> sideProfile_;
+    std::optional<LightSideModel> lightSideProfile_;
     double noise_ = 0.0035;
     double magnitude_ = 0;
-    double effectiveThreshold_ = 0.05;
+    double effectiveThreshold_;
     std::int64_t rejectedTyping_ = 0;
     std::string_view selectedSideModel_;
     std::vector<AccelSample> lastHitTrace_;

@@ -73,13 +73,14 @@ void Session::receive(const AccelSample& sample, bool replay) {
 void Session::becomeReady(double elapsed) {
     warm_ = true;
     if (options_.calibrateTyping) {
-        DetectorConfig& config = detector_.config;
+        DetectorConfig config = detector_.config();
         config.threshold = std::max(options_.config.threshold, 1.8 * calibrationPeak_);
         config.accent = std::max(options_.config.accent, 2.5 * config.threshold);
         config.fullVelocity = std::max(options_.config.fullVelocity, 2.0 * config.accent);
+        detector_.setConfig(config);
     }
     const double rate = static_cast<double>(count_) / std::max(elapsed, 0.001);
-    environment_.log(lines::ready(rate, detector_.config.threshold, detector_.config.accent, options_.config.cooldown));
+    environment_.log(lines::ready(rate, detector_.config().threshold, detector_.config().accent, options_.config.cooldown));
     environment_.log(lines::keys);
     if (static_cast<double>(count_) / elapsed < lowRate) environment_.log(lines::lowRate);
 }

@@ -99,7 +99,7 @@ TEST(TapDetector, FirstSampleOnlySeedsGravity) {
     EXPECT_FALSE(detector.process(at(5.0, 0.3, -0.2, -0.9), false, true));
     EXPECT_EQ(detector.magnitude(), 0);
     EXPECT_EQ(detector.noise(), 0.0035);
-    EXPECT_EQ(detector.effectiveThreshold(), 0.05);  // not yet computed
+    EXPECT_EQ(detector.effectiveThreshold(), 0.07);  // the configured floor from the start
     // The estimate is that sample itself: the same reading has no dynamic part.
     for (int i = 1; i <= 800; ++i) {
         EXPECT_FALSE(detector.process(at(5.0 + i * 0.00125, 0.3, -0.2, -0.9), false, true));
@@ -284,10 +284,10 @@ struct FixedFirmProfile {
 
 TEST(TapDetector, InstalledProfilesJudgeTheirTaps) {
     TapDetector detector;
-    detector.sideProfile = FixedFirmProfile{SidePrediction{Side::left, 0.8, true, false}};
-    detector.lightSideProfile = LightSideModel(0.16, [](const SideFeatures&, const std::optional<SideFeatures>&) {
+    detector.setSideProfile(FixedFirmProfile{SidePrediction{Side::left, 0.8, true, false}});
+    detector.setLightSideProfile(LightSideModel(0.16, [](const SideFeatures&, const std::optional<SideFeatures>&) {
         return std::optional<SidePrediction>();  // no opinion
-    });
+    }));
     std::size_t gentle = 0, firm = 0;
     for (const AccelSample& sample : simulation::render(*simulation::scenario("groove", 4))) {
         const auto hit = detector.process(sample, false, true);

@@ -92,7 +92,7 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         SessionEnvironment environment = probe.environment();
         // A firm-tap model without an opinion: every firm tap's side is uncertain.
         environment.loadProfiles = [](const Options&, TapDetector& detector, const SessionEnvironment::Log&) {
-            detector.sideProfile = FirmSideModel([](const SideFeatures&) { return std::optional<SidePrediction>(); });
+            detector.setSideProfile(FirmSideModel([](const SideFeatures&) { return std::optional<SidePrediction>(); }));
         };
         Options options = mutedOptions();
         options.debug = debug;
@@ -129,7 +129,7 @@ TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
     ASSERT_EQ(probe.lines.size(), 3u);
     // Quiet "typing" leaves every threshold at its option.
     EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
-    EXPECT_EQ(session.detector().config.fullVelocity, 0.5);
+    EXPECT_EQ(session.detector().config().fullVelocity, 0.5);
 }
 
 TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
@@ -151,7 +151,7 @@ TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
     SessionProbe probe;
     Session session(calibratingTyping(), probe.environment());
     for (const AccelSample& sample : samples) session.receive(sample, true);
-    const DetectorConfig& config = session.detector().config;
+    const DetectorConfig& config = session.detector().config();
     EXPECT_DOUBLE_EQ(config.threshold, 1.8 * loudest);
     EXPECT_DOUBLE_EQ(config.accent, std::max(0.16, 2.5 * config.threshold));
     EXPECT_DOUBLE_EQ(config.fullVelocity, std::max(0.5, 2.0 * config.accent));
