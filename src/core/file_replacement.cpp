@@ -1,0 +1,65 @@
+#include "core/file_replacement.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+namespace knockbox {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void fail(int error, const fs::path& path) {
+    throw std::system_error(error, std::generic_category(), path.string());
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+void replaceFile(const fs::path& path, std::string_view contents, fs::perms permissions) {
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const fs::path partial =
+        folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".partial");
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                          static_cast<mode_t>(permissions));
+    if (fd < 0) fail(errno, path);
+    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const int writeError = written ? 0 : errno;
+    if (::close(fd) != 0 && written) {
+        const int closeError = errno;
+        ::unlink(partial.c_str());
+        fail(closeError, path);
+    }
+    if (!written) {
+        ::unlink(partial.c_str());
+        fail(writeError, path);
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(partial.c_str());
+        fail(renameError, path);
+    }
+    // The rename itself reaches the disk with the folder.
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+}  // namespace knockbox
