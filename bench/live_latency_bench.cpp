@@ -110,8 +110,8 @@ Latencies measure() {
     std::uint64_t taken = mixer.startsTaken();
     const double start = uptime();
     // Stop before the recording loops back to its start.
-    while (running && !reader.ended() && uptime() - start < grooveLength - 0.3) {
-        mainRunLoop().runFor(0.010);
+    while (!mainRunLoop().stopped() && !reader.ended() && uptime() - start < grooveLength - 0.3) {
+        mainRunLoop().runFor(RunLoop::maxSlice);
         const std::uint64_t now = mixer.startsTaken();
         // Hits are at least a cooldown apart, far more than one slice, so a
         // slice sees at most one new start and its time is the latest one.

@@ -15,28 +15,23 @@ constexpr double spacing = 0.45;  // seconds between the hits
 constexpr double ringOut = 0.6;   // after the last hit
 constexpr double velocities[] = {0.3, 0.8};
 
-// Waits until the deadline with the run loop turning; ends early once
-// `running` is false. Deadlines from one start keep the spacing even.
-void pumpUntil(double deadline) {
-    const double left = deadline - uptime();
-    if (left > 0) pump(left);
-}
-
 }  // namespace
 
 void demo(const Options& options) {
     DrumAudio audio(static_cast<float>(options.volume), options.sounds);
+    RunLoop& loop = mainRunLoop();
+    // Deadlines counted from one start keep the spacing even.
     double deadline = uptime();
     for (Drum drum : allDrums) {
         for (double velocity : velocities) {
-            if (!running) break;
+            if (loop.stopped()) break;
             logLine(lines::demo(drum, velocity));
             audio.play(drum, static_cast<float>(velocity), 0.0f);
             deadline += spacing;
-            pumpUntil(deadline);
+            loop.runUntil(deadline);
         }
     }
-    if (running) pumpUntil(deadline + ringOut);
+    loop.runUntil(deadline + ringOut);
     audio.stop();
 }
 

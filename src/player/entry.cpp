@@ -17,20 +17,20 @@ namespace knockbox {
 namespace {
 
 void dispatch(const Options& options) {
-    const std::string& mode = options.mode;
-    if (mode == "ui") return launchConfigurationUI(options);
-    if (mode == "help") {
-        std::cout << processValues().help << '\n' << std::flush;
-        return;
+    switch (options.mode) {
+        case RunMode::ui: return launchConfigurationUI(options);
+        case RunMode::help:
+            std::cout << processValues().help << '\n' << std::flush;
+            return;
+        case RunMode::probe: return probe(options);
+        case RunMode::checkAccess: return checkAccess(options);
+        case RunMode::sensor: return sensorStream(options);
+        case RunMode::exportSamples: return exportSamples(options);
+        case RunMode::demo: return demo(options);
+        case RunMode::selfTest: return selfTest(options);
+        case RunMode::replay: return replay(options);
+        case RunMode::live: return live(options);
     }
-    if (mode == "probe") return probe(options);
-    if (mode == "check-access") return checkAccess(options);
-    if (mode == "sensor") return sensorStream(options);
-    if (mode == "export") return exportSamples(options);
-    if (mode == "demo") return demo(options);
-    if (mode == "self-test") return selfTest(options);
-    if (mode == "replay") return replay(options);
-    live(options);
 }
 
 }  // namespace
@@ -43,6 +43,8 @@ int runPlayer(std::vector<std::string> arguments) {
         setupSignals();
         dispatch(options);
         return 0;
+    } catch (const ReportedFailure&) {
+        return 1;
     } catch (const std::exception& error) {
         std::fflush(stdout);
         logLine(lines::error(error.what()));

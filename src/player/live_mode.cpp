@@ -25,7 +25,6 @@ namespace knockbox {
 namespace {
 
 constexpr double dataWatchdog = 7.0;  // s without a sample before giving up
-constexpr double slice = 0.010;
 
 }  // namespace
 
@@ -47,19 +46,20 @@ void live(const Options& options) {
         throw;
     }
 
+    RunLoop& loop = mainRunLoop();
     SensorPipeReader reader(child->output(), [&session](const AccelSample& sample) { session.receive(sample, false); });
     std::exception_ptr failure;
     try {
         logLine(lines::sensorStart);
         const double start = uptime();
-        while (running && !reader.ended()) {
+        while (!loop.stopped() && !reader.ended() && !session.failed()) {
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
-            mainRunLoop().runFor(slice);
+            loop.runFor(RunLoop::maxSlice);
         }
         // An ended pipe while nobody asked to stop: the child died.
-        if (reader.ended() && running)
+        if (reader.ended() && !loop.stopped() && !session.failed())
             throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
                            "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");
     } catch (...) {
@@ -71,6 +71,7 @@ void live(const Options& options) {
     child->closeOutput();
     session.stop();
     if (failure) std::rethrow_exception(failure);
+    if (session.failed()) throw ReportedFailure();
 }
 
 }  // namespace knockbox

@@ -1,6 +1,5 @@
 // The replay mode: a whole recording validated first, then fed to a play
 // session at the pace at which it was recorded.
-#include <algorithm>
 
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
@@ -16,23 +15,19 @@ void replay(const Options& options) {
     Session session(options);
     logLine("REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
 
+    RunLoop& loop = mainRunLoop();
     const double start = uptime();
     const double t0 = samples.front().t;
     for (const AccelSample& sample : samples) {
         const double offset = sample.t - t0;
         if (options.duration && offset > *options.duration) break;
-        for (;;) {
-            if (!running) {
-                session.stop();
-                return;
-            }
-            const double wait = offset - (uptime() - start);
-            if (wait <= 0) break;
-            mainRunLoop().runFor(std::min(wait, 0.010));
-        }
+        loop.runUntil(start + offset);
+        if (loop.stopped()) break;
         session.receive(sample, true);
+        if (session.failed()) break;
     }
     session.stop();
+    if (session.failed()) throw ReportedFailure();
 }
 
 }  // namespace knockbox

@@ -8,7 +8,6 @@
 #include "core/app_error.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "platform/run_loop.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -37,6 +36,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
 Session::~Session() = default;
 
 void Session::receive(const AccelSample& sample, bool replay) {
+    if (failed_) return;
     lastWall_ = environment_.clock();
     if (!origin_) origin_ = sample.t;
     ++count_;
@@ -45,7 +45,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
             recorder_->append(sample);
         } catch (const std::system_error& error) {
             environment_.log(std::string("Błąd zapisu CSV: ") + error.code().message());
-            running = false;
+            failed_ = true;
             return;
         }
     }

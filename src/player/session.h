@@ -40,8 +40,12 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // One accelerometer sample; `replay` switches the typing guard off. Never throws.
+    // One accelerometer sample; `replay` switches the typing guard off. Never
+    // throws: a recording that cannot be written says so and fails the
+    // session, which ignores every later sample.
     void receive(const AccelSample& sample, bool replay);
+    // The run must end and report failure (after its summary).
+    bool failed() const { return failed_; }
     // Stops audio, closes the recording and writes the summary line. Once.
     void stop();
 
@@ -74,6 +78,7 @@ private:
     bool warm_ = false;
     bool typingAnnounced_ = false;
     bool stopped_ = false;
+    bool failed_ = false;
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
     std::optional<Hit> lastHit_;

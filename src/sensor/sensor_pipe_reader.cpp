@@ -34,7 +34,7 @@ void SensorPipeReader::readAvailable() {
         samples_.clear();
         lines_.append(std::string_view(bytes.data(), static_cast<std::size_t>(got)), samples_);
         for (const AccelSample& sample : samples_) {
-            if (!running) return;  // e.g. a failed recording write ends the run
+            if (loop_.stopped()) return;  // Ctrl-C or SIGTERM: nothing more is played
             sink_(sample);
         }
     }

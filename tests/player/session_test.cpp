@@ -74,7 +74,6 @@ TEST(Session, ARecordingThatCannotBeWrittenFailsAtOnce) {
     options.record = "/dev/full";  // accepts the open, fails every write
     SessionProbe probe;
     EXPECT_THROW(Session(options, probe.environment()), AppError);  // even the header fails here
-    running = true;
 }
 
 simulation::Scene fourTaps() {
