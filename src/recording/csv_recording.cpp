@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "core/app_error.h"
-#include "core/number_text.h"
+#include "core/sample_text.h"
 #include "core/utf8_text.h"
 
 namespace knockbox {
@@ -53,48 +53,17 @@ std::vector<std::string_view> nonEmptyLines(std::string_view text) {
     return lines;
 }
 
-std::vector<std::string_view> fields(std::string_view line) {
-    std::vector<std::string_view> result;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = line.find(',', start);
-        result.push_back(line.substr(start, comma == std::string_view::npos ? comma : comma - start));
-        if (comma == std::string_view::npos) return result;
-        start = comma + 1;
-    }
-}
-
 // The sample of one line, or nothing when the line breaks a rule.
 // `previousT` is -infinity before the first sample.
 std::optional<AccelSample> sampleOf(std::string_view line, double previousT) {
-    const std::vector<std::string_view> all = fields(line);
-    if (all.size() != 4 && all.size() != 7) return std::nullopt;
-    const bool emptyGyro = all.size() == 7 && all[4].empty() && all[5].empty() && all[6].empty();
-    const std::size_t kept = emptyGyro ? 4 : all.size();
-    std::vector<double> numbers;
-    for (std::size_t i = 0; i < kept; ++i)
-        if (const auto number = parseNumber(all[i])) numbers.push_back(*number);
-    // A field that does not parse is dropped, so the counts below catch it.
-    if (numbers.size() != kept) return std::nullopt;
-    if (!(numbers[0] > previousT)) return std::nullopt;
-    AccelSample sample{numbers[0], numbers[1], numbers[2], numbers[3], std::nullopt};
-    if (numbers.size() == 7) sample.gyro = GyroSample{numbers[0], numbers[4], numbers[5], numbers[6]};
+    std::optional<AccelSample> sample = parseSampleFields(line, ',', MissingGyro::emptyFields);
+    if (!sample || !(sample->t > previousT)) return std::nullopt;
     return sample;
 }
 
 }  // namespace
 
-std::string csvLine(const AccelSample& sample) {
-    std::string line = fixed(sample.t, 9);
-    for (double axis : {sample.x, sample.y, sample.z}) (line += ',') += fixed(axis, 7);
-    if (sample.gyro) {
-        for (double axis : {sample.gyro->x, sample.gyro->y, sample.gyro->z})
-            (line += ',') += fixed(axis, 7);
-    } else {
-        line += ",,,";
-    }
-    return line;
-}
+std::string csvLine(const AccelSample& sample) { return formatSampleFields(sample, ',', MissingGyro::emptyFields); }
 
 std::string recordingText(std::span<const AccelSample> samples) {
     std::string text(csvHeader);
