@@ -63,6 +63,8 @@ public:
     const SoundSelection& sounds() const { return scheduler_.sounds(); }
     float masterVolume() const { return masterVolume_; }
     bool isRunning() const { return running_; }
+    // Live recordings that did not load; their hits play studio sounds.
+    std::size_t missingRecordings() const { return bank_.missingRecordings(); }
     // The render side's counters (starts taken and when), for latency checks.
     const VoiceMixer& mixer() const { return *mixer_; }
     OutputFormat outputFormat() const { return device_->format(); }

@@ -32,6 +32,7 @@ SampleBank::SampleBank(const RecordingLoader& loadRecording) {
                         if (!samples.empty()) buffers_.emplace(key, std::move(samples));
                     } catch (const std::exception&) {
                     }
+                    if (!buffers_.contains(key)) ++missing_;
                 }
             }
         }

@@ -21,6 +21,8 @@ public:
     explicit SampleBank(const RecordingLoader& loadRecording);
 
     std::size_t size() const { return buffers_.size(); }
+    // Recordings that did not load (their drums fall back to studio sounds).
+    std::size_t missingRecordings() const { return missing_; }
     // The key's buffer; for a recording that did not load, the studio sample
     // of the same drum (soft or hard) at the same variation parity; null
     // when there is neither.
@@ -30,6 +32,7 @@ public:
 
 private:
     std::unordered_map<SampleKey, std::vector<float>, SampleKeyHash> buffers_;
+    std::size_t missing_ = 0;
 };
 
 }  // namespace knockbox

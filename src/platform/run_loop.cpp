@@ -65,14 +65,16 @@ void RunLoop::runPosted() {
 void RunLoop::runFor(double seconds) { runUntil(uptime() + seconds); }
 
 void RunLoop::runUntil(double deadline) {
-    ++depth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } nested{++depth_};  // also when a handler throws
     while (!stopped_) {
         runPosted();
         if (stopped_ || uptime() >= deadline) break;
         turn(deadline);
     }
     runPosted();
-    --depth_;
 }
 
 // One wait of at most a slice, then whatever became due.
@@ -130,6 +132,7 @@ void setupSignals() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write instead of ending us
 }
 
 }  // namespace knockbox

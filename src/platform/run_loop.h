@@ -72,8 +72,8 @@ private:
 RunLoop& mainRunLoop();
 
 // SIGINT and SIGTERM stop the main loop (through a self-pipe it watches);
-// SIGPIPE is ignored, so a write to a closed pipe fails instead of ending
-// the process.
+// SIGPIPE and SIGXFSZ are ignored, so a write to a closed pipe or past a
+// file size limit fails instead of ending the process.
 void setupSignals();
 
 }  // namespace knockbox

@@ -1,10 +1,10 @@
 // --demo: each drum twice, soft then hard, through the audio engine; no
 // sensor and no root needed.
 
-#include "audio/drum_audio.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
+#include "player/audio_engine.h"
 #include "player/run_modes.h"
 #include "protocol/player_lines.h"
 
@@ -18,7 +18,7 @@ constexpr double velocities[] = {0.3, 0.8};
 }  // namespace
 
 void demo(const Options& options) {
-    DrumAudio audio(static_cast<float>(options.volume), options.sounds);
+    const std::unique_ptr<DrumAudio> audio = startAudio(options, logLine);
     RunLoop& loop = mainRunLoop();
     // Deadlines counted from one start keep the spacing even.
     double deadline = uptime();
@@ -26,13 +26,13 @@ void demo(const Options& options) {
         for (double velocity : velocities) {
             if (loop.stopped()) break;
             logLine(lines::demo(drum, velocity));
-            audio.play(drum, static_cast<float>(velocity), 0.0f);
+            audio->play(drum, static_cast<float>(velocity), 0.0f);
             deadline += spacing;
             loop.runUntil(deadline);
         }
     }
     loop.runUntil(deadline + ringOut);
-    audio.stop();
+    audio->stop();
 }
 
 }  // namespace knockbox

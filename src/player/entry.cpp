@@ -1,10 +1,14 @@
 #include "player/entry.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
-#include <iostream>
 #include <string>
 
+#include "core/app_error.h"
 #include "platform/directories.h"
 #include "platform/log_line.h"
 #include "platform/run_loop.h"
@@ -16,12 +20,24 @@
 namespace knockbox {
 namespace {
 
+// The usage text on standard output; output that cannot be written (a full
+// disk, a closed pipe) is a failure, as for any tool.
+void writeHelp() {
+    std::string text(processValues().help);
+    text += '\n';
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) throw AppError(std::string("standardowe wyjście: ") + std::strerror(written < 0 ? errno : EIO));
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 void dispatch(const Options& options) {
     switch (options.mode) {
         case RunMode::ui: return launchConfigurationUI(options);
-        case RunMode::help:
-            std::cout << processValues().help << '\n' << std::flush;
-            return;
+        case RunMode::help: return writeHelp();
         case RunMode::probe: return probe(options);
         case RunMode::checkAccess: return checkAccess(options);
         case RunMode::sensor: return sensorStream(options);

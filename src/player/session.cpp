@@ -8,6 +8,7 @@
 #include "core/app_error.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
+#include "player/audio_engine.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -28,7 +29,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
     if (options_.learningSides()) throw AppError("Kalibracja stron nie jest jeszcze dostępna w tej wersji.");
     lastWall_ = environment_.clock();
     if (!options_.muted)
-        audio_ = std::make_unique<DrumAudio>(static_cast<float>(options_.volume), options_.sounds);
+        audio_ = startAudio(options_, environment_.log);
     if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
 }
@@ -104,7 +105,14 @@ void Session::stop() {
     if (stopped_) return;
     stopped_ = true;
     if (audio_) audio_->stop();
-    if (recorder_) recorder_->close();
+    if (recorder_) {
+        try {
+            recorder_->finish();
+        } catch (const std::system_error& error) {
+            environment_.log(std::string("Błąd zapisu CSV: ") + error.what());
+            failed_ = true;
+        }
+    }
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
 }
 

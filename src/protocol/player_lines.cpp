@@ -45,6 +45,11 @@ std::string demo(Drum drum, double velocity) {
     return "DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity);
 }
 
+std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total) {
+    return "Zestaw Live: nie wczytano " + std::to_string(missing) + " z " + std::to_string(total) + " nagrań z " +
+           std::string(folder) + "; zamiast nich gra zestaw Studio.";
+}
+
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
 }  // namespace knockbox::lines

@@ -3,6 +3,7 @@
 // configuration app reads them back (it knows them by their shapes), so a
 // change here is a change of the protocol between the two.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnos
 std::string summary(long samples, long hits, long uncertain);
 // "DEMO <drum> volume <velocity>"
 std::string demo(Drum drum, double velocity);
+// The recorded kit was asked for, but `missing` of its `total` recordings did
+// not load from `folder`; studio sounds stand in for them.
+std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 

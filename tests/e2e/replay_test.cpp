@@ -120,7 +120,7 @@ TEST(Replay, RecordWritesTheSamplesBack) {
 
     const auto refused = replay(path, {"--record", "/nonexistent/r.csv"});
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.err, "Błąd: Nie można zapisać nagrania: /nonexistent/r.csv\n");
+    EXPECT_EQ(refused.err, "Błąd: Nie można zapisać nagrania: /nonexistent/r.csv (No such file or directory)\n");
 }
 
 TEST(Replay, MalformedRecordingsPlayNothing) {
