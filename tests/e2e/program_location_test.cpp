@@ -74,6 +74,27 @@ TEST(ProgramLocation, StartedThroughASymbolicLinkItFindsItsOwnKit) {
     expectLiveKick(folder / "out");
 }
 
+// A copy of the program without the recorded kit beside it still plays
+// (studio sounds stand in), and says once where it looked. Plays sound, so
+// the suite name puts it in line for the test sound server.
+TEST(AudibleLiveKit, ACopyWithoutItsKitSaysOnceWhereItLooked) {
+    TemporaryDirectory folder;
+    fs::create_directories(folder / "bin");
+    fs::copy_file(KNOCKBOX_EXECUTABLE, folder / "bin/knockbox");
+    simulation::Scene scene;
+    scene.duration = 0.3;
+    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(scene));
+    const auto result =
+        ChildProcess((folder / "bin/knockbox").string(),
+                     {.arguments = {"--replay", (folder / "quiet.csv").string(), "--kit", "live"}})
+            .wait();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    const std::string line = "Zestaw Live: nie wczytano 48 z 48 nagrań z " + (folder / "Kits/Live").string() +
+                             "; zamiast nich gra zestaw Studio.\n";
+    EXPECT_TRUE(result.err.starts_with(line)) << result.err;
+    EXPECT_EQ(result.err.find(line, 1), std::string::npos);
+}
+
 #ifndef __APPLE__
 // Live play starts the sensor process from the program's own file: an
 // executable of the same name in the current folder is never run.
