@@ -46,6 +46,8 @@ public:
     // valid sample whatever these say.
     std::optional<Hit> process(const AccelSample& sample, bool typing, bool enabled);
 
+    // A tap's attack window is open: one of the next samples completes a hit.
+    bool capturing() const noexcept { return capture_; }
     double noise() const noexcept { return noise_; }  // g, adaptive noise floor, 0.0035–0.03
     double magnitude() const noexcept { return magnitude_; }  // g, latest dynamic magnitude
     // g: max(4 × noise, config.threshold) as of the latest sample.

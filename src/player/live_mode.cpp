@@ -56,6 +56,12 @@ void live(const Options& options) {
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
+            // Between taps the samples are read once a slice, not once each:
+            // an onset seen a slice late changes nothing, since its hit is
+            // due an attack window later, and from the onset on every sample
+            // is read as it comes.
+            reader.readAvailable();
+            reader.setPrompt(session.awaitingHit());
             loop.runFor(RunLoop::maxSlice);
         }
         // An ended pipe while nobody asked to stop: the child died.

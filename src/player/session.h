@@ -44,6 +44,9 @@ public:
     // throws: a recording that cannot be written says so and fails the
     // session, which ignores every later sample.
     void receive(const AccelSample& sample, bool replay);
+    // A tap is being captured: the sample that completes it must be handled
+    // as soon as it arrives, or its sound comes late.
+    bool awaitingHit() const { return detector_.capturing(); }
     // The run must end and report failure (after its summary).
     bool failed() const { return failed_; }
     // Stops audio, closes the recording and writes the summary line. Once.
