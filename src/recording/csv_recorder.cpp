@@ -39,11 +39,24 @@ fs::path CsvRecorder::partialPath(const fs::path& target) {
     return partial;
 }
 
-CsvRecorder::CsvRecorder(fs::path target) : target_(std::move(target)), partial_(partialPath(target_)) {
+CsvRecorder::CsvRecorder(fs::path target) : target_(std::move(target)) {
+    const std::string named = target_.string();
     const auto refuse = [&](const std::string& reason) {
-        return AppError("Nie można zapisać nagrania: " + target_.string() + " (" + reason + ")");
+        return AppError("Nie można zapisać nagrania: " + named + " (" + reason + ")");
     };
-    fd_ = ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    std::error_code error;
+    const fs::file_status status = fs::status(target_, error);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        // A device or a pipe (/dev/stdout, a FIFO) is written as it is: it
+        // cannot be replaced, and holds nothing to lose.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) throw refuse(std::strerror(errno));
+    } else {
+        // Through a link, the file it names is the one replaced.
+        if (fs::is_symlink(fs::symlink_status(target_, error))) target_ = fs::canonical(target_, error);
+        partial_ = partialPath(target_);
+        fd_ = ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    }
     if (fd_ < 0 && errno == EEXIST)
         throw refuse(partial_.string() + " już istnieje: nagrywa tam inny przebieg albo został po przerwanym; "
                      "usuń go albo wybierz inną nazwę");
@@ -53,7 +66,7 @@ CsvRecorder::CsvRecorder(fs::path target) : target_(std::move(target)), partial_
         const std::string reason = std::strerror(errno);
         ::close(fd_);
         fd_ = -1;
-        ::unlink(partial_.c_str());
+        if (!partial_.empty()) ::unlink(partial_.c_str());
         throw refuse(reason);
     }
     complete_ = header.size();
@@ -73,7 +86,8 @@ void CsvRecorder::append(const AccelSample& sample) {
         const int error = errno;
         failed_ = true;
         // Never a line cut in the middle: the file stays replayable.
-        [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(complete_));
+        // (Should the cut fail too, the reader still stops at that last line.)
+        if (!partial_.empty() && ::ftruncate(fd_, static_cast<off_t>(complete_)) != 0) failed_ = true;
         throw std::system_error(error, std::generic_category());
     }
     complete_ += line.size();
@@ -85,6 +99,7 @@ void CsvRecorder::finish() {
     finished_ = true;
     if (fd_ >= 0) ::close(fd_);  // a close error changes nothing for lines already written
     fd_ = -1;
+    if (partial_.empty()) return;  // written straight to a device or pipe
     if (samples_ == 0) {
         ::unlink(partial_.c_str());
         return;

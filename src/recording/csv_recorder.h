@@ -3,7 +3,8 @@
 // "<target>.partial", one complete line per sample, and moved over the
 // target when the run ends: a run that fails early never destroys what the
 // target held, a run that recorded no sample leaves it untouched, and a
-// killed run leaves the partial file with every line written before.
+// killed run leaves the partial file with every line written before. A
+// device or pipe (/dev/stdout, a FIFO) is written straight away.
 
 #include <cstdint>
 #include <filesystem>
@@ -36,7 +37,7 @@ public:
 
 private:
     std::filesystem::path target_;
-    std::filesystem::path partial_;
+    std::filesystem::path partial_;  // empty when writing straight to a device or pipe
     int fd_ = -1;
     std::uint64_t complete_ = 0;  // bytes of complete lines in the file
     std::uint64_t samples_ = 0;
