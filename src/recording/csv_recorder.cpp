@@ -86,8 +86,9 @@ void CsvRecorder::append(const AccelSample& sample) {
         const int error = errno;
         failed_ = true;
         // Never a line cut in the middle: the file stays replayable.
-        // (Should the cut fail too, the reader still stops at that last line.)
-        if (!partial_.empty() && ::ftruncate(fd_, static_cast<off_t>(complete_)) != 0) failed_ = true;
+        if (!partial_.empty() && ::ftruncate(fd_, static_cast<off_t>(complete_)) != 0) {
+            // Nothing more can be done for the file; the write error is reported below.
+        }
         throw std::system_error(error, std::generic_category());
     }
     complete_ += line.size();
