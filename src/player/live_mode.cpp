@@ -16,6 +16,7 @@
 #include "player/motion_source.h"
 #include "player/process_values.h"
 #include "player/run_modes.h"
+#include "player/sensor_pacing.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
 #include "sensor/sensor_pipe_reader.h"
@@ -56,13 +57,7 @@ void live(const Options& options) {
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
-            // Between taps the samples are read once a slice, not once each:
-            // an onset seen a slice late changes nothing, since its hit is
-            // due an attack window later, and from the onset on every sample
-            // is read as it comes.
-            reader.readAvailable();
-            reader.setPrompt(session.awaitingHit());
-            loop.runFor(RunLoop::maxSlice);
+            followSensorForASlice(reader, session, loop);
         }
         // An ended pipe while nobody asked to stop: the child died.
         if (reader.ended() && !loop.stopped() && !session.failed())
