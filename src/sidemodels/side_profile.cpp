@@ -72,8 +72,10 @@ std::optional<SidePrediction> covariancePrediction(const SideProfile& profile, c
     if (used.count == 0) return std::nullopt;
     const auto factor = profile_math::cholesky(restricted(profile.covarianceModel->covariance, used));
     if (!factor) return std::nullopt;
-    const double dL = profile_math::squaredDistance(standardised(features.values, profile.left, profile.scales, used), *factor);
-    const double dR = profile_math::squaredDistance(standardised(features.values, profile.right, profile.scales, used), *factor);
+    const SmallVector zL = standardised(features.values, profile.left, profile.scales, used);
+    const SmallVector zR = standardised(features.values, profile.right, profile.scales, used);
+    const double dL = profile_math::squaredDistance(zL, *factor);
+    const double dR = profile_math::squaredDistance(zR, *factor);
     if (!std::isfinite(dL) || !std::isfinite(dR) || !(dL + dR > 0)) return std::nullopt;
 
     SidePrediction prediction;
@@ -141,8 +143,8 @@ double supportRadius(std::span<const SideFeatures> signatures, const std::array<
         const auto factor = profile_math::cholesky(restricted(covariance, used));
         if (!factor) continue;
         const double u = static_cast<double>(used.count);
-        const double dist = std::sqrt(a / u) *
-                            std::sqrt(profile_math::squaredDistance(standardised(signature.values, centre, scales, used), *factor));
+        const SmallVector z = standardised(signature.values, centre, scales, used);
+        const double dist = std::sqrt(a / u) * std::sqrt(profile_math::squaredDistance(z, *factor));
         if (std::isfinite(dist)) distances.push_back(dist);
     }
     if (distances.empty()) return minimumRadius;
@@ -252,30 +254,26 @@ constexpr std::string_view whiteSpace[] = {
     "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u2028", "\u2029", "\u202F",
     "\u205F", "\u3000"};
 
-}  // namespace
-
-std::string trimmedModel(const std::string& model) {
-    std::string_view text = model;
-    for (bool trimmed = true; trimmed && !text.empty();) {
-        trimmed = false;
+// Nothing but white space and line breaks (or nothing at all).
+bool isBlank(std::string_view text) {
+    for (bool consumed = true; consumed && !text.empty();) {
+        consumed = false;
         for (std::string_view space : whiteSpace) {
             if (text.starts_with(space)) {
                 text.remove_prefix(space.size());
-                trimmed = true;
-            }
-            if (text.ends_with(space)) {
-                text.remove_suffix(space.size());
-                trimmed = true;
+                consumed = true;
             }
         }
     }
-    return std::string(text);
+    return text.empty();
 }
+
+}  // namespace
 
 SideProfile SideProfile::train(std::span<const SideFeatures> left, std::span<const SideFeatures> right,
                                const std::string& hardwareModel) {
     using Kind = CalibrationError::Kind;
-    if (trimmedModel(hardwareModel).empty()) throw CalibrationError(Kind::invalidHardware);
+    if (isBlank(hardwareModel)) throw CalibrationError(Kind::invalidHardware);
     if (left.size() < minimumTrainingSamples || right.size() < minimumTrainingSamples)
         throw CalibrationError(Kind::insufficientSamples);
     if (!std::all_of(left.begin(), left.end(), hasEightFiniteValues) ||
@@ -317,7 +315,7 @@ bool SideProfile::isValid() const {
     }
     if (!anyScale) return false;
     if (!std::isfinite(validationAccuracy) || validationAccuracy < 0.75 || validationAccuracy > 1) return false;
-    if (trimmedModel(hardwareModel).empty()) return false;
+    if (isBlank(hardwareModel)) return false;
     if (version == 1) return true;
 
     if (!covarianceModel) return false;

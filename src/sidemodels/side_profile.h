@@ -106,7 +106,4 @@ nlohmann::json sideProfileJson(const SideProfile& profile);
 // not checked for validity.
 SideProfile sideProfileFromJson(const nlohmann::json& json);
 
-// The model text with white space and line breaks trimmed at both ends.
-std::string trimmedModel(const std::string& model);
-
 }  // namespace knockbox

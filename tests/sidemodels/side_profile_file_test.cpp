@@ -258,7 +258,8 @@ TEST(SideVerification, CountsOnlyConfidentTapsInsideTheSupport) {
     std::swap(left[0], right[0]);
     EXPECT_EQ(profile.evaluate(left, right), (SideVerification{2, 2, 3, 3}));
     left = fresh.left.features;
-    for (std::size_t i = 0; i < 8; ++i) left[1].values[i] = profile.left[i] + 40 * (profile.left[i] - profile.right[i]);
+    for (std::size_t i = 0; i < 8; ++i)
+        left[1].values[i] = profile.left[i] + 40 * (profile.left[i] - profile.right[i]);
     ASSERT_EQ(profile.predict(left[1])->side, Side::left);
     EXPECT_EQ(profile.verify(left, fresh.right.features), (SideVerification{2, 3, 3, 3}));  // one miss passes
 
