@@ -9,6 +9,7 @@
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "player/audio_engine.h"
+#include "player/profile_loading.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -21,7 +22,7 @@ constexpr float sidePan = 0.45f;
 
 }  // namespace
 
-SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, {}}; }
+SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, savedProfileLoader()}; }
 
 Session::Session(const Options& options, SessionEnvironment environment)
     : options_(options), environment_(std::move(environment)), detector_(options.config) {

@@ -20,6 +20,23 @@ std::string ready(double rateHz, double threshold, double accent, double cooldow
            fixed(accent, 3) + " g · cooldown " + fixed(cooldownSeconds * 1000.0, 0) + " ms";
 }
 
+std::string sideProfileLoaded(double validationAccuracy) {
+    return "Profil stron załadowany · walidacja " + percent(validationAccuracy);
+}
+
+std::string sideProfileSkipped(std::string_view description) {
+    return "Profil stron pominięty: " + std::string(description) + ". Użyj --calibrate-sides.";
+}
+
+std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
+    return "Profil lekkich załadowany · peak < " + fixed(maximumPeak, 3) + " g · walidacja " +
+           percent(validationAccuracy);
+}
+
+std::string lightProfileSkipped(std::string_view description) {
+    return "Profil lekkich pominięty: " + std::string(description) + ". Użyj --calibrate-light.";
+}
+
 std::string hit(Side side, Drum drum, double peak, double velocity,
                 const std::optional<SideDiagnostics>& diagnostics) {
     std::string line = std::string(side == Side::left ? "L" : "R") + "  " + padded(rawValue(drum), 6) +

@@ -21,6 +21,13 @@ inline constexpr std::string_view lowRate =
 inline constexpr std::string_view typingCalibration = "Kalibracja: teraz pisz normalnie przez 5 s.";
 inline constexpr std::string_view sensorStart = "Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.";
 
+// The saved side profiles at the start of a run: loaded with their leave-one-out
+// accuracy (0–1), or skipped with the reason.
+std::string sideProfileLoaded(double validationAccuracy);
+std::string sideProfileSkipped(std::string_view description);
+std::string lightProfileLoaded(double maximumPeak, double validationAccuracy);
+std::string lightProfileSkipped(std::string_view description);
+
 // What the side decision says about a tap, shown with --debug.
 struct SideDiagnostics {
     double attackX;        // g
