@@ -7,12 +7,14 @@ set -euo pipefail
 debian_packages=(
   build-essential cmake ninja-build pkg-config  # toolchain
   nlohmann-json3-dev                            # JSON files and lines
+  libfast-float-dev                             # locale-independent number parsing
   libsndfile1-dev                               # CAF input, WAV output
   librtaudio-dev libpulse-dev                   # audio output (RtAudio over PulseAudio)
   pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
   qt6-base-dev qt6-qpa-plugins libgl-dev        # configuration app (offscreen in tests)
   libgtest-dev libgmock-dev libbenchmark-dev    # tests and benchmarks
   sudo util-linux                               # sensor process through sudo -n; setpriv in tests
+  clang-19 libc++-19-dev libc++abi-19-dev       # the Clang + libc++ compile check (scripts/check-libcxx.sh)
 )
 brew_packages=(cmake ninja pkg-config nlohmann-json libsndfile rtaudio qt googletest google-benchmark)
 
