@@ -122,7 +122,9 @@ TEST(DemoOutput, WithoutSoundServerOneErrorLine) {
         test::runKnockbox({"--demo"}, withServer("unix:/nonexistent/knockbox/native"));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Błąd: No active audio output. Choose speakers or headphones in macOS.\n");
+    EXPECT_EQ(result.err,
+              "Błąd: No active audio output. Start a sound server (PulseAudio or PipeWire) or set PULSE_SERVER to a "
+              "running one.\n");
 }
 
 }  // namespace
