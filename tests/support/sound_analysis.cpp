@@ -119,7 +119,7 @@ float peakIn(const std::vector<float>& channel, std::size_t from, std::size_t le
 double rmsIn(const std::vector<float>& channel, std::size_t from, std::size_t length) {
     double sum = 0;
     std::size_t count = 0;
-    for (std::size_t i = from; i < std::min(channel.size(), from + length); ++i) {
+    for (std::size_t i = from; i < channel.size() && count < length; ++i) {
         if (silentAt(channel, i)) continue;
         sum += static_cast<double>(channel[i]) * channel[i];
         ++count;
@@ -143,15 +143,18 @@ std::vector<Onset> findOnsets(const std::vector<float>& channel) {
     }
     std::vector<Onset> onsets;
     std::size_t last = 0;
-    for (std::size_t w = 0; w < energy.size(); ++w) {
+    for (std::size_t w = 1; w < energy.size(); ++w) {
         if (!energy[w]) continue;
+        // The level before: the loudest of the eight heard windows before the
+        // one just ahead, which may already hold the first part of the attack.
         double before = 0;
-        for (std::size_t k = w, seen = 0; k > 0 && seen < 8; --k) {
+        for (std::size_t k = w - 1, seen = 0; k > 0 && seen < 8; --k) {
             if (energy[k - 1]) before = std::max(before, *energy[k - 1]), ++seen;
         }
         if (*energy[w] < 1e-4 || *energy[w] < 8 * before + 1e-7) continue;
         if (!onsets.empty() && (w - last) * window < recordingRate / 10) continue;
-        const std::size_t frame = w * window;
+        const bool startedAhead = energy[w - 1] && *energy[w - 1] > 2 * before + 1e-7;
+        const std::size_t frame = (startedAhead ? w - 1 : w) * window;
         onsets.push_back({frame, peakIn(channel, frame, recordingRate * 6 / 100)});
         last = w;
     }

@@ -32,8 +32,9 @@ std::vector<float> channelOf(const std::vector<float>& stereo, std::size_t chann
 // The largest absolute sample of one channel in [from, from + length).
 float peakIn(const std::vector<float>& channel, std::size_t from, std::size_t length);
 
-// The root mean square of the frames heard in [from, from + length) (silent
-// frames left out); steadier than a peak, which resampling can overshoot.
+// The root mean square of the first `length` frames heard from `from` on
+// (silent frames left out); steadier than a peak, which resampling can
+// overshoot.
 double rmsIn(const std::vector<float>& channel, std::size_t from, std::size_t length);
 
 // How well the sound that starts near `onset` (within 512 frames) has the
