@@ -7,16 +7,30 @@ set -euo pipefail
 debian_packages=(
   build-essential cmake ninja-build pkg-config  # toolchain
   nlohmann-json3-dev                            # JSON files and lines
+  libfast-float-dev                             # locale-independent number parsing
   libsndfile1-dev                               # CAF input, WAV output
   librtaudio-dev libpulse-dev                   # audio output (RtAudio over PulseAudio)
   pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
   qt6-base-dev qt6-qpa-plugins libgl-dev        # configuration app (offscreen in tests)
   libgtest-dev libgmock-dev libbenchmark-dev    # tests and benchmarks
   sudo util-linux                               # sensor process through sudo -n; setpriv in tests
+  clang-19 libc++-19-dev libc++abi-19-dev       # the Clang + libc++ compile check (scripts/check-libcxx.sh)
 )
-brew_packages=(cmake ninja pkg-config nlohmann-json libsndfile rtaudio qt googletest google-benchmark)
+# bash: the scripts need bash 4 or later; macOS ships 3.2.
+brew_packages=(cmake ninja pkg-config bash nlohmann-json fast_float libsndfile rtaudio qt googletest google-benchmark)
 
 if [[ "$(uname -s)" == Darwin ]]; then
+  # Apple's compiler, SDK and libc++ come with the Command Line Tools (or Xcode).
+  if ! xcode-select -p >/dev/null 2>&1 || ! xcrun --find clang++ >/dev/null 2>&1; then
+    echo "The Command Line Tools are missing. Install them with: xcode-select --install" >&2
+    echo "(or install Xcode), then run this again." >&2
+    exit 1
+  fi
+  if ! command -v brew >/dev/null 2>&1; then
+    echo "Homebrew is missing. Install it as https://brew.sh says, make sure 'brew' is on" >&2
+    echo "your PATH (on Apple Silicon: eval \"\$(/opt/homebrew/bin/brew shellenv)\"), then run this again." >&2
+    exit 1
+  fi
   missing=()
   for package in "${brew_packages[@]}"; do
     brew list --versions "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -16,7 +16,13 @@ std::string message(AudioError::Kind kind, std::int32_t status) {
             return "Core Audio doesn't provide the system PeakLimiter. Run Knockbox outside a restricted "
                    "sandbox.";
         case AudioError::Kind::outputUnavailable:
+#ifdef __APPLE__
             return "No active audio output. Choose speakers or headphones in macOS.";
+#else
+            // Linux plays through a PulseAudio server (PipeWire's Pulse server answers too).
+            return "No active audio output. Start a sound server (PulseAudio or PipeWire) or set PULSE_SERVER "
+                   "to a running one.";
+#endif
         case AudioError::Kind::invalidMasterVolume:
             return "Knockbox volume must be a number from 0 to 1.5.";
     }

@@ -10,7 +10,9 @@
 #include <thread>
 #include <type_traits>
 
-#include <rtaudio/RtAudio.h>
+// The folder comes from RtAudio's pkg-config file (include/rtaudio), on
+// Debian as with Homebrew.
+#include <RtAudio.h>
 
 #include "audio/audio_error.h"
 

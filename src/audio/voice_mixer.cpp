@@ -51,7 +51,10 @@ void VoiceMixer::takeMessages() noexcept {
         startsTaken_.fetch_add(1, std::memory_order_release);
         took = true;
     }
-    if (took) lastStartTakenAt_.store(uptime(), std::memory_order_release);
+    if (took) {
+        lastStartTakenAt_.store(uptime(), std::memory_order_release);
+        lastStartFrame_.store(blockStartFrame_, std::memory_order_release);
+    }
 }
 
 void VoiceMixer::mixVoice(Voice& voice, std::size_t frames) noexcept {
@@ -119,6 +122,7 @@ void VoiceMixer::render(float* interleaved, std::size_t frames, int channels) no
     std::size_t done = 0;
     while (done < frames) {
         const std::size_t block = std::min(blockFrames, frames - done);
+        blockStartFrame_ = framesRendered_.load(std::memory_order_relaxed) + done;
         mixBlock(interleaved + done * static_cast<std::size_t>(channels), block, channels);
         done += block;
     }

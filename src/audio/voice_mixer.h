@@ -52,6 +52,10 @@ public:
     // Uptime (seconds) when the render thread last took a start; 0 before the first.
     double lastStartTakenAt() const { return lastStartTakenAt_.load(std::memory_order_acquire); }
     std::uint64_t framesRendered() const { return framesRendered_.load(std::memory_order_acquire); }
+    // Frames rendered before the block that last took a start: where in the
+    // output that voice began, counted in frames, which a busy machine does
+    // not stretch as it stretches time.
+    std::uint64_t lastStartFrame() const { return lastStartFrame_.load(std::memory_order_acquire); }
 
     // Render thread: never allocates, locks, logs or waits.
     void render(float* interleaved, std::size_t frames, int channels) noexcept override;
@@ -76,10 +80,12 @@ private:
     std::atomic<std::uint64_t> startsTaken_{0};         // written by the render thread
     std::atomic<double> lastStartTakenAt_{0.0};         // written by the render thread
     std::atomic<std::uint64_t> framesRendered_{0};      // written by the render thread
+    std::atomic<std::uint64_t> lastStartFrame_{0};      // written by the render thread
     std::uint64_t droppedStarts_ = 0;                   // main thread only
 
     // Render thread only.
     double step_;  // source frames per output frame
+    std::uint64_t blockStartFrame_ = 0;  // frames rendered before the block being mixed
     std::array<Voice, voiceCount> voices_{};
     float mixerGain_;
     float mixerGainTarget_;

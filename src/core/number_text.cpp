@@ -1,18 +1,23 @@
 #include "core/number_text.h"
 
+#include <fast_float/fast_float.h>
+
 #include <array>
 #include <charconv>
 #include <cmath>
 
 namespace knockbox {
 
+// Parsing goes through fast_float rather than std::from_chars, which Apple's
+// libc++ offers for floating point only from macOS 26; printing stays with
+// std::to_chars (macOS 13.3 and later).
 std::optional<double> parseNumber(std::string_view text) {
-    // from_chars takes no plus sign; accept one in front of a digit or point.
+    // fast_float takes no plus sign; accept one in front of a digit or point.
     if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
     double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                        std::chars_format::general);
+    auto [end, error] = fast_float::from_chars(text.data(), text.data() + text.size(), value,
+                                               fast_float::chars_format::general);
     if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;

@@ -25,30 +25,11 @@ using test::Onset;
 using test::findOnsets;
 
 constexpr std::size_t rate = test::recordingRate;
-constexpr std::size_t window = 256;  // frames per energy window
+constexpr double spacing = 0.45;  // seconds between the demo's hits
 
 const char* const demoLines =
     "DEMO kick volume 0.3\nDEMO kick volume 0.8\nDEMO snare volume 0.3\nDEMO snare volume 0.8\n"
     "DEMO hihat volume 0.3\nDEMO hihat volume 0.8\nDEMO tom volume 0.3\nDEMO tom volume 0.8\n";
-
-// How well a recorded stretch matches the start of a sample: the best
-// normalised correlation over a few milliseconds of possible offset.
-double match(const std::vector<float>& left, std::size_t onset, const std::vector<float>& sample) {
-    const std::size_t length = std::min<std::size_t>(2400, sample.size());
-    double sampleEnergy = 0;
-    for (std::size_t i = 0; i < length; ++i) sampleEnergy += static_cast<double>(sample[i]) * sample[i];
-    double best = 0;
-    const std::size_t first = onset > 2 * window ? onset - 2 * window : 0;
-    for (std::size_t start = first; start < onset + 2 * window && start + length <= left.size(); ++start) {
-        double product = 0, energy = 0;
-        for (std::size_t i = 0; i < length; ++i) {
-            product += static_cast<double>(left[start + i]) * sample[i];
-            energy += static_cast<double>(left[start + i]) * left[start + i];
-        }
-        if (energy > 0) best = std::max(best, product / std::sqrt(energy * sampleEnergy));
-    }
-    return best;
-}
 
 ProcessSetup withServer(const std::string& server, std::vector<std::string> arguments = {}) {
     return {.arguments = std::move(arguments), .environment = {{"PULSE_SERVER", server}}};
@@ -73,10 +54,21 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
 
     const std::vector<Onset> onsets = findOnsets(left);
     ASSERT_EQ(onsets.size(), 8u) << "recorded " << left.size() / rate << " s";
-    for (std::size_t k = 1; k < onsets.size(); ++k) {
-        const double spacing = static_cast<double>(onsets[k].frame - onsets[k - 1].frame) / rate;
-        EXPECT_NEAR(spacing, 0.45, 0.04) << "between hits " << k << " and " << k + 1;
-    }
+    // The demo keeps a 0.45 s schedule from its start. A busy machine can hold
+    // a hit back (the player waits for a processor) but never bring one early,
+    // and a late hit does not move the next: the usual spacing (the median) is
+    // 0.45 s, and every hit comes on time or a little late against the hit
+    // that came most on time.
+    std::vector<double> spacings, lateness;
+    for (std::size_t k = 1; k < onsets.size(); ++k)
+        spacings.push_back(static_cast<double>(onsets[k].frame - onsets[k - 1].frame) / rate);
+    std::vector<double> sorted = spacings;
+    std::nth_element(sorted.begin(), sorted.begin() + 3, sorted.end());
+    EXPECT_NEAR(sorted[3], spacing, 0.02) << "the median of seven spacings";
+    for (std::size_t k = 0; k < onsets.size(); ++k)
+        lateness.push_back(static_cast<double>(onsets[k].frame) / rate - static_cast<double>(k) * spacing);
+    const double onTime = *std::min_element(lateness.begin(), lateness.end());
+    for (std::size_t k = 0; k < onsets.size(); ++k) EXPECT_LT(lateness[k] - onTime, 0.2) << "hit " << k + 1;
     for (std::size_t k = 0; k < 8; k += 2) {
         EXPECT_GT(onsets[k + 1].peak, 1.2f * onsets[k].peak) << "hit " << k + 2 << " (0.8) after hit " << k + 1;
     }
@@ -88,7 +80,8 @@ TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
         double best = 0;
         Drum heard = Drum::kick;
         for (Drum drum : allDrums) {
-            const double score = match(left, onsets[k].frame, synthesize(drum, DrumKit::studio, !hard, hard ? 1 : 0));
+            const double score =
+                test::shapeMatch(left, onsets[k].frame, synthesize(drum, DrumKit::studio, !hard, hard ? 1 : 0));
             if (score > best) best = score, heard = drum;
         }
         EXPECT_EQ(heard, allDrums[k / 2]) << "hit " << k + 1;
@@ -100,7 +93,12 @@ TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
     const auto server = test::testSoundServer();
     ASSERT_TRUE(server) << test::noSoundServer;
     for (int signal : {SIGINT, SIGTERM}) {
-        ChildProcess player(KNOCKBOX_EXECUTABLE, withServer(server->address, {"--demo"}));
+        // The sanitizer build's leak check at exit takes a few hundred
+        // milliseconds on a busy machine; the test above checks this path for
+        // leaks, this one how soon the demo ends.
+        ProcessSetup setup = withServer(server->address, {"--demo"});
+        setup.environment["ASAN_OPTIONS"] = "detect_leaks=0";
+        ChildProcess player(KNOCKBOX_EXECUTABLE, setup);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (player.errorSoFar().find("DEMO kick volume 0.8") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline) {
@@ -108,12 +106,16 @@ TEST(AudibleDemo, SignalEndsTheDemoAtOnce) {
         }
         const auto sent = std::chrono::steady_clock::now();
         player.sendSignal(signal);
+        // Lines written before the signal arrived, including one a busy
+        // machine may have let out while it was on its way.
+        const std::string beforeSignal = player.errorSoFar();
         const auto result = player.wait(10);
         const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
         EXPECT_EQ(result.exitStatus, 0) << signal;
-        EXPECT_LT(took, 0.5) << signal;
+        EXPECT_LT(took, 0.3) << signal;  // the next wait alone would last up to 0.45 s
         // No further hits after the signal, and no other text.
-        EXPECT_EQ(result.err, "DEMO kick volume 0.3\nDEMO kick volume 0.8\n") << signal;
+        EXPECT_EQ(result.err, beforeSignal) << signal;
+        EXPECT_EQ(std::string(demoLines).rfind(result.err, 0), 0u) << result.err;
     }
 }
 
@@ -122,7 +124,9 @@ TEST(DemoOutput, WithoutSoundServerOneErrorLine) {
         test::runKnockbox({"--demo"}, withServer("unix:/nonexistent/knockbox/native"));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Błąd: No active audio output. Choose speakers or headphones in macOS.\n");
+    EXPECT_EQ(result.err,
+              "Błąd: No active audio output. Start a sound server (PulseAudio or PipeWire) or set PULSE_SERVER to a "
+              "running one.\n");
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 // simulation.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/prctl.h>
+#ifndef __APPLE__
+#include <sys/prctl.h>  // Linux only, like the simulated sensor these tests need
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 

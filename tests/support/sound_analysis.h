@@ -1,5 +1,13 @@
 #pragma once
 // Finding drum hits in recorded sound.
+//
+// On a busy machine the player's output can run dry for a moment (an
+// underrun): the sound server then plays exact silence and the sound resumes
+// afterwards, a little later and sometimes a few frames short. Exact silence
+// (two or more frames of exact zeros) never occurs inside a sound otherwise,
+// so these helpers treat silent frames as missing rather than quiet: no onset
+// is found where a sound resumes, loudness is measured over what was heard,
+// and a sound's shape is compared piece by piece, each piece where it landed.
 
 #include <cstddef>
 #include <vector>
@@ -14,8 +22,8 @@ struct Onset {
 };
 
 // Onsets in one channel: a 256-frame window whose energy jumps far above the
-// windows just before it (longer than one period of the lowest drum), at
-// least 100 ms apart.
+// windows heard just before it (longer than one period of the lowest drum),
+// at least 100 ms apart.
 std::vector<Onset> findOnsets(const std::vector<float>& channel);
 
 // One channel (0 left, 1 right) of interleaved stereo.
@@ -24,8 +32,14 @@ std::vector<float> channelOf(const std::vector<float>& stereo, std::size_t chann
 // The largest absolute sample of one channel in [from, from + length).
 float peakIn(const std::vector<float>& channel, std::size_t from, std::size_t length);
 
-// The root mean square of one channel over [from, from + length); steadier
-// than a peak, which resampling can overshoot.
+// The root mean square of the first `length` frames heard from `from` on
+// (silent frames left out); steadier than a peak, which resampling can
+// overshoot.
 double rmsIn(const std::vector<float>& channel, std::size_t from, std::size_t length);
+
+// How well the sound that starts near `onset` (within 512 frames) has the
+// shape of `sample`'s first 50 ms: the normalised correlation, 1 for the same
+// shape at any loudness. The sound may lie over the tail of an earlier one.
+double shapeMatch(const std::vector<float>& channel, std::size_t onset, const std::vector<float>& sample);
 
 }  // namespace knockbox::test

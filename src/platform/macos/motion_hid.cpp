@@ -73,10 +73,13 @@ CFHolder toCF(const RegistryValue& value) {
     return cfString(std::get<std::string>(value));
 }
 
+// Owns one io_service_t reference; not copyable, so it is released once.
 class IOKitService final : public RegistryService {
 public:
     explicit IOKitService(io_service_t service) : service_(service) {}
     ~IOKitService() override { IOObjectRelease(service_); }
+    IOKitService(const IOKitService&) = delete;
+    IOKitService& operator=(const IOKitService&) = delete;
     io_service_t service() const { return service_; }
 
     std::optional<RegistryValue> property(const std::string& name) const override {
@@ -95,36 +98,62 @@ private:
     io_service_t service_;
 };
 
+// Owns one IOHIDDeviceRef. IOKit keeps a pointer to this object (the callback
+// context) while a report callback is registered and the device is scheduled,
+// so the object is not copyable and its destructor undoes, in reverse order,
+// whatever the caller left: unschedule, unregister, close.
 class IOKitDevice final : public HidDevice {
 public:
     explicit IOKitDevice(IOHIDDeviceRef device) : device_(device) {}
-    ~IOKitDevice() override { CFRelease(device_); }
+    ~IOKitDevice() override {
+        unscheduleFromLoop();
+        if (registered_) unregisterInputReport();
+        if (open_) close();
+        CFRelease(device_);
+    }
+    IOKitDevice(const IOKitDevice&) = delete;
+    IOKitDevice& operator=(const IOKitDevice&) = delete;
 
-    HidReturn open() override { return IOHIDDeviceOpen(device_, kIOHIDOptionsTypeNone); }
-    void close() override { IOHIDDeviceClose(device_, kIOHIDOptionsTypeNone); }
+    HidReturn open() override {
+        const IOReturn result = IOHIDDeviceOpen(device_, kIOHIDOptionsTypeNone);
+        if (result == kIOReturnSuccess) open_ = true;
+        return result;
+    }
+    void close() override {
+        if (!open_) return;
+        IOHIDDeviceClose(device_, kIOHIDOptionsTypeNone);
+        open_ = false;
+    }
 
     void registerInputReport(std::span<std::uint8_t> buffer, HidReportCallback callback) override {
         buffer_ = buffer;
         callback_ = std::move(callback);
         IOHIDDeviceRegisterInputReportWithTimeStampCallback(device_, buffer_.data(),
                                                             static_cast<CFIndex>(buffer_.size()), &report, this);
+        registered_ = true;
     }
     void unregisterInputReport() override {
-        // A null callback unregisters.
-        IOHIDDeviceRegisterInputReportWithTimeStampCallback(device_, buffer_.data(),
-                                                            static_cast<CFIndex>(buffer_.size()), nullptr, nullptr);
+        // IOKit tells registrations apart by their context: a null callback
+        // with the same context (this) removes ours; a null context would not.
+        if (registered_)
+            IOHIDDeviceRegisterInputReportWithTimeStampCallback(device_, buffer_.data(),
+                                                                static_cast<CFIndex>(buffer_.size()), nullptr, this);
+        registered_ = false;
         callback_ = nullptr;
     }
     void schedule(RunLoop&) override {
+        unscheduleFromLoop();
         runLoop_ = CFRunLoopGetCurrent();
         IOHIDDeviceScheduleWithRunLoop(device_, runLoop_, kCFRunLoopDefaultMode);
     }
-    void unschedule(RunLoop&) override {
+    void unschedule(RunLoop&) override { unscheduleFromLoop(); }
+
+private:
+    void unscheduleFromLoop() {
         if (runLoop_) IOHIDDeviceUnscheduleFromRunLoop(device_, runLoop_, kCFRunLoopDefaultMode);
         runLoop_ = nullptr;
     }
 
-private:
     static void report(void* context, IOReturn result, void*, IOHIDReportType type, std::uint32_t,
                        std::uint8_t* bytes, CFIndex length, std::uint64_t timeStamp) {
         auto* self = static_cast<IOKitDevice*>(context);
@@ -137,7 +166,9 @@ private:
     }
 
     IOHIDDeviceRef device_;
-    CFRunLoopRef runLoop_ = nullptr;
+    CFRunLoopRef runLoop_ = nullptr;  // where the device is scheduled, if it is
+    bool open_ = false;
+    bool registered_ = false;
     std::span<std::uint8_t> buffer_;
     HidReportCallback callback_;
 };
