@@ -14,18 +14,18 @@ using test::TemporaryDirectory;
 void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
 TEST(ProfileLocations, EnvironmentVariableThenAppBundleSupportFolder) {
-    ProfileLocationInputs inputs{"/x/p.json", true, "build/knockbox", "/work", "/support/Knockbox"};
+    ProfileLocationInputs inputs{"/x/p.json", true, "build/knockbox", "/work", "/support/Knockbox", {}};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/x/p.json"));
     EXPECT_EQ(lightProfileLocation("/x/p.json"), fs::path("/x/light-side-profile.json"));
     EXPECT_EQ(lightProfileLocation("/x/.p.json"), fs::path("/x/.knockbox-light-side-profile.json"));
-    inputs = {nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox"};
+    inputs = {nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox", {}};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/s/Knockbox/side-profile.json"));
 }
 
 TEST(ProfileLocations, BareExecutableUsesTheFolderAboveItsOwn) {
     TemporaryDirectory root;
     fs::create_directories(root / "repo/build");
-    ProfileLocationInputs inputs{nullptr, false, "./build/../build/./knockbox", root / "repo", "/unused"};
+    ProfileLocationInputs inputs{nullptr, false, "./build/../build/./knockbox", root / "repo", "/unused", {}};
     EXPECT_EQ(sideProfileLocation(inputs), root.path() / "repo/.knockbox-side-profile.json");
     EXPECT_EQ(lightProfileLocation(sideProfileLocation(inputs)),
               root.path() / "repo/.knockbox-light-side-profile.json");
@@ -40,7 +40,7 @@ TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
     write(root / ".pendrel-side-profile.json", "pendrel side");
     write(root / ".vexbeat-side-profile.json", "vexbeat side");
     write(root / ".vexbeat-light-side-profile.json", "vexbeat light");
-    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused"};
+    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused", {}};
     sideProfileLocation(inputs);
     // The first legacy name found wins; the later one finds the file present.
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "pendrel side");
@@ -53,7 +53,7 @@ TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
 
     // Without legacy files nothing is copied.
     TemporaryDirectory empty;
-    sideProfileLocation({nullptr, false, empty / "build/knockbox", "/", "/unused"});
+    sideProfileLocation({nullptr, false, empty / "build/knockbox", "/", "/unused", {}});
     EXPECT_TRUE(fs::is_empty(empty.path()));
 }
 
@@ -63,7 +63,7 @@ TEST(ProfileLocations, AFolderThatCannotBeReadIsNoFailure) {
     // known and nothing is copied.
     TemporaryDirectory root;
     fs::create_symlink("loop", root / "loop");
-    ProfileLocationInputs inputs{nullptr, false, root / "loop/build/knockbox", "/", "/unused"};
+    ProfileLocationInputs inputs{nullptr, false, root / "loop/build/knockbox", "/", "/unused", {}};
     EXPECT_EQ(sideProfileLocation(inputs), root.path() / "loop/.knockbox-side-profile.json");
 }
 
