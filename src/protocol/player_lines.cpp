@@ -45,6 +45,8 @@ std::string demo(Drum drum, double velocity) {
     return "DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity);
 }
 
+std::string calibration(const CalibrationUIState& state) { return "CALIBRATION " + encode(state); }
+
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
 }  // namespace knockbox::lines

@@ -9,6 +9,7 @@
 
 #include "core/drum.h"
 #include "core/side.h"
+#include "protocol/calibration_ui_state.h"
 
 namespace knockbox::lines {
 
@@ -37,6 +38,8 @@ std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnos
 std::string summary(long samples, long hits, long uncertain);
 // "DEMO <drum> volume <velocity>"
 std::string demo(Drum drum, double velocity);
+// "CALIBRATION <state as one line of JSON>": the calibration's progress.
+std::string calibration(const CalibrationUIState& state);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 
