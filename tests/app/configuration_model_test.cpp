@@ -280,15 +280,18 @@ TEST_F(ModelTest, StartRefusesInvalidSettingsAndReportsALaunchFailure) {
     EXPECT_EQ(model->calibrationHint(), "Couldn't start. Please try again.");
 }
 
-TEST_F(ModelTest, PreviewsAnimateUnlessBusyAndPlayUnlessMuted) {
+TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
+    std::unique_ptr<ConfigurationModel> model;
+#ifndef __APPLE__
     // A sound server that does not exist: any attempt to play fails visibly.
     const QByteArray server = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", QByteArray("unix:") + QByteArray::fromStdString((folder / "no-server").string()));
-    auto model = makeModel();
+    model = makeModel();
     ASSERT_TRUE(model->showOnboarding());
     model->preview(Drum::kick);  // onboarding shown: heard, not animated
     EXPECT_EQ(model->hits(Drum::kick), 0);
     EXPECT_EQ(model->status(), "Couldn't play the sound.");
+#endif
 
     model = makeOnboardedModel();
     UISettings muted;
@@ -299,10 +302,12 @@ TEST_F(ModelTest, PreviewsAnimateUnlessBusyAndPlayUnlessMuted) {
     EXPECT_EQ(model->hitVelocity().at(Drum::snare), 0.7);
     EXPECT_EQ(model->status(), "Pick your sounds or start playing");  // nothing tried to play
 
+#ifndef __APPLE__
     if (server.isNull())
         qunsetenv("PULSE_SERVER");
     else
         qputenv("PULSE_SERVER", server);
+#endif
 }
 
 TEST_F(ModelTest, SoundChoicesAreSavedAndOnlyWhileIdle) {

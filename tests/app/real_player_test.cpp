@@ -20,8 +20,8 @@ namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 
-// All four drums after the warm-up, then quiet: the sensor loops the
-// recording, and its taps come round again only after the live run has ended.
+// All four drums after the warm-up, then quiet: the simulated sensor loops
+// the recording, and its taps come round again long after the test stopped.
 simulation::Scene groove() {
     simulation::Scene scene;
     scene.seed = 31;
@@ -56,13 +56,13 @@ TEST(RealPlayer, CountsPerDrumTheHitsThatTheRecordingsReplayPrints) {
                               {.arguments = {"--replay", recording.string(), "--mute", "--no-side-profile",
                                              "--duration", "4"}});
 
-    // The model adds its own arguments; the run ends by itself after 7 s.
+    // The model adds its own arguments.
     const test::Command command = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
     std::vector<std::string> words{command.executable};
     words.insert(words.end(), command.setup.arguments.begin(), command.setup.arguments.end());
     std::ofstream(folder / "player") << "#!/bin/sh\n"
                                      << "cd " << commandLine({command.setup.workingDirectory.value_or(folder.path())})
-                                     << "\nexec " << commandLine(words) << "\"$@\" --duration 7\n";
+                                     << "\nexec " << commandLine(words) << "\"$@\"\n";
     fs::permissions(folder / "player", fs::perms::owner_all);
 
     ConfigurationModel::Setup setup;
@@ -86,17 +86,30 @@ TEST(RealPlayer, CountsPerDrumTheHitsThatTheRecordingsReplayPrints) {
     model.start();
     qunsetenv("KNOCKBOX_SIMULATED_SPU");
     ASSERT_TRUE(model.active()) << model.status().toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.active(); }, 60000));
 
     const test::ProcessResult replayed = replay.wait(60);
     ASSERT_EQ(replayed.exitStatus, 0) << replayed.err;
     DrumCounts replayedHits;
+    int total = 0;
     const std::regex hitLine("[LR]  (\\w+) .*");
     for (const std::string& line : test::linesOf(replayed.err)) {
         std::smatch match;
-        if (std::regex_match(line, match, hitLine)) ++replayedHits[parseDrum(match[1].str()).value()];
+        if (!std::regex_match(line, match, hitLine)) continue;
+        ++replayedHits[parseDrum(match[1].str()).value()];
+        ++total;
     }
     ASSERT_EQ(replayedHits.size(), 4u) << replayed.err;
+
+    // Live play keeps pace with the sensor, which falls behind real time on a
+    // busy machine: wait for the hits, not for a time.
+    const auto liveTotal = [&] {
+        int sum = 0;
+        for (const auto& [drum, count] : model.hits()) sum += count;
+        return sum;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return liveTotal() >= total || !model.active(); }, 60000)) << statuses;
+    model.stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.active(); }, 60000)) << statuses;
 
     EXPECT_TRUE(wasReady) << statuses;
     EXPECT_EQ(model.hits(), replayedHits) << statuses;

@@ -48,7 +48,6 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
     const EventCase cases[] = {
         {"GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms", ReadyEvent{}},
         {"Sensor: 800 raportów, 800 Hz.", std::nullopt},
-        {"", std::nullopt},
         {"Błąd: brak danych", FailureEvent{}},
         {"Profil stron zapisany · walidacja 100%", SavedEvent{}},
         {"Profil lekkich zapisany · walidacja 83%", SavedEvent{}},
@@ -59,7 +58,6 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
         {firmPrompt, SideEvent{Side::left, 4, false}},
         {verificationPrompt, SideEvent{Side::right, 3, true}},
         {"Trening — blok 1/4: klepnij PRAWĄ stronę", SideEvent{Side::right, 6, false}},
-        {"Trening — blok 1/4: klepnij LEWĄ stronę kilka razy", SideEvent{Side::left, 6, false}},
         // Counted calibration taps; rejected ones never count.
         {"LEWA 2/6: peak 0.083 g", ProgressEvent{Side::left, 2, 6}},
         {"PRAWA 4/6: peak 0.083 g", ProgressEvent{Side::right, 4, 6}},
@@ -68,9 +66,7 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
         {"LEWA 2/6: uderzenie za lekkie. Klepnij trochę mocniej.", std::nullopt},
         {"PRAWA 3/8: peak 0.030 g za mały", std::nullopt},
         {"PRAWA 9/8: peak 0.200 g", std::nullopt},
-        {"PRAWA 0/8: peak 0.200 g", std::nullopt},
         {"PRAWA 2/21: peak 0.200 g", std::nullopt},
-        {"PRAWA 2/x: peak 0.200 g", std::nullopt},
         // Hits: the letter, two spaces, then the drum as the second token.
         {"L  kick    peak 0.080 g  volume 0.30", HitEvent{Drum::kick}},
         {"R  hihat   peak 0.080 g  volume 0.30", HitEvent{Drum::hihat}},
@@ -81,22 +77,17 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
         {"DEMO tom volume 0.8", HitEvent{Drum::tom}},
         {"L kick    peak 0.080 g  volume 0.30", std::nullopt},
         {"L  bongo  peak 0.080 g", std::nullopt},
-        {"L  ", std::nullopt},
         {"NIEPEWNE · klepnij bliżej boku obudowy", std::nullopt},
         // Calibration states, accepted only within their ranges.
         {"CALIBRATION " + calibrationJson, CalibrationEvent{state}},
         {calibrationWith(R"("target":"left")", R"("target":null)"), CalibrationEvent{untargeted}},
         {calibrationWith(R"("target":"left",)", ""), CalibrationEvent{untargeted}},
-        {calibrationWith(R"("collecting":true)", R"("collecting":true,"extra":[1])"), CalibrationEvent{state}},
         {calibrationWith(R"("total":8)", R"("total":3)"), std::nullopt},
         {calibrationWith(R"("blockRemaining":2)", R"("blockRemaining":5)"), std::nullopt},
-        {calibrationWith(R"("leftCount":2)", R"("leftCount":9)"), std::nullopt},
         {calibrationWith(R"("rightCount":0)", R"("rightCount":-1)"), std::nullopt},
         {calibrationWith(R"("target":"left")", R"("target":"up")"), std::nullopt},
-        {calibrationWith(R"("target":"left")", R"("target":1)"), std::nullopt},
         {calibrationWith(R"("stage":"Trening")", R"("stage":"Test")"), std::nullopt},
         {calibrationWith(R"("leftCount":2)", R"("leftCount":"2")"), std::nullopt},
-        {calibrationWith(R"("leftCount":2)", R"("leftCount":2.5)"), std::nullopt},
         {calibrationWith(R"(,"collecting":true)", ""), std::nullopt},
         {"CALIBRATION " + calibrationJson.substr(0, 40), std::nullopt},
         // A damaged state is nothing, whatever words it holds.
@@ -108,7 +99,6 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
 TEST(PlayerEvent, HitVolumes) {
     const std::pair<std::string, std::optional<double>> cases[] = {
         {"L  kick    peak 0.080 g  volume 0.30", 0.3},
-        {"DEMO snare volume 0.8", 0.8},
         {"L  tom    peak 0.200 g  volume 0.55  X 0.0123  strona 87%  model heurystyka  threshold 0.050", 0.55},
         {"R  snare  peak 0.600 g  volume 1.40", 1.0},
         {"R  snare  peak 0.600 g  volume -0.2", 0.0},
@@ -117,7 +107,6 @@ TEST(PlayerEvent, HitVolumes) {
         {"GOTOWE · 800 Hz", std::nullopt},
         {"R  snare  peak 0.600 g  volume", std::nullopt},
         {"R  snare  peak 0.600 g  volume loud", std::nullopt},
-        {"R  snare  peak 0.600 g  volumes 0.5", std::nullopt},
     };
     for (const auto& [line, volume] : cases) EXPECT_EQ(hitVolume(line), volume) << line;
 }

@@ -31,7 +31,6 @@ TEST(PlayerMessage, LinesAndTheirTexts) {
         {"Trening — blok 1/4: klepnij LEWĄ stronę 4 razy z trochę różną siłą, co około pół sekundy.",
          "Tap the left side 4 times"},
         {"klepnij LEWĄ stronę kilka razy", "Tap the left side 4 times"},
-        {"razy klepnij PRAWĄ", "Tap the right side 4 times"},
         {"Blok gotowy. Odczekaj 1,2 s; następne polecenie pojawi się samo.", "Wait for the next side to light up…"},
         {"LEWA gotowa. Odczekaj 1,5 s", "Left side done. One moment…"},
         // Calibration taps: the reason of a rejected one, else the count.
@@ -41,13 +40,10 @@ TEST(PlayerMessage, LinesAndTheirTexts) {
         {"PRAWA 1/8: za krótka przerwa między uderzeniami", "Leave a short gap between taps"},
         {"PRAWA 1/8: próbka pominięta", "Try that tap again"},
         {"LEWA 2/6: peak 0.083 g", "Left side: 2/6"},
-        {"PRAWA 3/3: peak 0.210 g", "Right side: 3/3"},
         {"LEWA bez dwukropka", "Left side: bez dwukropka"},
         // Hits and demo sounds: the drum's name, with the side for a hit.
         {"L  kick    peak 0.080 g  volume 0.30", "Left · Kick"},
         {"R  hihat   peak 0.080 g  volume 0.30", "Right · Hi-hat"},
-        {"R  snare   peak 0.400 g  volume 0.90", "Right · Snare"},
-        {"L  tom     peak 0.300 g  volume 0.80", "Left · Tom"},
         {"DEMO hihat volume 0.3", "Hi-hat"},
         {"L  bongo   peak 0.080 g", std::nullopt},
         // Nothing for the user.
@@ -55,7 +51,6 @@ TEST(PlayerMessage, LinesAndTheirTexts) {
         {"Koniec: 4000 próbek, 4 uderzeń, 0 niepewnych stron.", std::nullopt},
         {R"(CALIBRATION {"stage":"Trening","leftCount":0,"rightCount":0,"total":8,"blockRemaining":4,"collecting":false})",
          std::nullopt},
-        {"", std::nullopt},
     };
     for (const auto& [line, message] : cases) EXPECT_EQ(playerMessage(line), message) << line;
 }
