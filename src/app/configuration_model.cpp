@@ -147,10 +147,15 @@ void ConfigurationModel::receive(PlayerProcess* process, const QByteArray& chunk
         return;
     }
     pending_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
-    std::size_t start = 0;
-    for (std::size_t end; (end = pending_.find('\n', start)) != std::string::npos; start = end + 1)
-        consumeLine(replacingInvalidUtf8(std::string_view(pending_).substr(start, end - start)));
-    pending_.erase(0, start);
+    const std::size_t lastFeed = pending_.rfind('\n');
+    if (lastFeed == std::string::npos) return;
+    // The complete lines leave `pending` before any is handled: whatever an
+    // observer does meanwhile (even turning the event loop) sees a consistent buffer.
+    const std::string complete = pending_.substr(0, lastFeed + 1);
+    pending_.erase(0, lastFeed + 1);
+    for (std::size_t start = 0, end; process == process_ && (end = complete.find('\n', start)) != std::string::npos;
+         start = end + 1)
+        consumeLine(replacingInvalidUtf8(std::string_view(complete).substr(start, end - start)));
 }
 
 void ConfigurationModel::exited(PlayerProcess* process, int status) {
