@@ -2,10 +2,9 @@
 // process plays a groove; its pipe is read the way the live mode reads it,
 // into a play session with the real audio engine on the default output (the
 // test sink when scripts/sound-server.sh was sourced). Each played hit is
-// timed from the moment its onset line came out of the pipe to the moment
-// the audio callback took its voice start (both on uptime()). Goal: at most
-// 40 ms, of which the detector's attack window is 34 ms. Method and figures:
-// bench/LATENCY.md.
+// timed from its onset sample's time stamp to the moment the audio callback
+// took its voice start (both on uptime()). Goal: at most 40 ms, of which the
+// detector's attack window is 34 ms. Method and figures: bench/LATENCY.md.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -21,6 +20,7 @@
 #include "platform/run_loop.h"
 #include "platform/subprocess.h"
 #include "player/options.h"
+#include "player/sensor_pacing.h"
 #include "player/session.h"
 #include "recording/csv_recording.h"
 #include "sensor/sensor_pipe_reader.h"
@@ -34,15 +34,13 @@ constexpr double grooveLength = 12.0;  // s: about three dozen taps after the wa
 
 // One played hit, on the player's uptime clock.
 struct Tap {
-    double onsetStamp;    // the onset sample's time, as the sensor stamped it
-    double onsetArrived;  // when the onset line came out of the pipe
-    double completed;     // when the line that completed the attack window came out
-    double played;        // when the session had played the hit
+    double onsetStamp;  // the onset sample's time, as the sensor stamped it
+    double completed;   // when the line that completed the attack window came out
+    double played;      // when the session had played the hit
 };
 
 struct Latencies {
-    std::vector<double> total;      // onset line read → voice start taken
-    std::vector<double> fromStamp;  // onset sample's stamp → voice start taken
+    std::vector<double> total;  // onset sample's stamp → voice start taken
     std::vector<double> window, processing, audio;  // the parts of the total
 };
 
@@ -90,37 +88,30 @@ Latencies measure() {
     const VoiceMixer& mixer = session.audio()->mixer();
     Subprocess sensor(KNOCKBOX_EXECUTABLE, {"--sensor-stream"});
 
-    // When each recent line came out of the pipe; the onset is 28 lines back.
-    std::deque<std::pair<double, double>> arrivals;  // sample time, uptime
     std::deque<Tap> waiting;
     long played = 0;
     SensorPipeReader reader(sensor.output(), [&](const AccelSample& sample) {
         const double arrived = uptime();
-        arrivals.emplace_back(sample.t, arrived);
-        if (arrivals.size() > 200) arrivals.pop_front();
         session.receive(sample, false);
         if (session.hitCount() == played) return;
         played = session.hitCount();
-        const double onset = session.lastHit()->t;
-        const auto line = std::find_if(arrivals.begin(), arrivals.end(), [&](const auto& a) { return a.first == onset; });
-        if (line != arrivals.end()) waiting.push_back({onset, line->second, arrived, uptime()});
+        waiting.push_back({session.lastHit()->t, arrived, uptime()});
     });
 
     Latencies result;
     std::uint64_t taken = mixer.startsTaken();
     const double start = uptime();
     // Stop before the recording loops back to its start.
-    while (running && !reader.ended() && uptime() - start < grooveLength - 0.3) {
-        mainRunLoop().runFor(0.010);
+    while (!mainRunLoop().stopped() && !reader.ended() && uptime() - start < grooveLength - 0.3) {
+        followSensorForASlice(reader, session, mainRunLoop());
         const std::uint64_t now = mixer.startsTaken();
         // Hits are at least a cooldown apart, far more than one slice, so a
         // slice sees at most one new start and its time is the latest one.
         if (now == taken + 1 && !waiting.empty()) {
             const Tap& tap = waiting.front();
             const double takenAt = mixer.lastStartTakenAt();
-            result.total.push_back(takenAt - tap.onsetArrived);
-            result.fromStamp.push_back(takenAt - tap.onsetStamp);
-            result.window.push_back(tap.completed - tap.onsetArrived);
+            result.total.push_back(takenAt - tap.onsetStamp);
+            result.window.push_back(tap.completed - tap.onsetStamp);
             result.processing.push_back(tap.played - tap.completed);
             result.audio.push_back(takenAt - tap.played);
         }
@@ -152,8 +143,6 @@ void liveTapToSound(benchmark::State& state) {
         state.counters["taps"] = static_cast<double>(latencies.total.size());
         state.counters["median_ms"] = 1000 * median(latencies.total);
         state.counters["max_ms"] = 1000 * maximum(latencies.total);
-        state.counters["from_stamp_median_ms"] = 1000 * median(latencies.fromStamp);
-        state.counters["from_stamp_max_ms"] = 1000 * maximum(latencies.fromStamp);
         state.counters["window_ms"] = 1000 * median(latencies.window);
         state.counters["processing_ms"] = 1000 * median(latencies.processing);
         state.counters["audio_ms"] = 1000 * median(latencies.audio);

@@ -15,6 +15,8 @@
 # A folder of this shell's own, so that test runs side by side (other
 # checkouts, other shells) never share or stop each other's server.
 knockbox_sound_dir=$(mktemp -d "${TMPDIR:-/tmp}/knockbox-sound-XXXXXX")
+# Players run as an ordinary user by the tests reach the socket too.
+chmod 711 "$knockbox_sound_dir"
 knockbox_sound_socket="$knockbox_sound_dir/native"
 
 if ! command -v pulseaudio >/dev/null 2>&1; then

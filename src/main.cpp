@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/standard_streams.h"
 #include "player/entry.h"
 #include "player/process_values.h"
 
 int main(int argc, char** argv) {
+    knockbox::reopenClosedStandardStreams();
     knockbox::installProcessValues(knockbox::makeProcessValues(argc > 0 ? argv[0] : nullptr));
     return knockbox::runPlayer(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
 }

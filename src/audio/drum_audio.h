@@ -4,35 +4,29 @@
 // up a buffer, picks one of 16 voices and sends the start to the mixer, which
 // runs on the output device's thread.
 //
-// play, setSounds and setMasterVolume belong to the thread that created the
-// engine (the main thread); calling them from another thread is a
-// programming error.
+// play, stop, setSounds and setMasterVolume belong to the thread that created
+// the engine (the main thread); a call from another thread is a programming
+// error that ends the program.
 
-#include <array>
-#include <cstddef>
 #include <functional>
 #include <memory>
 #include <thread>
-#include <unordered_map>
-#include <vector>
 
 #include "audio/drum_kit.h"
+#include "audio/master_volume.h"
 #include "audio/output_device.h"
-#include "audio/peak_limiter.h"
-#include "audio/sample_library.h"
+#include "audio/sample_bank.h"
 #include "audio/voice_mixer.h"
+#include "audio/voice_scheduler.h"
 
 namespace knockbox {
 
 class DrumAudio {
 public:
-    static constexpr float defaultMasterVolume = 1.2f;
-    static constexpr float maximumMasterVolume = 1.5f;
     static constexpr std::size_t voiceCount = VoiceMixer::voiceCount;
     // Seconds on a monotonic clock; the voices' end times are kept in it.
     using Clock = std::function<double()>;
-    // Reads one recording of the live kit (drum, kit, layer, variation).
-    using RecordingLoader = std::function<std::vector<float>(Drum, DrumKit, int, int)>;
+    using RecordingLoader = SampleBank::RecordingLoader;
 
     // What the engine is connected to; each empty part takes the system's.
     struct Connections {
@@ -62,49 +56,25 @@ public:
     // The volume if it is a finite number from 0 to 1.5 (-0 counts as 0);
     // otherwise throws AudioError (invalidMasterVolume).
     static float validatedMasterVolume(float volume);
-    // The limiter for a master volume: pre-gain 20·log10(volume) dB above 1.
-    static PeakLimiter makeLimiter(float volume);
-    // The velocity layer of a kit: soft/hard at 0.55 for the synthesized
-    // kits, four layers for the recorded one. The velocity must be finite.
-    static int layer(float velocity, DrumKit kit);
-    // The voice gain: velocity clamped to 0…1 raised to the power 0.45; 0 for NaN.
-    static float velocityGain(float velocity);
+    // How a master volume is applied: up to 1 as the mixer's gain, the rest
+    // as the limiter's pre-gain (20·log10(volume) dB).
+    static MixSettings mixSettings(float volume);
 
-    // State, for the callers that show it and for tests.
-    const SoundSelection& sounds() const { return sounds_; }
+    const SoundSelection& sounds() const { return scheduler_.sounds(); }
     float masterVolume() const { return masterVolume_; }
-    float mixerVolume() const { return settings_.mixerGain; }
-    float limiterPreGainDb() const { return settings_.preGainDb; }
-    const std::array<int, 4>& variations() const { return variations_; }
-    const std::array<double, voiceCount>& voiceEnds() const { return voiceEnds_; }
-    std::size_t nextVoice() const { return nextVoice_; }
     bool isRunning() const { return running_; }
-    std::size_t bufferCount() const { return buffers_.size(); }
-    // The buffer made for a key, or null when there is none (a recording that did not load).
-    const std::vector<float>* buffer(const SampleKey& key) const {
-        const auto it = buffers_.find(key);
-        return it == buffers_.end() ? nullptr : &it->second;
-    }
-    // The last start sent to the mixer (what play chose), for tests.
-    const VoiceStart& lastStart() const { return lastStart_; }
-    // The mixer's counters: starts taken by the render thread and when.
+    // Live recordings that did not load; their hits play studio sounds.
+    std::size_t missingRecordings() const { return bank_.missingRecordings(); }
+    // The render side's counters (starts taken and when), for latency checks.
     const VoiceMixer& mixer() const { return *mixer_; }
     OutputFormat outputFormat() const { return device_->format(); }
 
 private:
-    void buildBuffers(const RecordingLoader& loadRecording);
-    const std::vector<float>* findBuffer(DrumKit kit, Drum drum, int layer, int variation) const;
-    std::size_t chooseVoice(double now) const;
     void checkThread() const;
 
     float masterVolume_;
-    MixSettings settings_;
-    std::unordered_map<SampleKey, std::vector<float>, SampleKeyHash> buffers_;
-    SoundSelection sounds_;
-    std::array<int, 4> variations_{};
-    std::array<double, voiceCount> voiceEnds_{};
-    std::size_t nextVoice_ = 0;
-    VoiceStart lastStart_;
+    SampleBank bank_;
+    VoiceScheduler scheduler_;
     Clock clock_;
     std::thread::id owner_;
     bool running_ = false;

@@ -22,7 +22,7 @@ void PeakLimiter::reset() {
     position_ = 0;
     delayLeft_.fill(0.0f);
     delayRight_.fill(0.0f);
-    minimumHead_ = minimumTail_ = 0;
+    requiredGain_.setLength(lookahead_);
     envelope_ = 1.0f;
     averageWindow_.fill(1.0f);
     averageSum_ = static_cast<double>(lookahead_);
@@ -32,17 +32,6 @@ void PeakLimiter::reset() {
 void PeakLimiter::setPreGainDb(float db) {
     preGainDb_ = db;
     update();
-}
-
-float PeakLimiter::windowMinimum(float required) noexcept {
-    constexpr std::size_t mask = maxLookahead - 1;
-    // Older entries that are not smaller can never be the minimum again.
-    while (minimumTail_ != minimumHead_ && minimumGains_[(minimumTail_ - 1) & mask] >= required) --minimumTail_;
-    minimumFrames_[minimumTail_ & mask] = position_;
-    minimumGains_[minimumTail_ & mask] = required;
-    ++minimumTail_;
-    while (minimumFrames_[minimumHead_ & mask] + lookahead_ <= position_) ++minimumHead_;
-    return minimumGains_[minimumHead_ & mask];
 }
 
 float PeakLimiter::smoothedGain(float envelope) noexcept {
@@ -70,7 +59,7 @@ void PeakLimiter::process(float* left, float* right, std::size_t frames) noexcep
         // line, every gain in the average was at most the one it needed.
         const float peak = std::max(std::fabs(inLeft), std::fabs(inRight));
         const float required = peak > ceiling ? ceiling / peak : 1.0f;
-        const float held = windowMinimum(required);
+        const float held = requiredGain_.push(required);
         envelope_ = held < envelope_ ? held : held + (envelope_ - held) * releaseCoefficient_;
         const float gain = smoothedGain(envelope_);
 

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 
+#include "audio/sliding_minimum.h"
+
 namespace knockbox {
 
 class PeakLimiter {
@@ -36,7 +38,6 @@ private:
     static constexpr std::size_t maxLookahead = 256;  // 1 ms at up to 256 kHz
 
     void update();
-    float windowMinimum(float required) noexcept;
     float smoothedGain(float envelope) noexcept;
 
     double sampleRate_ = 48000.0;
@@ -50,11 +51,8 @@ private:
     std::size_t position_ = 0;  // frames processed since the last reset
     std::array<float, maxLookahead> delayLeft_{};
     std::array<float, maxLookahead> delayRight_{};
-    // Sliding minimum of the required gain over the look-ahead window: a
-    // monotonic queue of (frame, gain) in a fixed ring.
-    std::array<std::size_t, maxLookahead> minimumFrames_{};
-    std::array<float, maxLookahead> minimumGains_{};
-    std::size_t minimumHead_ = 0, minimumTail_ = 0;
+    // The smallest gain any frame in the look-ahead window requires.
+    SlidingMinimum<maxLookahead> requiredGain_;
     float envelope_ = 1.0f;
     // Moving average of the envelope over the look-ahead window, so the gain
     // ramps down across the attack time instead of jumping.

@@ -196,22 +196,3 @@ private:
 std::unique_ptr<OutputDevice> openSystemOutput() { return std::make_unique<RtAudioOutputDevice>(); }
 
 }  // namespace knockbox
-
-// RtAudio 5's Pulse device enumeration leaks a few small blocks of libpulse
-// per call. They are not ours to free; in sanitizer builds the leak checker
-// is told so, since every program that opens the output links this file.
-// (libpulse has no frame pointers, so the fast unwinder often stops inside it.)
-#if defined(__SANITIZE_ADDRESS__)
-#define KNOCKBOX_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KNOCKBOX_LEAK_CHECKED 1
-#endif
-#endif
-#if defined(KNOCKBOX_LEAK_CHECKED)
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:RtApiPulse::collectDeviceInfo\nleak:libpulse.so\n";
-}
-// The player's standard error stays its own, also in those builds.
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
-#endif

@@ -3,9 +3,6 @@
 namespace knockbox {
 namespace {
 
-// Soft hits below this velocity use the soft layer (live: the softest recording).
-constexpr float softLayerBelow = 0.55f;
-
 int wrapped(int variation, int count) { return ((variation % count) + count) % count; }
 
 }  // namespace

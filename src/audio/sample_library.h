@@ -17,6 +17,9 @@ namespace knockbox {
 
 inline constexpr double sampleRate = 48000.0;
 
+// Velocities below this play the soft layer of a synthesized kit.
+inline constexpr float softLayerBelow = 0.55f;
+
 struct SampleKey {
     DrumKit kit;
     Drum drum;
@@ -57,7 +60,7 @@ const std::filesystem::path& liveKitURL();
 // std::system_error with the platform's text when the file cannot be opened.
 std::vector<float> loadSample(Drum drum, DrumKit kit, int layer, int variation);
 
-// The soft or hard layer (live: layer 0 or 3) by velocity 0.55, the variation
+// The soft or hard layer (live: layer 0 or 3) by `softLayerBelow`, the variation
 // taken modulo the kit's variation count.
 std::vector<float> sampleBuffer(Drum drum, DrumKit kit, float velocity = 1.0f, int variation = 0);
 

@@ -35,8 +35,20 @@ constexpr double sideStartPerNoise = 3;     // the side start stands out of the 
 constexpr double sideStartPerThreshold = 0.2;  // or by this share of the threshold
 constexpr int baselineMinimumFrames = 4;
 
+// No laptop's motion sensor measures more than 16 g, and a tap on the case
+// stays within a few g: four times the widest range is beyond any true
+// reading, yet far below what a broken value (the Q16 report's 32767 g, or
+// 1e20 in a file) would inject into gravity and the filters.
+constexpr double impossibleAcceleration = 64.0;  // g
+
 bool finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+bool possible(const AccelSample& sample) {
+    if (!finite(sample.t, sample.x, sample.y, sample.z)) return false;
+    return sample.x * sample.x + sample.y * sample.y + sample.z * sample.z <=
+           impossibleAcceleration * impossibleAcceleration;
 }
 
 }  // namespace
@@ -76,7 +88,7 @@ void TapDetector::restartConditioning() {
 
 std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, bool enabled) {
     const double ts = sample.t;
-    if (!finite(ts, sample.x, sample.y, sample.z)) return std::nullopt;
+    if (!possible(sample)) return std::nullopt;  // as if it never came
     double dt = firstStep;
     if (lastT_) {
         if (!(ts > *lastT_)) return std::nullopt;  // duplicates and backwards times

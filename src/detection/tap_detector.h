@@ -3,8 +3,9 @@
 //
 // Contract: one `process` call per sample, in arrival order, at about 800 Hz
 // (the high-pass coefficients assume that rate; every time constant is in
-// seconds of sensor time). Invalid samples (non-finite values, times that do
-// not increase) are dropped whole; a gap above 0.1 s restarts the
+// seconds of sensor time). Invalid samples (non-finite values, an
+// acceleration above 64 g that no sensor reports, times that do not
+// increase) are dropped whole; a gap above 0.1 s restarts the
 // conditioning. A hit is returned 34 ms after its onset, by the first sample
 // at or past the end of the attack window. Per sample the work is fixed and
 // nothing is allocated after construction; a finished tap allocates its
@@ -45,6 +46,8 @@ public:
     // valid sample whatever these say.
     std::optional<Hit> process(const AccelSample& sample, bool typing, bool enabled);
 
+    // A tap's attack window is open: one of the next samples completes a hit.
+    bool capturing() const noexcept { return capture_; }
     double noise() const noexcept { return noise_; }  // g, adaptive noise floor, 0.0035–0.03
     double magnitude() const noexcept { return magnitude_; }  // g, latest dynamic magnitude
     // g: max(4 × noise, config.threshold) as of the latest sample.

@@ -1,24 +1,17 @@
 #include "platform/run_loop.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 
 #include "platform/event_wait.h"
 #include "platform/monotonic_clock.h"
 
 namespace knockbox {
-
-std::atomic<bool> running{true};
-
 namespace {
-
-constexpr double slice = 0.010;
 
 // Write end written by the signal handler; read end watched by the main loop.
 int signalPipe[2] = {-1, -1};
@@ -38,26 +31,27 @@ RunLoop& mainRunLoop() {
 }
 
 RunLoop::Token RunLoop::watch(int fd, Handler onReadable) {
-    sources_.push_back({nextToken_, fd, 0, 0, std::move(onReadable)});
+    sources_.push_back(std::make_unique<Source>(Source{nextToken_, fd, 0, 0, std::move(onReadable)}));
     return nextToken_++;
 }
 
 RunLoop::Token RunLoop::schedule(double interval, Handler onFire) {
-    sources_.push_back({nextToken_, -1, interval, uptime() + interval, std::move(onFire)});
+    sources_.push_back(
+        std::make_unique<Source>(Source{nextToken_, -1, interval, uptime() + interval, std::move(onFire)}));
     return nextToken_++;
 }
 
 void RunLoop::cancel(Token token) {
-    // Marked, not erased, so that a handler may cancel while the loop iterates.
-    if (Source* source = find(token)) source->handler = nullptr;
+    // Marked, not erased: the handler may be running right now.
+    if (Source* source = find(token)) source->cancelled = true;
 }
 
 void RunLoop::post(Handler work) { posted_.push_back(std::move(work)); }
 
 RunLoop::Source* RunLoop::find(Token token) {
-    auto it = std::find_if(sources_.begin(), sources_.end(),
-                           [token](const Source& s) { return s.token == token; });
-    return it == sources_.end() ? nullptr : &*it;
+    for (const auto& source : sources_)
+        if (source->token == token && !source->cancelled) return source.get();
+    return nullptr;
 }
 
 void RunLoop::runPosted() {
@@ -68,48 +62,54 @@ void RunLoop::runPosted() {
     }
 }
 
-void RunLoop::runFor(double seconds) {
-    const double deadline = uptime() + seconds;
-    std::vector<pollfd> fds;
-    std::vector<Token> fdTokens;
-    while (running) {
+void RunLoop::runFor(double seconds) { runUntil(uptime() + seconds); }
+
+void RunLoop::runUntil(double deadline) {
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } nested{++depth_};  // also when a handler throws
+    while (!stopped_) {
         runPosted();
-        std::erase_if(sources_, [](const Source& s) { return !s.handler; });
-
-        double now = uptime();
-        double wakeAt = deadline;
-        fds.clear();
-        fdTokens.clear();
-        for (const Source& source : sources_) {
-            if (source.fd >= 0) {
-                fds.push_back({source.fd, POLLIN, 0});
-                fdTokens.push_back(source.token);
-            } else {
-                wakeAt = std::min(wakeAt, source.due);
-            }
-        }
-        if (now >= deadline) break;
-        const int ready = waitForEvents(fds.data(), fds.size(), wakeAt - now);
-        if (ready < 0 && errno != EINTR) break;
-
-        for (std::size_t i = 0; ready > 0 && i < fds.size(); ++i) {
-            if (fds[i].revents == 0) continue;
-            // Look the source up again: an earlier handler may have cancelled it.
-            if (Source* source = find(fdTokens[i]); source && source->handler) {
-                Handler handler = source->handler;
-                handler();
-            }
-        }
-        now = uptime();
-        for (std::size_t i = 0; i < sources_.size(); ++i) {
-            if (sources_[i].fd >= 0 || !sources_[i].handler || sources_[i].due > now) continue;
-            // A timer late by more than one interval skips ahead instead of bursting.
-            sources_[i].due = std::max(sources_[i].due + sources_[i].interval, now);
-            Handler handler = sources_[i].handler;
-            handler();
-        }
+        if (stopped_ || uptime() >= deadline) break;
+        turn(deadline);
     }
     runPosted();
+}
+
+// One wait of at most a slice, then whatever became due.
+void RunLoop::turn(double deadline) {
+    if (depth_ == 1) std::erase_if(sources_, [](const auto& source) { return source->cancelled; });
+    const double now = uptime();
+    double wakeAt = std::min(deadline, now + maxSlice);
+    fds_.clear();
+    fdTokens_.clear();
+    for (const auto& source : sources_) {
+        if (source->cancelled) continue;
+        if (source->fd >= 0) {
+            fds_.push_back({source->fd, POLLIN, 0});
+            fdTokens_.push_back(source->token);
+        } else {
+            wakeAt = std::min(wakeAt, source->due);
+        }
+    }
+    const int ready = waitForEvents(fds_.data(), fds_.size(), wakeAt - now);
+    if (ready < 0 && errno != EINTR) return;
+
+    for (std::size_t i = 0; ready > 0 && i < fds_.size() && !stopped_; ++i) {
+        if (fds_[i].revents == 0) continue;
+        // Looked up again: an earlier handler may have cancelled it.
+        if (Source* source = find(fdTokens_[i])) source->handler();
+    }
+    const double after = uptime();
+    // By index: a handler may add sources (the new ones wait for the next turn).
+    for (std::size_t i = 0, count = sources_.size(); i < count && !stopped_; ++i) {
+        Source& source = *sources_[i];
+        if (source.fd >= 0 || source.cancelled || source.due > after) continue;
+        // A timer late by more than one interval skips ahead instead of bursting.
+        source.due = std::max(source.due + source.interval, after);
+        source.handler();
+    }
 }
 
 void setupSignals() {
@@ -122,7 +122,7 @@ void setupSignals() {
             char bytes[16];
             while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
             }
-            running = false;
+            mainRunLoop().stop();
         });
     }
     struct sigaction action {};
@@ -132,15 +132,7 @@ void setupSignals() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-}
-
-void pump(double seconds) {
-    const double end = uptime() + seconds;
-    while (running) {
-        const double left = end - uptime();
-        if (left <= 0) break;
-        mainRunLoop().runFor(std::min(slice, left));
-    }
+    std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write instead of ending us
 }
 
 }  // namespace knockbox

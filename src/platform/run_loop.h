@@ -1,22 +1,25 @@
 #pragma once
-// The player's main run loop: one thread, turned in short slices by whoever
-// waits. Readable file descriptors, repeating timers and posted work are
-// dispatched on that thread, in order, so no locks are needed above it.
+// The main run loop: one thread, turned by whoever waits. Readable file
+// descriptors, repeating timers and posted work are dispatched on that
+// thread, in order, so no locks are needed above it. A loop that has been
+// stopped (Ctrl-C, SIGTERM, a broken output pipe, a run that failed) ends
+// every wait at once, and stays stopped.
 
-#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
-namespace knockbox {
+#include <poll.h>
 
-// Cleared by SIGINT/SIGTERM (through the loop), by a broken output pipe and by
-// a failed recording write; every wait of the program ends once it is false.
-extern std::atomic<bool> running;
+namespace knockbox {
 
 class RunLoop {
 public:
     using Handler = std::function<void()>;
     using Token = int;
+
+    // The longest single wait: the loop looks at its sources at least this often.
+    static constexpr double maxSlice = 0.010;
 
     RunLoop() = default;
     RunLoop(const RunLoop&) = delete;
@@ -26,14 +29,20 @@ public:
     Token watch(int fd, Handler onReadable);
     // Calls the handler every interval seconds, first one interval from now.
     Token schedule(double interval, Handler onFire);
-    // Removes a watch or a timer; unknown tokens are ignored. Safe from handlers.
+    // Removes a watch or a timer; unknown tokens are ignored. Safe from
+    // handlers, including the one being cancelled.
     void cancel(Token token);
     // Runs the handler once, on the next turn of the loop.
     void post(Handler work);
 
-    // Dispatches whatever becomes due for up to `seconds`; returns early once
-    // `running` is false.
+    // Dispatches whatever becomes due for `seconds`, or until `deadline`
+    // (seconds of uptime); both return early once the loop is stopped.
     void runFor(double seconds);
+    void runUntil(double deadline);
+
+    // Ends every wait of this loop, now and later. Never undone.
+    void stop() noexcept { stopped_ = true; }
+    bool stopped() const noexcept { return stopped_; }
 
 private:
     struct Source {
@@ -42,24 +51,29 @@ private:
         double interval;   // timers only
         double due;        // timers only
         Handler handler;
+        bool cancelled = false;
     };
     Source* find(Token token);
     void runPosted();
+    void turn(double deadline);
 
-    std::vector<Source> sources_;
+    // Each source keeps its address, so a handler runs in place (never copied)
+    // even when it adds or cancels sources.
+    std::vector<std::unique_ptr<Source>> sources_;
     std::vector<Handler> posted_;
+    std::vector<pollfd> fds_;
+    std::vector<Token> fdTokens_;
     Token nextToken_ = 1;
+    int depth_ = 0;  // nested runs (a handler that waits); only the outermost prunes
+    bool stopped_ = false;
 };
 
 // The main thread's loop.
 RunLoop& mainRunLoop();
 
-// SIGINT and SIGTERM clear `running` (on the main loop); SIGPIPE is ignored,
-// so a write to a closed pipe fails instead of ending the process.
+// SIGINT and SIGTERM stop the main loop (through a self-pipe it watches);
+// SIGPIPE and SIGXFSZ are ignored, so a write to a closed pipe or past a
+// file size limit fails instead of ending the process.
 void setupSignals();
-
-// Keeps the main loop turning for `seconds` in slices of at most 10 ms;
-// returns as soon as `running` is false.
-void pump(double seconds);
 
 }  // namespace knockbox

@@ -1,10 +1,10 @@
 // --demo: each drum twice, soft then hard, through the audio engine; no
 // sensor and no root needed.
 
-#include "audio/drum_audio.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
+#include "player/audio_engine.h"
 #include "player/run_modes.h"
 #include "protocol/player_lines.h"
 
@@ -15,29 +15,24 @@ constexpr double spacing = 0.45;  // seconds between the hits
 constexpr double ringOut = 0.6;   // after the last hit
 constexpr double velocities[] = {0.3, 0.8};
 
-// Waits until the deadline with the run loop turning; ends early once
-// `running` is false. Deadlines from one start keep the spacing even.
-void pumpUntil(double deadline) {
-    const double left = deadline - uptime();
-    if (left > 0) pump(left);
-}
-
 }  // namespace
 
 void demo(const Options& options) {
-    DrumAudio audio(static_cast<float>(options.volume), options.sounds);
+    const std::unique_ptr<DrumAudio> audio = startAudio(options, logLine);
+    RunLoop& loop = mainRunLoop();
+    // Deadlines counted from one start keep the spacing even.
     double deadline = uptime();
     for (Drum drum : allDrums) {
         for (double velocity : velocities) {
-            if (!running) break;
+            if (loop.stopped()) break;
             logLine(lines::demo(drum, velocity));
-            audio.play(drum, static_cast<float>(velocity), 0.0f);
+            audio->play(drum, static_cast<float>(velocity), 0.0f);
             deadline += spacing;
-            pumpUntil(deadline);
+            loop.runUntil(deadline);
         }
     }
-    if (running) pumpUntil(deadline + ringOut);
-    audio.stop();
+    loop.runUntil(deadline + ringOut);
+    audio->stop();
 }
 
 }  // namespace knockbox

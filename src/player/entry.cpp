@@ -1,10 +1,14 @@
 #include "player/entry.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
-#include <iostream>
 #include <string>
 
+#include "core/app_error.h"
 #include "platform/directories.h"
 #include "platform/log_line.h"
 #include "platform/run_loop.h"
@@ -16,21 +20,33 @@
 namespace knockbox {
 namespace {
 
-void dispatch(const Options& options) {
-    const std::string& mode = options.mode;
-    if (mode == "ui") return launchConfigurationUI(options);
-    if (mode == "help") {
-        std::cout << processValues().help << '\n' << std::flush;
-        return;
+// The usage text on standard output; output that cannot be written (a full
+// disk, a closed pipe) is a failure, as for any tool.
+void writeHelp() {
+    std::string text(processValues().help);
+    text += '\n';
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) throw AppError(std::string("standardowe wyjście: ") + std::strerror(written < 0 ? errno : EIO));
+        rest.remove_prefix(static_cast<std::size_t>(written));
     }
-    if (mode == "probe") return probe(options);
-    if (mode == "check-access") return checkAccess(options);
-    if (mode == "sensor") return sensorStream(options);
-    if (mode == "export") return exportSamples(options);
-    if (mode == "demo") return demo(options);
-    if (mode == "self-test") return selfTest(options);
-    if (mode == "replay") return replay(options);
-    live(options);
+}
+
+void dispatch(const Options& options) {
+    switch (options.mode) {
+        case RunMode::ui: return launchConfigurationUI(options);
+        case RunMode::help: return writeHelp();
+        case RunMode::probe: return probe(options);
+        case RunMode::checkAccess: return checkAccess(options);
+        case RunMode::sensor: return sensorStream(options);
+        case RunMode::exportSamples: return exportSamples(options);
+        case RunMode::demo: return demo(options);
+        case RunMode::selfTest: return selfTest(options);
+        case RunMode::replay: return replay(options);
+        case RunMode::live: return live(options);
+    }
 }
 
 }  // namespace
@@ -43,6 +59,8 @@ int runPlayer(std::vector<std::string> arguments) {
         setupSignals();
         dispatch(options);
         return 0;
+    } catch (const ReportedFailure&) {
+        return 1;
     } catch (const std::exception& error) {
         std::fflush(stdout);
         logLine(lines::error(error.what()));

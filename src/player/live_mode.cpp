@@ -16,6 +16,7 @@
 #include "player/motion_source.h"
 #include "player/process_values.h"
 #include "player/run_modes.h"
+#include "player/sensor_pacing.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
 #include "sensor/sensor_pipe_reader.h"
@@ -25,7 +26,6 @@ namespace knockbox {
 namespace {
 
 constexpr double dataWatchdog = 7.0;  // s without a sample before giving up
-constexpr double slice = 0.010;
 
 }  // namespace
 
@@ -47,19 +47,20 @@ void live(const Options& options) {
         throw;
     }
 
+    RunLoop& loop = mainRunLoop();
     SensorPipeReader reader(child->output(), [&session](const AccelSample& sample) { session.receive(sample, false); });
     std::exception_ptr failure;
     try {
         logLine(lines::sensorStart);
         const double start = uptime();
-        while (running && !reader.ended()) {
+        while (!loop.stopped() && !reader.ended() && !session.failed()) {
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
-            mainRunLoop().runFor(slice);
+            followSensorForASlice(reader, session, loop);
         }
         // An ended pipe while nobody asked to stop: the child died.
-        if (reader.ended() && running)
+        if (reader.ended() && !loop.stopped() && !session.failed())
             throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
                            "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");
     } catch (...) {
@@ -71,6 +72,7 @@ void live(const Options& options) {
     child->closeOutput();
     session.stop();
     if (failure) std::rethrow_exception(failure);
+    if (session.failed()) throw ReportedFailure();
 }
 
 }  // namespace knockbox

@@ -21,7 +21,8 @@ std::unique_ptr<MotionHid> makeMotionHid() {
     setup.sensorPresent = recording && *recording;
     if (setup.sensorPresent) {
         try {
-            setup.motion = readRecording(recording);
+            const Recording motion = readRecording(recording);
+            setup.motion.assign(motion.begin(), motion.end());
         } catch (const std::exception& error) {
             throw AppError(std::string("KNOCKBOX_SIMULATED_SPU: ") + error.what());
         }

@@ -36,14 +36,14 @@ private:
     std::size_t next_ = 0;
 };
 
-std::optional<std::string> modeOfFlag(const std::string& option) {
-    if (option == "--help" || option == "-h") return "help";
-    if (option == "--ui") return "ui";
-    if (option == "--probe") return "probe";
-    if (option == "--check-access") return "check-access";
-    if (option == "--sensor-stream") return "sensor";
-    if (option == "--demo") return "demo";
-    if (option == "--self-test") return "self-test";
+std::optional<RunMode> modeOfFlag(const std::string& option) {
+    if (option == "--help" || option == "-h") return RunMode::help;
+    if (option == "--ui") return RunMode::ui;
+    if (option == "--probe") return RunMode::probe;
+    if (option == "--check-access") return RunMode::checkAccess;
+    if (option == "--sensor-stream") return RunMode::sensor;
+    if (option == "--demo") return RunMode::demo;
+    if (option == "--self-test") return RunMode::selfTest;
     return std::nullopt;
 }
 
@@ -91,7 +91,7 @@ Options parseOptions(std::span<const std::string> arguments) {
             options.calibrateStrong = true;
         } else if (option == "--export-samples" || option == "--replay") {
             options.path = cursor.value(option);
-            options.mode = option == "--replay" ? "replay" : "export";
+            options.mode = option == "--replay" ? RunMode::replay : RunMode::exportSamples;
         } else if (option == "--record") {
             options.record = cursor.value(option);
         } else if (option == "--threshold") {

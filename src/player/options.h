@@ -6,20 +6,21 @@
 #include <string>
 
 #include "audio/drum_kit.h"
+#include "audio/master_volume.h"
 #include "detection/detector_config.h"
 
 namespace knockbox {
 
-// The audio engine's default master volume: the 32-bit float 1.2, widened.
-inline constexpr double defaultMasterVolume = static_cast<double>(1.2f);
+// What one run of the program does; the last mode option given decides.
+enum class RunMode { live, help, ui, probe, checkAccess, sensor, exportSamples, demo, selfTest, replay };
 
 struct Options {
     DetectorConfig config;
-    std::string mode = "live";
+    RunMode mode = RunMode::live;
     std::optional<double> duration;   // seconds
     std::optional<std::string> path;  // --replay file or --export-samples directory
     std::optional<std::string> record;
-    double volume = defaultMasterVolume;
+    double volume = defaultMasterVolume;  // the engine's 32-bit 1.2, widened
     SoundSelection sounds;
     bool calibrateTyping = false;
     bool calibrateSides = false;

@@ -23,7 +23,7 @@ struct ProfileLocationInputs {
     std::filesystem::path argument0;
     std::filesystem::path currentDirectory;
     std::filesystem::path appSupport;  // <Application Support>/Knockbox
-    std::filesystem::path executable;  // the running file, for a name found through PATH
+    std::filesystem::path executable{};  // the running file, for a name found through PATH
 };
 
 // The firm profile's location by the first rule that applies: the environment

@@ -1,38 +1,51 @@
-// The replay mode: a whole recording validated first, then fed to a play
-// session at the pace at which it was recorded.
-#include <algorithm>
+// The replay mode: a whole recording read and validated first, then fed to a
+// play session at the pace at which it was recorded.
 
+#include <filesystem>
+#include <system_error>
+
+#include "core/app_error.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
+#include "player/recording_loading.h"
 #include "player/run_modes.h"
 #include "player/session.h"
-#include "recording/csv_recording.h"
 
 namespace knockbox {
+namespace {
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
+}
+
+}  // namespace
 
 void replay(const Options& options) {
-    const std::vector<AccelSample> samples = readRecording(*options.path);
+    if (options.record && sameFile(*options.record, *options.path))
+        throw AppError("Nie można nagrywać do odtwarzanego pliku: " + *options.record);
+    RunLoop& loop = mainRunLoop();
+    const std::optional<Recording> samples = loadRecording(*options.path, loop);
+    if (!samples) return;  // stopped while reading: nothing was played or written
     Session session(options);
     logLine("REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
 
     const double start = uptime();
-    const double t0 = samples.front().t;
-    for (const AccelSample& sample : samples) {
+    const double t0 = samples->front().t;
+    for (const AccelSample& sample : *samples) {
         const double offset = sample.t - t0;
         if (options.duration && offset > *options.duration) break;
-        for (;;) {
-            if (!running) {
-                session.stop();
-                return;
-            }
-            const double wait = offset - (uptime() - start);
-            if (wait <= 0) break;
-            mainRunLoop().runFor(std::min(wait, 0.010));
-        }
+        // Each sample at its time while a tap is captured, so its sound comes
+        // on time; between taps up to a slice early, a slice's worth at once.
+        loop.runUntil(start + offset - (session.awaitingHit() ? 0.0 : RunLoop::maxSlice));
+        if (loop.stopped()) break;
         session.receive(sample, true);
+        if (session.failed()) break;
     }
     session.stop();
+    if (session.failed()) throw ReportedFailure();
 }
 
 }  // namespace knockbox

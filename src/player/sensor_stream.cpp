@@ -21,7 +21,6 @@
 namespace knockbox {
 namespace {
 
-constexpr double slice = 0.010;
 constexpr double firstReportTimeout = 5.0;
 constexpr double stallTimeout = 3.0;
 
@@ -30,6 +29,7 @@ constexpr double stallTimeout = 3.0;
 void sensorStream(const Options& options) {
     const std::unique_ptr<MotionHid> hid = makeMotionHid();
     SPUSensor sensor(*hid);
+    RunLoop& loop = mainRunLoop();
     const double start = uptime();
     double last = start;
     std::int64_t count = 0;
@@ -39,11 +39,10 @@ void sensorStream(const Options& options) {
         ++count;
         const std::string line = formatSampleLine(sample);
         // A short or failed write means the reader is gone (the pipe broke).
-        if (write(STDOUT_FILENO, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-            running = false;
+        if (write(STDOUT_FILENO, line.data(), line.size()) != static_cast<ssize_t>(line.size())) loop.stop();
     });
 
-    while (running) {
+    while (!loop.stopped()) {
         const double now = uptime();
         if (count == 0 && now - start > firstReportTimeout) {
             sensor.stop();
@@ -54,7 +53,7 @@ void sensorStream(const Options& options) {
             throw AppError("Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.");
         }
         if (options.duration && now - start >= *options.duration) break;
-        mainRunLoop().runFor(slice);
+        loop.runFor(RunLoop::maxSlice);
     }
 
     const double rate = static_cast<double>(count) / std::max(last - start, 0.001);

@@ -8,7 +8,8 @@
 #include "core/app_error.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
-#include "platform/run_loop.h"
+#include "player/audio_engine.h"
+#include "player/profile_loading.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -21,7 +22,7 @@ constexpr float sidePan = 0.45f;
 
 }  // namespace
 
-SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, {}}; }
+SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, savedProfileLoader()}; }
 
 Session::Session(const Options& options, SessionEnvironment environment)
     : options_(options), environment_(std::move(environment)), detector_(options.config) {
@@ -29,7 +30,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
     if (options_.learningSides()) throw AppError("Kalibracja stron nie jest jeszcze dostępna w tej wersji.");
     lastWall_ = environment_.clock();
     if (!options_.muted)
-        audio_ = std::make_unique<DrumAudio>(static_cast<float>(options_.volume), options_.sounds);
+        audio_ = startAudio(options_, environment_.log);
     if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
 }
@@ -37,6 +38,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
 Session::~Session() = default;
 
 void Session::receive(const AccelSample& sample, bool replay) {
+    if (failed_) return;
     lastWall_ = environment_.clock();
     if (!origin_) origin_ = sample.t;
     ++count_;
@@ -45,7 +47,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
             recorder_->append(sample);
         } catch (const std::system_error& error) {
             environment_.log(std::string("Błąd zapisu CSV: ") + error.code().message());
-            running = false;
+            failed_ = true;
             return;
         }
     }
@@ -104,7 +106,14 @@ void Session::stop() {
     if (stopped_) return;
     stopped_ = true;
     if (audio_) audio_->stop();
-    if (recorder_) recorder_->close();
+    if (recorder_) {
+        try {
+            recorder_->finish();
+        } catch (const std::system_error& error) {
+            environment_.log(std::string("Błąd zapisu CSV: ") + error.what());
+            failed_ = true;
+        }
+    }
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
 }
 

@@ -40,8 +40,15 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // One accelerometer sample; `replay` switches the typing guard off. Never throws.
+    // One accelerometer sample; `replay` switches the typing guard off. Never
+    // throws: a recording that cannot be written says so and fails the
+    // session, which ignores every later sample.
     void receive(const AccelSample& sample, bool replay);
+    // A tap is being captured: the sample that completes it must be handled
+    // as soon as it arrives, or its sound comes late.
+    bool awaitingHit() const { return detector_.capturing(); }
+    // The run must end and report failure (after its summary).
+    bool failed() const { return failed_; }
     // Stops audio, closes the recording and writes the summary line. Once.
     void stop();
 
@@ -74,6 +81,7 @@ private:
     bool warm_ = false;
     bool typingAnnounced_ = false;
     bool stopped_ = false;
+    bool failed_ = false;
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
     std::optional<Hit> lastHit_;

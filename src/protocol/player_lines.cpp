@@ -20,6 +20,23 @@ std::string ready(double rateHz, double threshold, double accent, double cooldow
            fixed(accent, 3) + " g · cooldown " + fixed(cooldownSeconds * 1000.0, 0) + " ms";
 }
 
+std::string sideProfileLoaded(double validationAccuracy) {
+    return "Profil stron załadowany · walidacja " + percent(validationAccuracy);
+}
+
+std::string sideProfileSkipped(std::string_view description) {
+    return "Profil stron pominięty: " + std::string(description) + ". Użyj --calibrate-sides.";
+}
+
+std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
+    return "Profil lekkich załadowany · peak < " + fixed(maximumPeak, 3) + " g · walidacja " +
+           percent(validationAccuracy);
+}
+
+std::string lightProfileSkipped(std::string_view description) {
+    return "Profil lekkich pominięty: " + std::string(description) + ". Użyj --calibrate-light.";
+}
+
 std::string hit(Side side, Drum drum, double peak, double velocity,
                 const std::optional<SideDiagnostics>& diagnostics) {
     std::string line = std::string(side == Side::left ? "L" : "R") + "  " + padded(rawValue(drum), 6) +
@@ -43,6 +60,11 @@ std::string summary(long samples, long hits, long uncertain) {
 
 std::string demo(Drum drum, double velocity) {
     return "DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity);
+}
+
+std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total) {
+    return "Zestaw Live: nie wczytano " + std::to_string(missing) + " z " + std::to_string(total) + " nagrań z " +
+           std::string(folder) + "; zamiast nich gra zestaw Studio.";
 }
 
 std::string calibration(const CalibrationUIState& state) { return "CALIBRATION " + encode(state); }

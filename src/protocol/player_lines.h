@@ -3,6 +3,7 @@
 // configuration app reads them back (it knows them by their shapes), so a
 // change here is a change of the protocol between the two.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ inline constexpr std::string_view lowRate =
 inline constexpr std::string_view typingCalibration = "Kalibracja: teraz pisz normalnie przez 5 s.";
 inline constexpr std::string_view sensorStart = "Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.";
 
+// The saved side profiles at the start of a run: loaded with their leave-one-out
+// accuracy (0–1), or skipped with the reason.
+std::string sideProfileLoaded(double validationAccuracy);
+std::string sideProfileSkipped(std::string_view description);
+std::string lightProfileLoaded(double maximumPeak, double validationAccuracy);
+std::string lightProfileSkipped(std::string_view description);
+
 // What the side decision says about a tap, shown with --debug.
 struct SideDiagnostics {
     double attackX;        // g
@@ -38,6 +46,9 @@ std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnos
 std::string summary(long samples, long hits, long uncertain);
 // "DEMO <drum> volume <velocity>"
 std::string demo(Drum drum, double velocity);
+// The recorded kit was asked for, but `missing` of its `total` recordings did
+// not load from `folder`; studio sounds stand in for them.
+std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total);
 // "CALIBRATION <state as one line of JSON>": the calibration's progress.
 std::string calibration(const CalibrationUIState& state);
 // "Błąd: <description>": the player ends with status 1 after it.

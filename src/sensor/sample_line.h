@@ -15,9 +15,9 @@ namespace knockbox {
 // The whole line, line feed included.
 std::string formatSampleLine(const AccelSample& sample);
 
-// One line without its line feed. Pieces between spaces that are not numbers
-// are skipped; exactly 4 numbers give a sample without gyro, exactly 7 one
-// whose gyro has the line's t; any other count gives nothing.
+// One line without its line feed: exactly 4 numbers (a sample without gyro)
+// or 7 (the gyro has the line's t) between single spaces; anything else
+// gives nothing and the line is dropped.
 std::optional<AccelSample> parseSampleLine(std::string_view line);
 
 // Assembles lines from the pipe's bytes as they arrive, however the reads cut

@@ -11,15 +11,25 @@ namespace knockbox {
 SensorPipeReader::SensorPipeReader(int fd, Sink sink, RunLoop& loop)
     : fd_(fd), sink_(std::move(sink)), loop_(loop) {
     samples_.reserve(512);
-    token_ = loop_.watch(fd_, [this] { readAvailable(); });
+    setPrompt(true);
+}
+
+void SensorPipeReader::setPrompt(bool prompt) {
+    if (prompt && !token_ && !removed_ && !ended_) {
+        token_ = loop_.watch(fd_, [this] { readAvailable(); });
+    } else if (!prompt && token_) {
+        loop_.cancel(*token_);
+        token_.reset();
+    }
 }
 
 void SensorPipeReader::remove() {
-    if (token_) loop_.cancel(*token_);
-    token_.reset();
+    setPrompt(false);
+    removed_ = true;
 }
 
 void SensorPipeReader::readAvailable() {
+    if (removed_ || ended_) return;
     std::array<char, 16384> bytes;
     for (;;) {
         const ssize_t got = ::read(fd_, bytes.data(), bytes.size());
@@ -28,15 +38,18 @@ void SensorPipeReader::readAvailable() {
         if (got <= 0) {
             // End of file, or an error that would make the loop wake for it forever.
             ended_ = true;
-            remove();
+            setPrompt(false);
             return;
         }
         samples_.clear();
         lines_.append(std::string_view(bytes.data(), static_cast<std::size_t>(got)), samples_);
         for (const AccelSample& sample : samples_) {
-            if (!running) return;  // e.g. a failed recording write ends the run
+            if (loop_.stopped() || removed_) return;  // Ctrl-C or SIGTERM: nothing more is played
             sink_(sample);
         }
+        // A read that did not fill the buffer took all there was: the next
+        // wake or call finds what comes later, without a read that finds nothing.
+        if (static_cast<std::size_t>(got) < bytes.size()) return;
     }
 }
 

@@ -2,7 +2,7 @@
 // The player's end of the sensor pipe: whatever each read delivers is cut
 // into lines on the main loop, and every sample line goes to the sink in
 // arrival order. No reader thread: the loop's poll wakes us as soon as the
-// sensor process has written.
+// sensor process has written, or the owner reads at its own pace.
 
 #include <functional>
 #include <optional>
@@ -26,10 +26,15 @@ public:
 
     // The pipe reached its end (the writer is gone) or can no longer be read.
     bool ended() const { return ended_; }
-    // Stops watching the pipe.
+    // Stops reading the pipe for good.
     void remove();
 
-private:
+    // Prompt (the start): the loop wakes for every write, so each sample is
+    // handled the moment it arrives. Otherwise the pipe is left to fill and
+    // the owner calls readAvailable at its own pace: while nothing depends on
+    // a sample's timing, that saves a wake-up per sample.
+    void setPrompt(bool prompt);
+    // Hands on every complete line that has arrived.
     void readAvailable();
 
     int fd_;
@@ -39,6 +44,7 @@ private:
     SampleLineBuffer lines_;
     std::vector<AccelSample> samples_;
     bool ended_ = false;
+    bool removed_ = false;
 };
 
 }  // namespace knockbox

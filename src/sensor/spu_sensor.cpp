@@ -229,7 +229,15 @@ void SPUSensor::receive(HidReturn result, HidReportType type, std::span<const st
     AccelSample sample{sampleTime(timestamp), q16(report, 6), q16(report, 10), q16(report, 14), {}};
     // One gyroscope sample may go with several accelerometer samples.
     if (latestGyro && std::abs(latestGyro->t - sample.t) < gyroFreshness) sample.gyro = latestGyro;
-    onSample(sample);
+    // The handler may stop the sensor. It runs from here, not from the member
+    // that stop() clears, and the devices stop() lets go of are kept until it
+    // returns, since this very call came from one of them.
+    SampleHandler handler = std::move(onSample);
+    ++delivering;
+    handler(sample);
+    --delivering;
+    if (device && !onSample) onSample = std::move(handler);  // still started: put it back
+    if (delivering == 0) retiredDevices.clear();
 }
 
 void SPUSensor::receiveGyro(HidReturn result, HidReportType type, std::span<const std::uint8_t> report,
@@ -261,6 +269,7 @@ void SPUSensor::stop() {
         if (runLoop) (*open)->unschedule(*runLoop);
         (*open)->unregisterInputReport();
         (*open)->close();
+        if (delivering > 0) retiredDevices.push_back(std::move(*open));
         open->reset();
     }
     latestGyro.reset();

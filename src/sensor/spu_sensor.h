@@ -64,7 +64,8 @@ public:
     // Opens and schedules everything and returns at once; samples arrive while
     // the run loop turns. Throws SPUSensorError. Does nothing while started.
     void start(SampleHandler onSample);
-    // Undoes start and restores the drivers' properties; safe when not started.
+    // Undoes start and restores the drivers' properties; safe when not
+    // started, and from inside the sample handler.
     void stop();
 
     static constexpr std::size_t reportLength = 22;
@@ -109,6 +110,8 @@ private:
     int rateBucket = 0;
     int gyroRateBucket = 0;
     bool warnedWakeFailure = false;
+    int delivering = 0;  // a sample handler is running
+    std::vector<std::unique_ptr<HidDevice>> retiredDevices;  // stopped during a delivery
 };
 
 }  // namespace knockbox

@@ -94,7 +94,8 @@ TEST(SimulatedRecordings, ExamplesReplayToTheirHitLists) {
     for (const Example& example : {Example{"groove", "groove", 1, true},
                                    Example{"groove-no-gyro", "groove", 2, false},
                                    Example{"rolls", "roll", 3, true}}) {
-        const auto samples = readRecording(folder / (std::string(example.name) + ".csv"));
+        const Recording recording = readRecording(folder / (std::string(example.name) + ".csv"));
+        const std::vector<AccelSample> samples(recording.begin(), recording.end());
         const auto intended = readHitList(folder / (std::string(example.name) + ".hits.csv"));
         // As the player plays them: nothing during the first 2 s.
         expectHits(detect(samples, 2.0), intended, example.name);

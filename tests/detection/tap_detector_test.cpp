@@ -56,6 +56,8 @@ AccelSample at(double t, double x, double y, double z) { return {t, x, y, z, std
 const double nan = std::numeric_limits<double>::quiet_NaN();
 const double infinity = std::numeric_limits<double>::infinity();
 
+// Non-finite or physically impossible values and repeated times are dropped
+// whole: everything after them comes out as if they never came.
 TEST(TapDetector, InvalidAndRepeatedSamplesChangeNothing) {
     const auto samples = simulation::render(*simulation::scenario("groove", 11));
     TapDetector clean, disturbed;
@@ -64,7 +66,8 @@ TEST(TapDetector, InvalidAndRepeatedSamplesChangeNothing) {
         const double t = samples[i].t, previous = i > 0 ? samples[i - 1].t : 0;
         if (i > 0 && i % 7 == 0) {
             for (const AccelSample& bad : {at(nan, 0, 0, -1), at(t, nan, 0, -1), at(t, 0, infinity, -1),
-                                           at(t, 0, 0, -infinity), at(previous, 0.8, -0.7, 2.0),
+                                           at(t, 0, 0, -infinity), at(t, 1e20, 0, -1), at(t, 0, 0, 64.01),
+                                           at(t, 32767, -32767, 32767), at(previous, 0.8, -0.7, 2.0),
                                            at(previous - 0.5, 0.3, 0.3, -0.3)})
                 EXPECT_FALSE(disturbed.process(bad, false, true));
         }

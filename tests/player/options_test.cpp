@@ -24,7 +24,7 @@ const std::string required =
 
 TEST(Options, NoArgumentsGiveLiveModeWithDefaults) {
     const Options options = parse({});
-    EXPECT_EQ(options.mode, "live");
+    EXPECT_EQ(options.mode, RunMode::live);
     EXPECT_EQ(options.volume, static_cast<double>(1.2f));
     EXPECT_FALSE(options.duration || options.path || options.record);
     EXPECT_FALSE(options.learningSides());
@@ -50,13 +50,14 @@ TEST(Options, ValuesReachTheirFields) {
 }
 
 TEST(Options, LastModeWinsAndPathIsShared) {
-    EXPECT_EQ(parse({"--help", "--replay", "a.csv"}).mode, "replay");
+    EXPECT_EQ(parse({"--help", "--replay", "a.csv"}).mode, RunMode::replay);
     const Options exported = parse({"--replay", "a.csv", "--export-samples", "d"});
-    EXPECT_EQ(exported.mode, "export");
+    EXPECT_EQ(exported.mode, RunMode::exportSamples);
     EXPECT_EQ(exported.path, "d");
-    EXPECT_EQ(parse({"--demo", "-h"}).mode, "help");
-    for (const auto& [option, mode] : {std::pair{"--ui", "ui"}, {"--probe", "probe"}, {"--check-access", "check-access"},
-                                       {"--sensor-stream", "sensor"}, {"--self-test", "self-test"}})
+    EXPECT_EQ(parse({"--demo", "-h"}).mode, RunMode::help);
+    for (const auto& [option, mode] :
+         {std::pair{"--ui", RunMode::ui}, {"--probe", RunMode::probe}, {"--check-access", RunMode::checkAccess},
+          {"--sensor-stream", RunMode::sensor}, {"--self-test", RunMode::selfTest}, {"--demo", RunMode::demo}})
         EXPECT_EQ(parse({option}).mode, mode);
 }
 

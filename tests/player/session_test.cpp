@@ -69,14 +69,6 @@ TEST(Session, LowRateWarning) {
     EXPECT_EQ(probe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
 }
 
-TEST(Session, ARecordingThatCannotBeWrittenFailsAtOnce) {
-    Options options = mutedOptions();
-    options.record = "/dev/full";  // accepts the open, fails every write
-    SessionProbe probe;
-    EXPECT_THROW(Session(options, probe.environment()), AppError);  // even the header fails here
-    running = true;
-}
-
 simulation::Scene fourTaps() {
     simulation::Scene scene;
     scene.duration = 3.5;

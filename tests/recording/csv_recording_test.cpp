@@ -45,7 +45,7 @@ TEST(CsvRecording, RecordedFileReadsBack) {
     const std::string text = recordingText(samples);
     EXPECT_TRUE(text.starts_with("t,x,y,z,gx,gy,gz\n"));
     EXPECT_TRUE(text.ends_with(",,,\n"));
-    const std::vector<AccelSample> read = parseRecording(text);
+    const Recording read = parseRecording(text);
     ASSERT_EQ(read.size(), 2u);
     // The gyroscope takes the sample's time: its own is not written.
     EXPECT_EQ(read[0], (AccelSample{100.0, 0.01, -0.02, -1.0, GyroSample{100.0, 0.5, -0.25, 0.125}}));
@@ -66,7 +66,7 @@ TEST(CsvRecording, EveryLineBreakCountsAndBlankLinesDoNot) {
         "t,x,y,z,gx,gy,gz\r\n\r\n1,0,0,-1\r2,0,0,-1\v3,0,0,-1\f4,0,0,-1\xC2\x85"
         "5,0,0,-1\xE2\x80\xA8"
         "6,0,0,-1\xE2\x80\xA9\n\n7,0,0,-1,,,\n";
-    const std::vector<AccelSample> samples = parseRecording(text);
+    const Recording samples = parseRecording(text);
     ASSERT_EQ(samples.size(), 7u);
     EXPECT_EQ(samples.back().t, 7.0);
     // Blank lines do not count: the bad line is the fourth non-empty one.
@@ -84,6 +84,38 @@ TEST(CsvRecording, RejectsMalformedLinesNamingTheFirst) {
     for (int i = 1; i <= 500; ++i) text += std::to_string(i) + ",0,0,-1\n";
     text += "501,0,0\n";
     EXPECT_EQ(failure(text), badLine(502));
+}
+
+// However the reads cut the text (inside a CR LF or a three-byte break too),
+// the samples are the same.
+TEST(CsvRecording, PiecesCutAnywhereReadAsTheWhole) {
+    const std::string text = "t,x,y,z\r\n1,0,0,-1\xE2\x80\xA8" "2,0,0,-1,0.5,0.5,0.5\xC2\x85" "3,0,0,-1,,,\r\n4,0,0,-1";
+    const Recording whole = parseRecording(text);
+    ASSERT_EQ(whole.size(), 4u);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        RecordingParser parser;
+        parser.append(std::string_view(text).substr(0, cut));
+        parser.append(std::string_view(text).substr(cut));
+        EXPECT_EQ(parser.finish(), whole) << "cut at " << cut;
+    }
+}
+
+// Endless input without a line break (a device, a binary file) is refused
+// once a line outgrows any sample line, before more of it is read.
+TEST(CsvRecording, AnOverlongLineFailsAtOnceWhateverFollows) {
+    RecordingParser parser;
+    parser.append("1,0,0,-1\n");
+    const std::string zeros(1000, '\0');
+    std::size_t fed = 0;
+    try {
+        for (; fed < 10'000'000; fed += zeros.size()) parser.append(zeros);
+        FAIL() << "accepted";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), badLine(2));
+    }
+    EXPECT_LE(fed, 2 * RecordingParser::maxLineLength);
+    // A long but complete line fails the same way.
+    EXPECT_EQ(failure("1,0,0,-1\n2," + std::string(5000, '0') + ",0,-1\n"), badLine(2));
 }
 
 TEST(CsvRecording, NoSampleLineIsAnEmptyRecording) {
@@ -106,7 +138,7 @@ TEST(CsvRecording, FileErrorsCarryTheSystemDescription) {
 
     const std::filesystem::path good = directory.path() / "good.csv";
     std::ofstream(good) << "\xEF\xBB\xBFt,x,y,z,gx,gy,gz\n1.5,0,0,-1,,,\n";
-    EXPECT_EQ(readRecording(good), (std::vector<AccelSample>{{1.5, 0, 0, -1, std::nullopt}}));
+    EXPECT_EQ(readRecording(good), (Recording{{1.5, 0, 0, -1, std::nullopt}}));
 }
 
 }  // namespace

@@ -21,11 +21,12 @@ TEST(SampleLine, FourOrSevenNumbersMakeASampleAndNothingElseDoes) {
     // The gyro takes the line's t.
     EXPECT_EQ(parseSampleLine("2.0 0 0 -1 0.5 -0.25 3"), (AccelSample{2.0, 0, 0, -1, GyroSample{2.0, 0.5, -0.25, 3}}));
 
-    // Only the count of numbers matters: words and extra spaces are skipped.
-    EXPECT_EQ(parseSampleLine("1 word 2 3 4"), (AccelSample{1, 2, 3, 4, {}}));
-    EXPECT_EQ(parseSampleLine("  1  2 3 4 "), (AccelSample{1, 2, 3, 4, {}}));
+    // Strict: a word, a doubled or stray space, another count or a
+    // non-finite number drops the whole line.
     for (const char* dropped : {"", " ", "1 2 3", "1 2 3 4 5", "1 2 3 4 5 6", "1 2 3 4 5 6 7 8", "1 2 3 nan",
-                                "1 2 3 inf", "1,2,3,4", "1\t2 3 4"})
+                                "1 2 3 inf", "1,2,3,4", "1\t2 3 4", "1 word 2 3 4", "1 2 3 4 word",
+                                "  1  2 3 4 ", "1 2 3 4 ", " 1 2 3 4", "1 2  3 4", "1 2 3 4\r", "1 2 3 4   ",
+                                "1 2 3 4 5 6 7 ", "0x1 2 3 4"})
         EXPECT_FALSE(parseSampleLine(dropped)) << '"' << dropped << '"';
 }
 

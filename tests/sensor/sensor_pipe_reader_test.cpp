@@ -11,12 +11,10 @@ namespace {
 
 struct SensorPipeReaderTest : ::testing::Test {
     void SetUp() override {
-        running = true;
         ASSERT_EQ(pipe(fds), 0);
         fcntl(fds[0], F_SETFL, O_NONBLOCK);
     }
     void TearDown() override {
-        running = true;
         closeEnd(0);
         closeEnd(1);
     }
@@ -55,8 +53,8 @@ TEST_F(SensorPipeReaderTest, SamplesArriveInOrderAcrossReadsAndTheEndIsNoticed) 
     EXPECT_EQ(received.size(), 3u);
 }
 
-TEST_F(SensorPipeReaderTest, OnceTheRunIsOverNoFurtherSampleIsHandedOn) {
-    auto pipeReader = reader([] { running = false; });  // as a failed recording write does
+TEST_F(SensorPipeReaderTest, OnceTheLoopIsStoppedNoFurtherSampleIsHandedOn) {
+    auto pipeReader = reader([this] { loop.stop(); });  // as Ctrl-C does
     send("1.0 0 0 -1\n1.00125 0 0 -1\n");
     loop.runFor(0.02);
     EXPECT_EQ(received.size(), 1u);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "platform/monotonic_clock.h"
@@ -232,6 +233,29 @@ TEST(SPUSensor, KeepAliveRewakesAndAddsTheSlowIntervalOnlyAfterAStall) {
     stalled.loop.runFor(0.6);
     for (int usage : {accel, gyro}) EXPECT_EQ(stalled.writes(usage), fullWake(usage, 2));
     EXPECT_LT(stalled.samples.size(), 100u);
+}
+
+// The handler may end the stream itself (as the sensor process does when its
+// reader goes away): nothing it runs on may be freed under it.
+TEST(SPUSensor, StopFromInsideTheSampleHandlerEndsTheStreamCleanly) {
+    Rig rig;
+    const auto interval = rig.hid.driverProperty(accel, "ReportInterval");
+    int calls = 0, after = 0;
+    // Too large for any function's inline storage: the handler lives on the heap.
+    const std::array<int, 32> payload{1, 2, 3};
+    rig.sensor.start([&, payload](const AccelSample&) {
+        ++calls;
+        rig.sensor.stop();
+        after = payload[2];  // the handler is still running here
+    });
+    rig.loop.runFor(0.05);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(after, 3);
+    EXPECT_FALSE(rig.hid.isOpen(accel));
+    EXPECT_EQ(rig.hid.driverProperty(accel, "ReportInterval"), interval);  // restored
+    rig.start();  // and it can be started again
+    rig.loop.runFor(0.05);
+    EXPECT_FALSE(rig.samples.empty());
 }
 
 TEST(SPUSensor, WakeFailureIsWrittenOncePerStart) {

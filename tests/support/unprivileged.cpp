@@ -2,29 +2,46 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace knockbox::test {
 namespace {
 namespace fs = std::filesystem;
 
-// The checkout may lie where "nobody" cannot go (under /root, say): programs
-// run as that user are copied once into a folder everyone may enter.
-std::string reachableCopy(const std::string& executable) {
+// The checkout may lie where "nobody" cannot go (under /root, say): files
+// that user needs (programs, the leak checker's suppressions) are copied once
+// into a folder everyone may enter.
+std::string reachableCopy(const std::string& file) {
     static TemporaryDirectory folder;
     static std::map<std::string, std::string> copies;
-    auto [entry, added] = copies.try_emplace(executable);
+    auto [entry, added] = copies.try_emplace(file);
     if (added) {
-        const fs::path copy = folder.path() / std::to_string(copies.size()) / fs::path(executable).filename();
+        const fs::path copy = folder.path() / std::to_string(copies.size()) / fs::path(file).filename();
         fs::create_directories(copy.parent_path());
         fs::permissions(copy.parent_path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                                  fs::perms::others_read | fs::perms::others_exec);
-        fs::copy_file(executable, copy, fs::copy_options::overwrite_existing);
+        fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
         entry->second = copy.string();
     }
     return entry->second;
+}
+
+// LSAN_OPTIONS with its suppressions file replaced by a reachable copy.
+std::optional<std::string> reachableLeakOptions() {
+    const char* options = std::getenv("LSAN_OPTIONS");
+    if (!options) return std::nullopt;
+    std::string text = options;
+    const std::string key = "suppressions=";
+    const auto start = text.find(key);
+    if (start == std::string::npos) return text;
+    const auto end = text.find(':', start);
+    const std::size_t from = start + key.size();
+    const std::string file = text.substr(from, end == std::string::npos ? end : end - from);
+    return text.replace(from, file.size(), reachableCopy(file));
 }
 
 }  // namespace
@@ -33,6 +50,7 @@ Command asUnprivilegedUser(std::string executable, ProcessSetup setup) {
     if (setup.argument0) throw std::logic_error("asUnprivilegedUser: argument 0 cannot be set through setpriv");
     if (geteuid() != 0) return {std::move(executable), std::move(setup)};
     if (!setup.workingDirectory) setup.workingDirectory = fs::temp_directory_path();
+    if (!setup.environment.contains("LSAN_OPTIONS")) setup.environment["LSAN_OPTIONS"] = reachableLeakOptions();
     std::vector<std::string> arguments{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
                                        reachableCopy(executable)};
     arguments.insert(arguments.end(), setup.arguments.begin(), setup.arguments.end());

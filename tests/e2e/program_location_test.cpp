@@ -1,0 +1,125 @@
+// The program finds itself by its real file, however it was started: through
+// PATH from another folder, or through a symbolic link. Its recorded kit and
+// its sensor process come from there, never from the current folder.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "audio/live_kit.h"
+#include "audio/sample_library.h"
+#include "recording/csv_recording.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+#include "support/unprivileged.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using test::ChildProcess;
+using test::TemporaryDirectory;
+
+// The first samples of a WAV file, as floats.
+std::vector<float> waveSamples(const fs::path& path, std::size_t count) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return {};
+    std::vector<float> samples(count);
+    samples.resize(static_cast<std::size_t>(sf_readf_float(file, samples.data(), static_cast<sf_count_t>(count))));
+    sf_close(file);
+    return samples;
+}
+
+// A live export holds the recorded kick, not a synthesized stand-in.
+void expectLiveKick(const fs::path& folder) {
+    const std::vector<float> exported = waveSamples(folder / "kick.wav", 2000);
+    const std::vector<float> recorded = sampleBuffer(Drum::kick, DrumKit::live);
+    ASSERT_EQ(exported.size(), 2000u);
+    for (std::size_t i = 0; i < exported.size(); ++i)
+        ASSERT_NEAR(exported[i], recorded[i], 1.0 / 32768 + 1e-6) << i;  // 16-bit rounding
+}
+
+// A file named like the program in the current folder, which must never run.
+fs::path plantImpostor(const fs::path& folder) {
+    const fs::path impostor = folder / "knockbox";
+    std::ofstream(impostor) << "#!/bin/sh\ntouch \"$0.ran\"\nexit 3\n";
+    fs::permissions(impostor, fs::perms::all);
+    return impostor;
+}
+
+TEST(ProgramLocation, StartedThroughPathFromAnotherFolderItFindsItsOwnKit) {
+    TemporaryDirectory folder;
+    const fs::path impostor = plantImpostor(folder.path());
+    // As a shell runs it after finding it on PATH: argument 0 is the bare name.
+    const auto result = ChildProcess(KNOCKBOX_EXECUTABLE, {.arguments = {"--export-samples", "out", "--kit", "live"},
+                                                           .workingDirectory = folder.path(),
+                                                           .argument0 = "knockbox"})
+                            .wait();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    expectLiveKick(folder / "out");
+    EXPECT_FALSE(fs::exists(impostor.string() + ".ran"));
+}
+
+TEST(ProgramLocation, StartedThroughASymbolicLinkItFindsItsOwnKit) {
+    TemporaryDirectory folder;
+    fs::create_directories(folder / "bin");
+    fs::create_symlink(KNOCKBOX_EXECUTABLE, folder / "bin/drums");
+    const auto result =
+        ChildProcess((folder / "bin/drums").string(), {.arguments = {"--export-samples", (folder / "out").string(),
+                                                                     "--kit", "live"}})
+            .wait();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    expectLiveKick(folder / "out");
+}
+
+// A copy of the program without the recorded kit beside it still plays
+// (studio sounds stand in), and says once where it looked. Plays sound, so
+// the suite name puts it in line for the test sound server.
+TEST(AudibleLiveKit, ACopyWithoutItsKitSaysOnceWhereItLooked) {
+    TemporaryDirectory folder;
+    fs::create_directories(folder / "bin");
+    fs::copy_file(KNOCKBOX_EXECUTABLE, folder / "bin/knockbox");
+    simulation::Scene scene;
+    scene.duration = 0.3;
+    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(scene));
+    const auto result =
+        ChildProcess((folder / "bin/knockbox").string(),
+                     {.arguments = {"--replay", (folder / "quiet.csv").string(), "--kit", "live"}})
+            .wait();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    const std::string line = "Zestaw Live: nie wczytano 48 z 48 nagrań z " + (folder / "Kits/Live").string() +
+                             "; zamiast nich gra zestaw Studio.\n";
+    EXPECT_TRUE(result.err.starts_with(line)) << result.err;
+    EXPECT_EQ(result.err.find(line, 1), std::string::npos);
+}
+
+#ifndef __APPLE__
+// Live play starts the sensor process from the program's own file: an
+// executable of the same name in the current folder is never run.
+TEST(ProgramLocation, TheSensorProcessIsTheProgramItselfWhateverTheCurrentFolderHolds) {
+    TemporaryDirectory folder;
+    const fs::path impostor = plantImpostor(folder.path());
+    simulation::Scene scene;
+    scene.duration = 3;
+    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(scene));
+    // The program as a shell finds it on PATH, started from the folder with the impostor.
+    const test::Command program = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
+    const fs::path copy = program.setup.arguments.empty() ? fs::path(program.executable)
+                                                          : fs::path(program.setup.arguments.back());
+    test::ProcessSetup setup{
+        .arguments = {"-c", "exec knockbox --direct-sensor --mute --duration 1"},
+        .environment = {{"PATH", copy.parent_path().string() + ":/usr/bin:/bin"},
+                        {"KNOCKBOX_SIMULATED_SPU", (folder / "quiet.csv").string()}},
+        .workingDirectory = folder.path()};
+    const test::Command shell = test::asUnprivilegedUser("/bin/sh", setup);
+    const auto result = ChildProcess(shell.executable, shell.setup).wait(20);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("\nSensor: "), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(impostor.string() + ".ran"));
+}
+#endif
+
+}  // namespace
+}  // namespace knockbox

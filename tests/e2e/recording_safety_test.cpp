@@ -1,0 +1,167 @@
+// What a user can lose or get stuck on with recordings, tried with the built
+// program: a recording is never destroyed by a run that did not replace it,
+// never cut mid-line, never mixed with other output; a replay's input is read
+// as a bounded stream that a signal interrupts at once.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include "recording/csv_recording.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+#include "support/unprivileged.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using test::ChildProcess;
+using test::ProcessResult;
+using test::runKnockbox;
+using test::TemporaryDirectory;
+
+const std::string oldRecording = "t,x,y,z,gx,gy,gz\n1.000000000,0.0000000,0.0000000,-1.0000000,,,\n";
+
+fs::path writeQuiet(const TemporaryDirectory& directory, double seconds, const std::string& name = "in.csv") {
+    simulation::Scene scene;
+    scene.duration = seconds;
+    const fs::path path = directory / name;
+    std::ofstream(path) << recordingText(simulation::render(scene));
+    return path;
+}
+
+bool waitFor(const std::function<bool()>& condition, double timeout = 10) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Whether the process holds `path` open.
+bool holdsOpen(pid_t pid, const fs::path& path) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        if (fs::read_symlink(entry.path(), error) == path) return true;
+    return false;
+}
+
+#ifndef __APPLE__
+TEST(RecordingSafety, ALiveRunThatFailsAtOnceKeepsTheOldRecording) {
+    TemporaryDirectory directory;
+    const fs::path target = directory / "session.csv";
+    std::ofstream(target) << oldRecording;
+    const fs::path motion = writeQuiet(directory, 1);
+    const ProcessResult result = test::runKnockboxUnprivileged(
+        {"--direct-sensor", "--mute", "--record", target.string()},
+        {.environment = {{"KNOCKBOX_SIMULATED_SPU", motion.string()}, {"KNOCKBOX_SIMULATED_SPU_FAULTS", "open-refused"}}},
+        20);
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(test::readFile(target), oldRecording);
+    EXPECT_FALSE(fs::exists(directory / "session.csv.partial"));
+}
+#endif
+
+TEST(RecordingSafety, RecordingOntoTheReplayedFileIsRefused) {
+    TemporaryDirectory directory;
+    const fs::path input = writeQuiet(directory, 0.5);
+    const std::string before = test::readFile(input);
+    fs::create_symlink(input, directory / "link.csv");
+    for (const fs::path& target : {input, directory / "link.csv", directory / "." / "in.csv"}) {
+        const ProcessResult result = runKnockbox({"--replay", input.string(), "--mute", "--record", target.string()});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "Błąd: Nie można nagrywać do odtwarzanego pliku: " + target.string() + "\n");
+    }
+    EXPECT_EQ(test::readFile(input), before);
+}
+
+// A file size limit fails writes as a full disk does: the run ends with
+// status 1 after its summary, and the recording holds complete lines only.
+TEST(RecordingSafety, AWriteErrorEndsTheRunAndLeavesAReplayableFile) {
+    TemporaryDirectory directory;
+    const fs::path input = writeQuiet(directory, 1), target = directory / "out.csv";
+    std::ofstream(target) << oldRecording;
+    const ProcessResult result =
+        ChildProcess("/usr/bin/prlimit", {.arguments = {"--fsize=5000", KNOCKBOX_EXECUTABLE, "--replay", input.string(),
+                                                        "--mute", "--record", target.string()}})
+            .wait();
+    EXPECT_EQ(result.exitStatus, 1);
+    const auto lines = test::linesOf(result.err);
+    ASSERT_GE(lines.size(), 2u) << result.err;
+    EXPECT_EQ(lines[lines.size() - 2], "Błąd zapisu CSV: File too large");
+    EXPECT_TRUE(lines.back().starts_with("Koniec: ")) << result.err;
+    const std::string written = test::readFile(target);
+    EXPECT_LE(written.size(), 5000u);
+    EXPECT_TRUE(written.ends_with("\n"));
+    const Recording kept = parseRecording(written);
+    const Recording all = readRecording(input);
+    EXPECT_GT(kept.size(), 10u);
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin()));
+    EXPECT_FALSE(fs::exists(directory / "out.csv.partial"));
+}
+
+TEST(RecordingSafety, ASecondRunRecordingToTheSamePathIsRefused) {
+    TemporaryDirectory directory;
+    const fs::path input = writeQuiet(directory, 1.5), target = directory / "out.csv";
+    ChildProcess first(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", input.string(), "--mute", "--record", target.string()}});
+    ASSERT_TRUE(waitFor([&] { return fs::exists(directory / "out.csv.partial"); }));
+    const ProcessResult second = runKnockbox({"--replay", input.string(), "--mute", "--record", target.string()});
+    EXPECT_EQ(second.exitStatus, 1);
+    EXPECT_TRUE(second.err.starts_with("Błąd: Nie można zapisać nagrania: " + target.string() + " (" +
+                                       (directory / "out.csv.partial").string() + " już istnieje"))
+        << second.err;
+    EXPECT_EQ(first.wait().exitStatus, 0);
+    EXPECT_EQ(test::readFile(target), test::readFile(input));
+}
+
+// With standard input, output and error closed, nothing the player writes
+// lands in the recording, and it still runs to its end.
+TEST(RecordingSafety, ClosedStandardStreamsNeverReceiveTheRecording) {
+    TemporaryDirectory directory;
+    const fs::path input = writeQuiet(directory, 0.5), target = directory / "out.csv";
+    const ProcessResult closed = ChildProcess("/bin/sh", {.arguments = {"-c", "exec \"$0\" --replay \"$1\" --mute --record \"$2\" <&- >&- 2>&-",
+                                                                        KNOCKBOX_EXECUTABLE, input.string(), target.string()}})
+                                     .wait();
+    EXPECT_EQ(closed.exitStatus, 0);
+    EXPECT_EQ(test::readFile(target), test::readFile(input));
+
+    const ProcessResult full = ChildProcess("/bin/sh", {.arguments = {"-c", "exec \"$0\" --help >/dev/full", KNOCKBOX_EXECUTABLE}}).wait();
+    EXPECT_EQ(full.exitStatus, 1);
+    EXPECT_EQ(full.err, "Błąd: standardowe wyjście: No space left on device\n");
+}
+
+// Endless input without line breaks is refused at its first line, long
+// before it could fill memory.
+TEST(RecordingSafety, EndlessOrOverlongInputIsRefusedAtOnce) {
+    TemporaryDirectory directory;
+    std::ofstream(directory / "long.csv") << "1,0,0,-1\n2," << std::string(5000, '0') << ",0,-1\n3,0,0,-1\n";
+    for (const auto& [path, line] : {std::pair{fs::path("/dev/zero"), 1}, {directory / "long.csv", 2}}) {
+        const ProcessResult result = runKnockbox({"--replay", path.string(), "--mute"}, {}, 20);
+        EXPECT_EQ(result.exitStatus, 1) << path;
+        EXPECT_EQ(result.err, "Błąd: Nieprawidłowy CSV lub czas w wierszu " + std::to_string(line) +
+                                  ". Oczekiwano rosnących t,x,y,z.\n");
+    }
+}
+
+// A FIFO without a writer would block the open for good; a signal ends the
+// wait at once, quietly, with status 0.
+TEST(RecordingSafety, ASignalEndsTheWaitForAFifoWriter) {
+    TemporaryDirectory directory;
+    const fs::path fifo = directory / "pipe.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ChildProcess child(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", fifo.string(), "--mute"}});
+    ASSERT_TRUE(waitFor([&] { return holdsOpen(child.pid(), fifo); }));
+    child.sendSignal(SIGTERM);
+    const ProcessResult result = child.wait(10);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,51 @@
+#include "player/profile_loading.h"
+
+#include <gtest/gtest.h>
+
+#include "sidemodels/light_side_profile.h"
+#include "support/child_process.h"
+#include "support/side_signatures.h"
+
+namespace knockbox {
+namespace {
+
+// Which saved profiles a run looks at: a side calibration makes a new firm
+// profile and so skips the saved one, but keeps the light one; a light
+// calibration keeps both; --no-side-profile skips both; missing files say nothing.
+TEST(ProfileLoading, WhichProfilesARunLoads) {
+    test::TemporaryDirectory folder;
+    const auto firm = test::simulatedSignatures(3, 8, simulation::Strength::firm);
+    const SideProfile profile = SideProfile::train(firm.left.features, firm.right.features, "Mac14,2");
+    profile.save(folder / "p.json");
+    LightSideProfile(profile, 0.125).save(folder / "light.json");
+    const ProfileSources sources{folder / "p.json", folder / "light.json", "Mac14,2"};
+    const std::string firmLine = "Profil stron załadowany · walidacja 100%";
+    const std::string lightLine = "Profil lekkich załadowany · peak < 0.125 g · walidacja 100%";
+
+    const auto linesFor = [&](const Options& options, const ProfileSources& from) {
+        std::vector<std::string> lines;
+        TapDetector detector;
+        loadSavedProfiles(options, detector, [&](std::string_view line) { lines.emplace_back(line); }, from);
+        return lines;
+    };
+    Options options;
+    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{firmLine, lightLine}));
+    options.calibrateLight = true;
+    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{firmLine, lightLine}));
+    options = Options{};
+    options.calibrateSides = true;
+    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{lightLine}));
+    options = Options{};
+    options.noSideProfile = true;
+    EXPECT_TRUE(linesFor(options, sources).empty());
+    EXPECT_TRUE(linesFor(Options{}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
+
+    // A file that exists but cannot be read is reported like any other failure.
+    const auto unreadable = linesFor(Options{}, {folder.path(), folder / "none.json", "Mac14,2"});
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0], "Profil stron pominięty: Nie można odczytać profilu kalibracji: " +
+                                 folder.path().string() + ": Is a directory. Użyj --calibrate-sides.");
+}
+
+}  // namespace
+}  // namespace knockbox

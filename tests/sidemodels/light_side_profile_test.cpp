@@ -1,0 +1,204 @@
+#include "sidemodels/light_side_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "sidemodels/calibration_error.h"
+#include "support/child_process.h"
+#include "support/side_signatures.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using simulation::Strength;
+
+// Main and impulse models trained on gentle taps.
+struct GentleModels {
+    test::SignatureSet training = test::simulatedSignatures(7, 8, Strength::gentle);
+    SideProfile profile = SideProfile::train(training.left.features, training.right.features, "Mac14,2");
+    SideProfile impulse = SideProfile::train(impulses(training.left), impulses(training.right), "Mac14,2");
+
+    static std::vector<SideFeatures> impulses(const test::SideSet& side) {
+        std::vector<SideFeatures> list;
+        for (const auto& impulse : side.impulses) list.push_back(impulse.value());
+        return list;
+    }
+};
+
+const GentleModels& gentleModels() {
+    static const GentleModels models;
+    return models;
+}
+
+TEST(LightSideProfile, CombineTable) {
+    const SidePrediction left{Side::left, 0.9, true, false};
+    const SidePrediction right{Side::right, 0.8, true, false};
+    const SidePrediction unsureRight{Side::right, 0.55, true, false};
+    const SidePrediction unreliableRight{Side::right, 0.9, false, false};
+    const SidePrediction outsideRight{Side::right, 0.9, true, true};
+    const std::optional<SidePrediction> none;
+    const auto combine = LightSideProfile::combine;
+
+    // Neither confident: a if it exists, else b.
+    EXPECT_EQ(combine(unsureRight, unreliableRight), unsureRight);
+    EXPECT_EQ(combine(none, outsideRight), outsideRight);
+    EXPECT_EQ(combine(none, none), none);
+    // One confident: it wins, whatever the other says.
+    EXPECT_EQ(combine(left, unsureRight), left);
+    EXPECT_EQ(combine(left, none), left);
+    EXPECT_EQ(combine(outsideRight, left), left);
+    EXPECT_EQ(combine(none, right), right);
+    // Both confident and agreeing: the more confident one, a on a tie.
+    const SidePrediction surerRight{Side::right, 0.93, true, false};
+    EXPECT_EQ(combine(right, surerRight), surerRight);
+    EXPECT_EQ(combine(surerRight, right), surerRight);
+    // Both confident and disagreeing: abstain on the more confident side, a on a tie.
+    EXPECT_EQ(combine(left, right), (SidePrediction{Side::left, 0.5, false, false}));
+    EXPECT_EQ(combine(right, SidePrediction{Side::left, 0.95, true, false}),
+              (SidePrediction{Side::left, 0.5, false, false}));
+    EXPECT_EQ(combine(SidePrediction{Side::right, 0.7, true, false}, SidePrediction{Side::left, 0.7, true, false}),
+              (SidePrediction{Side::right, 0.5, false, false}));
+}
+
+TEST(LightSideProfile, ValidationOrder) {
+    const SideProfile& good = gentleModels().profile;
+    SideProfile broken = good;
+    broken.counts = {1, 1};
+    SideProfile foreign = good;
+    foreign.hardwareModel = "Mac15,3";
+
+    const auto failure = [](const LightSideProfile& light, const std::optional<std::string>& model) -> std::string {
+        try {
+            light.validate(model);
+            return "accepted";
+        } catch (const LightProfileError&) {
+            return "light";
+        } catch (const CalibrationError& error) {
+            return error.kind() == CalibrationError::Kind::invalidProfile ? "invalid" : "mismatch";
+        }
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double peak : {0.0, -0.1, inf, nan}) EXPECT_EQ(failure(LightSideProfile(good, peak), std::nullopt), "light");
+    // The band and version are checked before the wrapped profiles.
+    EXPECT_EQ(failure(LightSideProfile(broken, 0.0), std::nullopt), "light");
+    LightSideProfile versionThree(broken, 0.1);
+    versionThree.version = 3;
+    EXPECT_EQ(failure(versionThree, std::nullopt), "light");
+    LightSideProfile versionOneWithImpulse(good, 0.1);
+    versionOneWithImpulse.impulseProfile = good;
+    EXPECT_EQ(failure(versionOneWithImpulse, std::nullopt), "light");
+    LightSideProfile versionOneWithout(good, 0.1);
+    versionOneWithout.profile.reset();
+    EXPECT_EQ(failure(versionOneWithout, std::nullopt), "light");
+    EXPECT_EQ(failure(LightSideProfile(std::nullopt, std::nullopt, 0.1), std::nullopt), "light");
+
+    EXPECT_EQ(failure(LightSideProfile(broken, 0.1), std::nullopt), "invalid");
+    EXPECT_EQ(failure(LightSideProfile(good, broken, 0.1), std::nullopt), "invalid");
+    EXPECT_EQ(failure(LightSideProfile(std::nullopt, broken, 0.1), std::nullopt), "invalid");
+    EXPECT_EQ(failure(LightSideProfile(good, foreign, 0.1), std::nullopt), "accepted");  // no model: not compared
+    EXPECT_EQ(failure(LightSideProfile(good, foreign, 0.1), "Mac14,2"), "mismatch");
+    EXPECT_EQ(failure(LightSideProfile(foreign, good, 0.1), "Mac14,2"), "mismatch");
+    EXPECT_EQ(failure(LightSideProfile(std::nullopt, good, 0.1), "Mac14,2"), "accepted");
+    EXPECT_EQ(failure(LightSideProfile(good, 0.1), "Mac14,2"), "accepted");
+}
+
+TEST(LightSideProfile, PredictsGentleTapsFromEitherSignature) {
+    const GentleModels& models = gentleModels();
+    const auto fresh = test::simulatedSignatures(70, 3, Strength::gentle);
+    const LightSideProfile both(models.profile, models.impulse, 0.16);
+    const LightSideProfile impulseOnly(std::nullopt, models.impulse, 0.16);
+    EXPECT_TRUE(both.usesImpulse());
+    EXPECT_FALSE(LightSideProfile(models.profile, 0.16).usesImpulse());
+    for (const auto& [set, side] : {std::pair{&fresh.left, Side::left}, std::pair{&fresh.right, Side::right}}) {
+        for (std::size_t i = 0; i < set->features.size(); ++i) {
+            for (const LightSideProfile* light : {&both, &impulseOnly}) {
+                const auto prediction = light->predict(set->features[i], set->impulses[i]);
+                ASSERT_TRUE(prediction);
+                EXPECT_EQ(prediction->side, side);
+                EXPECT_TRUE(prediction->isReliable);
+            }
+            // Without an impulse signature the impulse model has nothing to judge.
+            EXPECT_FALSE(impulseOnly.predict(set->features[i], std::nullopt));
+            EXPECT_EQ(both.predict(set->features[i], std::nullopt), models.profile.predict(set->features[i]));
+        }
+    }
+
+    // The better of the two accuracies; an absent model counts 0.
+    SideProfile weaker = models.profile;
+    weaker.validationAccuracy = 0.8;
+    EXPECT_EQ(LightSideProfile(weaker, models.impulse, 0.16).validationAccuracy(), models.impulse.validationAccuracy);
+    EXPECT_EQ(LightSideProfile(std::nullopt, weaker, 0.16).validationAccuracy(), 0.8);
+}
+
+TEST(LightSideProfile, FilesLoadBackAndNeverTouchTheFirmProfile) {
+    const GentleModels& models = gentleModels();
+    test::TemporaryDirectory folder;
+    // An existing version 1 firm profile beside the light one.
+    const fs::path firm = folder / "nested/.knockbox-side-profile.json";
+    fs::create_directories(firm.parent_path());
+    fs::copy_file(fs::path(KNOCKBOX_SOURCE_DIR) / "tests/sidemodels/legacy-side-profile.json", firm);
+    const std::string firmBytes = test::readFile(firm);
+
+    const fs::path path = folder / "nested/.knockbox-light-side-profile.json";
+    for (const LightSideProfile& light :
+         {LightSideProfile(models.profile, models.impulse, 0.16), LightSideProfile(std::nullopt, models.impulse, 0.12),
+          LightSideProfile(models.profile, 0.2)}) {
+        light.save(path);
+        const LightSideProfile loaded = LightSideProfile::load(path, "Mac14,2");
+        EXPECT_EQ(loaded, light);
+        EXPECT_EQ(loaded.version, light.version);
+        EXPECT_EQ(loaded.maximumPeak, light.maximumPeak);
+        const std::string text = test::readFile(path);
+        EXPECT_EQ(text.find("\"profile\"") != std::string::npos, light.profile.has_value()) << text;
+        EXPECT_EQ(text.find("\"impulseProfile\"") != std::string::npos, light.usesImpulse()) << text;
+    }
+    EXPECT_EQ(test::readFile(firm), firmBytes);
+    EXPECT_TRUE(SideProfile::load(firm, "LegacyFixture").predict({{-0.2, -0.4, 0, 0, 0, 0, 0, 0}, true}));
+
+    // Saving validates first and writes nothing for an invalid profile.
+    const fs::path other = folder / "other.json";
+    EXPECT_THROW(LightSideProfile(models.profile, 0.0).save(other), LightProfileError);
+    EXPECT_FALSE(fs::exists(other));
+}
+
+TEST(LightSideProfile, BrokenFilesDoNotLoad) {
+    const GentleModels& models = gentleModels();
+    test::TemporaryDirectory folder;
+    const fs::path path = folder / "light-side-profile.json";
+    LightSideProfile(models.profile, models.impulse, 0.16).save(path);
+    const nlohmann::json good = nlohmann::json::parse(test::readFile(path));
+    const auto loadWith = [&](const std::string& text) -> std::string {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        try {
+            LightSideProfile::load(path, "Mac14,2");
+            return "loaded";
+        } catch (const LightProfileError&) {
+            return "light";
+        } catch (const CalibrationError& error) {
+            return error.kind() == CalibrationError::Kind::invalidProfile ? "invalid" : "mismatch";
+        }
+    };
+    const auto edited = [&](auto edit) {
+        nlohmann::json copy = good;
+        edit(copy);
+        return copy.dump();
+    };
+    EXPECT_EQ(loadWith("{\"version\": 2, \"maximumPeak\""), "light");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["maximumPeak"] = 0; })), "light");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["maximumPeak"] = "0.16"; })), "light");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["version"] = 3; })), "light");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j.erase("version"); })), "light");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["version"] = 1; })), "light");  // version 1 with an impulse model
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["profile"].erase("left"); })), "invalid");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["impulseProfile"]["version"] = 3; })), "invalid");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["impulseProfile"]["hardwareModel"] = "Mac15,3"; })), "mismatch");
+    EXPECT_EQ(loadWith(edited([](auto& j) { j["note"] = 1; })), "loaded");
+    EXPECT_THROW(LightSideProfile::load(folder / "none.json", "Mac14,2"), std::system_error);
+}
+
+}  // namespace
+}  // namespace knockbox

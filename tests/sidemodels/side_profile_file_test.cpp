@@ -1,0 +1,286 @@
+// Side profile files, the hardware check and the independent verification.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <bit>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "sidemodels/calibration_error.h"
+#include "sidemodels/side_profile.h"
+#include "support/child_process.h"
+#include "support/side_signatures.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using Kind = CalibrationError::Kind;
+using nlohmann::json;
+
+const fs::path legacyFixture = fs::path(KNOCKBOX_SOURCE_DIR) / "tests/sidemodels/legacy-side-profile.json";
+
+void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+SideProfile trainedProfile(std::uint64_t seed = 1) {
+    const auto set = test::simulatedSignatures(seed, 8, simulation::Strength::firm);
+    return SideProfile::train(set.left.features, set.right.features, "Mac14,2");
+}
+
+CalibrationError loadError(const fs::path& path, const std::string& model = "Mac14,2") {
+    try {
+        SideProfile::load(path, model);
+    } catch (const CalibrationError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "loaded " << path;
+    return CalibrationError(Kind::invalidHardware);
+}
+
+TEST(SideProfileFile, TheVersionOneExampleLoadsPredictsAndSavesAsVersionOne) {
+    const SideProfile legacy = SideProfile::load(legacyFixture, "LegacyFixture");
+    EXPECT_EQ(legacy.version, 1);
+    EXPECT_FALSE(legacy.covarianceModel);
+
+    // Left distance 0, right distance 16 + 16: left, confidence 1, no cap, no support gate.
+    const auto left = legacy.predict({{-0.2, -0.4, 0, 0, 0, 0, 0, 0}, false});
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->side, Side::left);
+    EXPECT_EQ(left->confidence, 1.0);
+    EXPECT_TRUE(left->isReliable);
+    EXPECT_FALSE(left->isOutOfDistribution);
+    const auto far = legacy.predict({{30, 60, 0, 0, 0, 0, 0, 0}, true});
+    ASSERT_TRUE(far);
+    EXPECT_EQ(far->side, Side::right);
+    EXPECT_FALSE(far->isOutOfDistribution);
+    // Equally far from both centres: no opinion.
+    EXPECT_FALSE(legacy.predict({std::vector<double>(8, 0.0), true}));
+    // Near the boundary the vote is reliable but below the 0.6 that the detector asks for.
+    const auto near = legacy.predict({{0.01, 0, 0, 0, 0, 0, 0, 0}, true});
+    ASSERT_TRUE(near);
+    EXPECT_LT(near->confidence, 0.6);
+
+    test::TemporaryDirectory folder;
+    legacy.save(folder / "copy.json");
+    const std::string saved = test::readFile(folder / "copy.json");
+    EXPECT_EQ(saved.find("covarianceModel"), std::string::npos) << saved;
+    EXPECT_EQ(SideProfile::load(folder / "copy.json", "LegacyFixture"), legacy);
+
+    const CalibrationError foreign = loadError(legacyFixture, "Mac15,3");
+    EXPECT_EQ(foreign.kind(), Kind::hardwareMismatch);
+    EXPECT_STREQ(foreign.what(), "Profil kalibracji pochodzi z modelu LegacyFixture, a ten Mac ma model Mac15,3. "
+                                 "Wykonaj nową kalibrację.");
+}
+
+TEST(SideProfileFile, SaveLoadSaveIsByteStableAndPredictsTheSame) {
+    test::TemporaryDirectory folder;
+    const SideProfile profile = trainedProfile();
+    const fs::path path = folder / "nested/deeper/side-profile.json";  // folders are created
+    profile.save(path);
+    const std::string first = test::readFile(path);
+    const SideProfile loaded = SideProfile::load(path, "Mac14,2");
+    EXPECT_EQ(loaded, profile);
+    loaded.save(path);
+    EXPECT_EQ(test::readFile(path), first);
+
+    // Pretty-printed, members ascending at both levels, one object.
+    EXPECT_EQ(first.rfind("{\n  \"counts\": [", 0), 0u) << first;
+    const json object = json::parse(first);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"counts", "covarianceModel", "hardwareModel", "left", "right",
+                                              "scales", "validationAccuracy", "version"}));
+    EXPECT_LT(first.find("\"covariance\""), first.find("\"supportRadii\""));
+
+    const auto fresh = test::simulatedSignatures(9, 3, simulation::Strength::firm);
+    for (const SideFeatures& tap : fresh.left.features) EXPECT_EQ(loaded.predict(tap), profile.predict(tap));
+}
+
+TEST(SideProfileFile, NumbersReadBackBitForBit) {
+    // Awkward values through the profile file, then many random bit patterns
+    // through the same JSON text and back.
+    SideProfile profile = trainedProfile(2);
+    profile.left[6] = 0.1 + 0.2;
+    profile.right[6] = 1.0 / 3.0;
+    profile.scales[6] = 5e-324;  // the smallest subnormal
+    profile.left[7] = -1.7976931348623157e308;
+    profile.right[7] = 2.2250738585072014e-308;
+    profile.scales[7] = 123456789.12345678;
+    ASSERT_TRUE(profile.isValid());
+    test::TemporaryDirectory folder;
+    profile.save(folder / "p.json");
+    const SideProfile loaded = SideProfile::load(folder / "p.json", "Mac14,2");
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.left[i]), std::bit_cast<std::uint64_t>(profile.left[i]));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.right[i]), std::bit_cast<std::uint64_t>(profile.right[i]));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.scales[i]), std::bit_cast<std::uint64_t>(profile.scales[i]));
+    }
+
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    int checked = 0;
+    while (checked < 20000) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        const double value = std::bit_cast<double>(state);
+        if (!std::isfinite(value)) continue;
+        const double back = json::parse(json(value).dump()).get<double>();
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(back), state) << json(value).dump();
+        ++checked;
+    }
+}
+
+TEST(SideProfileFile, EachBrokenFileGivesItsOwnError) {
+    test::TemporaryDirectory folder;
+    const SideProfile profile = trainedProfile();
+    profile.save(folder / "good.json");
+    const std::string good = test::readFile(folder / "good.json");
+    const json object = json::parse(good);
+    const auto edited = [&](const std::function<void(json&)>& edit) {
+        json copy = object;
+        edit(copy);
+        return copy.dump();
+    };
+
+    const std::vector<std::pair<std::string, std::string>> invalid{
+        {"not JSON", "side profile"},
+        {"truncated", good.substr(0, good.size() / 2)},
+        {"empty", ""},
+        {"an array", "[1, 2]"},
+        {"version 3", edited([](json& j) { j["version"] = 3; })},
+        {"version as text", edited([](json& j) { j["version"] = "2"; })},
+        {"huge version", edited([](json& j) { j["version"] = 4294967298ull; })},
+        {"seven centre values", edited([](json& j) { j["left"].erase(7); })},
+        {"a boolean for a number", edited([](json& j) { j["scales"][0] = true; })},
+        {"a fractional count", edited([](json& j) { j["counts"][0] = 8.5; })},
+        {"no hardware model", edited([](json& j) { j.erase("hardwareModel"); })},
+        {"version 2 without covariance", edited([](json& j) { j.erase("covarianceModel"); })},
+        {"a short covariance row", edited([](json& j) { j["covarianceModel"]["covariance"][3].erase(0); })},
+        {"one support radius", edited([](json& j) { j["covarianceModel"]["supportRadii"].erase(1); })},
+    };
+    for (const auto& [name, text] : invalid) {
+        write(folder / "bad.json", text);
+        const CalibrationError error = loadError(folder / "bad.json");
+        EXPECT_EQ(error.kind(), Kind::invalidProfile) << name;
+        EXPECT_STREQ(error.what(), "Profil kalibracji jest uszkodzony lub ma nieobsługiwaną wersję. "
+                                   "Wykonaj nową kalibrację.")
+            << name;
+    }
+
+    // Members we do not know are ignored.
+    write(folder / "extra.json", edited([](json& j) { j["comment"] = {{"made", "elsewhere"}}; }));
+    EXPECT_EQ(SideProfile::load(folder / "extra.json", "Mac14,2"), profile);
+
+    const CalibrationError foreign = loadError(folder / "good.json", "Mac15,3");
+    EXPECT_EQ(foreign.kind(), Kind::hardwareMismatch);
+    // The exact text counts: a model with a space more is another model.
+    EXPECT_EQ(loadError(folder / "good.json", "Mac14,2 ").kind(), Kind::hardwareMismatch);
+
+    const CalibrationError missing = loadError(folder / "none.json");
+    EXPECT_EQ(missing.kind(), Kind::readFailed);
+    EXPECT_EQ(missing.message(), "Nie można odczytać profilu kalibracji: " + (folder / "none.json").string() +
+                                     ": No such file or directory");
+    EXPECT_EQ(loadError(folder.path()).kind(), Kind::readFailed);  // a folder is no file
+}
+
+TEST(SideProfileFile, SavingChecksFirstAndAFailedWriteKeepsTheOldFile) {
+    test::TemporaryDirectory folder;
+    const fs::path path = folder / "side-profile.json";
+    SideProfile invalid = trainedProfile();
+    invalid.validationAccuracy = 0.5;
+    try {
+        invalid.save(path);
+        FAIL() << "saved";
+    } catch (const CalibrationError& error) {
+        EXPECT_EQ(error.kind(), Kind::invalidProfile);
+    }
+    EXPECT_FALSE(fs::exists(path));
+
+    write(path, "old contents");
+    // A file size limit makes the write fail the way a full disk does.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    std::optional<CalibrationError> failure;
+    try {
+        trainedProfile().save(path);
+    } catch (const CalibrationError& error) {
+        failure = error;
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->kind(), Kind::writeFailed);
+    EXPECT_EQ(failure->message(), "Nie można zapisać profilu kalibracji: " + path.string() + ": File too large");
+    EXPECT_EQ(test::readFile(path), "old contents");
+
+    // A folder that cannot be made.
+    write(folder / "file", "");
+    try {
+        trainedProfile().save(folder / "file/inside/p.json");
+        FAIL() << "saved";
+    } catch (const CalibrationError& error) {
+        EXPECT_EQ(error.kind(), Kind::writeFailed);
+    }
+}
+
+TEST(SideVerification, PassRule) {
+    struct Case {
+        SideVerification counts;
+        bool passed;
+    };
+    for (const Case& c : {Case{{3, 3, 3, 3}, true}, Case{{3, 2, 3, 3}, true}, Case{{2, 3, 3, 3}, true},
+                          Case{{2, 2, 3, 3}, false}, Case{{3, 1, 3, 3}, false}, Case{{2, 4, 2, 4}, false},
+                          Case{{4, 2, 4, 2}, false}, Case{{10, 8, 10, 10}, true}, Case{{0, 0, 0, 0}, false}}) {
+        EXPECT_EQ(c.counts.passed(), c.passed) << c.counts.leftCorrect << "/" << c.counts.leftCount << " "
+                                               << c.counts.rightCorrect << "/" << c.counts.rightCount;
+    }
+    EXPECT_DOUBLE_EQ((SideVerification{3, 2, 3, 4}).accuracy(), 0.75);
+    EXPECT_EQ((SideVerification{0, 2, 0, 3}).accuracy(), 0);
+    EXPECT_EQ((SideVerification{3, 2, 3, 3}).confidentCorrect(), 5);
+}
+
+TEST(SideVerification, CountsOnlyConfidentTapsInsideTheSupport) {
+    const SideProfile profile = trainedProfile(3);
+    const SideProfile before = profile;
+    const auto fresh = test::simulatedSignatures(31, 3, simulation::Strength::firm);
+    EXPECT_EQ(profile.verify(fresh.left.features, fresh.right.features), (SideVerification{3, 3, 3, 3}));
+
+    // One right tap on the wrong list, one left tap far outside the support.
+    auto left = fresh.left.features, right = fresh.right.features;
+    std::swap(left[0], right[0]);
+    EXPECT_EQ(profile.evaluate(left, right), (SideVerification{2, 2, 3, 3}));
+    left = fresh.left.features;
+    for (std::size_t i = 0; i < 8; ++i)
+        left[1].values[i] = profile.left[i] + 40 * (profile.left[i] - profile.right[i]);
+    ASSERT_EQ(profile.predict(left[1])->side, Side::left);
+    EXPECT_EQ(profile.verify(left, fresh.right.features), (SideVerification{2, 3, 3, 3}));  // one miss passes
+
+    try {
+        right = fresh.right.features;
+        std::swap(left[0], right[0]);
+        profile.verify(left, right);
+        FAIL() << "verified";
+    } catch (const CalibrationError& error) {
+        EXPECT_EQ(error.kind(), Kind::failedVerification);
+        EXPECT_EQ(error.verification(), (SideVerification{1, 2, 3, 3}));
+        EXPECT_STREQ(error.what(), "Niezależna próba rozpoznała pewnie 1/3 lewych i 2/3 prawych uderzeń. "
+                                   "Potrzeba co najmniej 5/6 poprawnych prób i 2/3 po każdej stronie.");
+    }
+    EXPECT_EQ(profile, before);  // verifying never changes the fit
+
+    SideProfile invalid = profile;
+    invalid.version = 7;
+    EXPECT_EQ(invalid.evaluate(fresh.left.features, fresh.right.features), (SideVerification{0, 0, 3, 3}));
+    EXPECT_THROW(invalid.verify(fresh.left.features, fresh.right.features), CalibrationError);
+    EXPECT_THROW(invalid.validate(std::nullopt), CalibrationError);
+    EXPECT_NO_THROW(profile.validate(std::nullopt));
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,239 @@
+// Training and prediction of the firm-tap side profile, on simulated taps and
+// on hand-made signatures where a rule needs exact numbers.
+#include "sidemodels/side_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "sidemodels/calibration_error.h"
+#include "support/side_signatures.h"
+
+namespace knockbox {
+namespace {
+
+using Kind = CalibrationError::Kind;
+using simulation::Strength;
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+Kind trainingError(const std::vector<SideFeatures>& left, const std::vector<SideFeatures>& right,
+                   const std::string& model = "Mac14,2") {
+    try {
+        SideProfile::train(left, right, model);
+    } catch (const CalibrationError& error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "a profile was trained";
+    return Kind::invalidProfile;
+}
+
+// Eight signatures around `centre` on feature 0 (and `gyroCentre` on the
+// gyroscope features), a little apart so that no two are the same packet.
+std::vector<SideFeatures> signaturesAround(double centre, int count = 8, double gyroCentre = 0, bool gyro = true) {
+    std::vector<SideFeatures> list;
+    for (int i = 0; i < count; ++i) {
+        const double jitter = 0.01 * ((i * 5) % 7 - 3);
+        list.push_back({{centre + jitter, 0.2 + jitter, -0.1 - jitter, gyroCentre + jitter, gyroCentre - jitter,
+                         gyroCentre + 2 * jitter, 0.3 + jitter, gyroCentre - 2 * jitter},
+                        gyro});
+    }
+    return list;
+}
+
+TEST(SideProfileTraining, ErrorsComeInTheirOrder) {
+    const auto left = signaturesAround(-1), right = signaturesAround(1);
+    const auto withValue = [](std::vector<SideFeatures> list, std::size_t tap, double value) {
+        list[tap].values[2] = value;
+        return list;
+    };
+    const auto shortTap = [](std::vector<SideFeatures> list) {
+        list[3].values.pop_back();
+        return list;
+    };
+    const std::vector<SideFeatures> sevenTaps(left.begin(), left.begin() + 7);
+    // Eight taps that are two packets repeated; the gyroscope flag alone does not make them distinct.
+    std::vector<SideFeatures> repeated;
+    for (int i = 0; i < 8; ++i) repeated.push_back({left[i % 2].values, i % 4 < 2});
+
+    EXPECT_EQ(trainingError(left, right, " \t\n"), Kind::invalidHardware);
+    EXPECT_EQ(trainingError(sevenTaps, right, ""), Kind::invalidHardware);  // the model first
+    EXPECT_EQ(trainingError(sevenTaps, right), Kind::insufficientSamples);
+    EXPECT_EQ(trainingError(left, withValue(sevenTaps, 0, nan)), Kind::insufficientSamples);
+    EXPECT_EQ(trainingError(left, withValue(right, 5, nan)), Kind::invalidFeatures);
+    EXPECT_EQ(trainingError(withValue(left, 0, std::numeric_limits<double>::infinity()), right),
+              Kind::invalidFeatures);
+    EXPECT_EQ(trainingError(shortTap(left), right), Kind::invalidFeatures);
+    EXPECT_EQ(trainingError(withValue(repeated, 0, nan), right), Kind::invalidFeatures);
+    EXPECT_EQ(trainingError(repeated, right), Kind::repeatedSamples);
+    EXPECT_EQ(trainingError(left, signaturesAround(-1)), Kind::indistinguishable);
+}
+
+TEST(SideProfileTraining, WellSeparatedSimulatedTapsValidateFully) {
+    for (Strength strength : {Strength::firm, Strength::gentle}) {
+        for (bool gyro : {true, false}) {
+            for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+                const auto training = test::simulatedSignatures(seed, 8, strength, gyro);
+                const SideProfile profile =
+                    SideProfile::train(training.left.features, training.right.features, " Mac14,2\n");
+                EXPECT_EQ(profile.version, 2);
+                EXPECT_TRUE(profile.covarianceModel);
+                EXPECT_EQ(profile.validationAccuracy, 1.0);
+                EXPECT_EQ(profile.counts, (std::array<std::int64_t, 2>{8, 8}));
+                EXPECT_EQ(profile.hardwareModel, " Mac14,2\n");  // stored as given
+                EXPECT_TRUE(profile.isValid());
+
+                // Fresh taps of the same hand are recognised and well inside the support.
+                const auto fresh = test::simulatedSignatures(seed + 50, 3, strength, gyro);
+                for (const auto& [taps, side] : {std::pair{&fresh.left.features, Side::left},
+                                                 std::pair{&fresh.right.features, Side::right}}) {
+                    for (const SideFeatures& tap : *taps) {
+                        const auto prediction = profile.predict(tap);
+                        ASSERT_TRUE(prediction);
+                        EXPECT_EQ(prediction->side, side);
+                        EXPECT_TRUE(prediction->isReliable);
+                        EXPECT_FALSE(prediction->isOutOfDistribution);
+                        EXPECT_GE(prediction->confidence, 0.9);
+                        EXPECT_LE(prediction->confidence, 0.95);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(SideProfileTraining, SidesThatCannotBeToldApartNeverYieldAProfile) {
+    for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+        for (bool gyro : {true, false}) {
+            const auto same = test::simulatedSignatures(seed, 10, Strength::firm, gyro, true);
+            const Kind kind = trainingError(same.left.features, same.right.features);
+            EXPECT_TRUE(kind == Kind::indistinguishable || kind == Kind::poorValidation) << "seed " << seed;
+        }
+    }
+}
+
+TEST(SideProfileTraining, MislabelledTapsLowerTheValidation) {
+    // Two of ten taps on each side carry the other side's label.
+    auto set = test::simulatedSignatures(4, 10, Strength::firm);
+    for (std::size_t i : {1u, 6u}) std::swap(set.left.features[i], set.right.features[i]);
+    const SideProfile profile = SideProfile::train(set.left.features, set.right.features, "Mac14,2");
+    EXPECT_LT(profile.validationAccuracy, 1.0);
+    EXPECT_GE(profile.validationAccuracy, 0.75);
+    EXPECT_EQ(profile.counts, (std::array<std::int64_t, 2>{10, 10}));
+}
+
+TEST(SideProfilePrediction, AGyroscopeOnlyProfileAbstainsWithoutGyroscopeData) {
+    // The acceleration features are the same on both sides; only the
+    // gyroscope tells them apart.
+    const auto left = signaturesAround(0.5, 8, -2), right = signaturesAround(0.5, 8, 2);
+    const SideProfile profile = SideProfile::train(left, right, "Mac14,2");
+    for (std::size_t i : {0u, 1u, 2u, 6u}) EXPECT_EQ(profile.scales[i], 0) << i;
+    for (std::size_t i : SideProfile::gyroIndices) EXPECT_GT(profile.scales[i], 0) << i;
+
+    SideFeatures tap = left[3];
+    ASSERT_TRUE(profile.predict(tap));
+    EXPECT_EQ(profile.predict(tap)->side, Side::left);
+    tap.gyroAvailable = false;
+    EXPECT_FALSE(profile.predict(tap));
+
+    // Gyroscope values of taps marked without gyroscope never enter the fit:
+    // here they alone differ between the sides, so only the acceleration
+    // feature that really differs is used.
+    auto leftMixed = signaturesAround(-1, 12, 0), rightMixed = signaturesAround(1, 12, 0);
+    for (std::size_t i = 0; i < 12; i += 2) {
+        leftMixed[i] = signaturesAround(-1, 12, -50, false)[i];
+        rightMixed[i] = signaturesAround(1, 12, 50, false)[i];
+    }
+    const SideProfile mixed = SideProfile::train(leftMixed, rightMixed, "Mac14,2");
+    for (std::size_t i : SideProfile::gyroIndices) EXPECT_EQ(mixed.scales[i], 0) << i;
+    EXPECT_GT(mixed.scales[0], 0);
+    // A profile with acceleration features keeps using them without the gyroscope.
+    SideFeatures noGyro = leftMixed[0];
+    ASSERT_TRUE(mixed.predict(noGyro));
+    EXPECT_EQ(mixed.predict(noGyro)->side, Side::left);
+}
+
+TEST(SideProfilePrediction, ConfidenceIsCappedAndDoubtfulTapsAreNotReliable) {
+    const auto training = test::simulatedSignatures(2, 8, Strength::firm);
+    const SideProfile profile = SideProfile::train(training.left.features, training.right.features, "Mac14,2");
+    const auto tapAt = [&](const std::function<double(std::size_t)>& value) {
+        SideFeatures tap{std::vector<double>(8), true};
+        for (std::size_t i = 0; i < 8; ++i) tap.values[i] = value(i);
+        return tap;
+    };
+
+    // Between the classes, from the middle outward: never above 0.95, and
+    // unreliable while the margin is small.
+    bool sawUnreliable = false, sawReliable = false;
+    for (double share = 0; share <= 1.0; share += 0.05) {
+        const auto tap = tapAt([&](std::size_t i) {
+            return (profile.left[i] + profile.right[i]) / 2 + share * (profile.right[i] - profile.left[i]) / 2;
+        });
+        const auto prediction = profile.predict(tap);
+        if (!prediction) continue;
+        EXPECT_TRUE(std::isfinite(prediction->confidence));
+        EXPECT_GE(prediction->confidence, 0.5);
+        EXPECT_LE(prediction->confidence, 0.95);
+        (prediction->isReliable ? sawReliable : sawUnreliable) = true;
+        if (share < 0.1) {
+            EXPECT_FALSE(prediction->isReliable) << share;
+        }
+    }
+    EXPECT_TRUE(sawReliable);
+    EXPECT_TRUE(sawUnreliable);
+
+    // Far beyond the right centre: still right, but outside its support.
+    const auto far = profile.predict(tapAt([&](std::size_t i) {
+        return profile.right[i] + 40 * (profile.right[i] - profile.left[i]);
+    }));
+    ASSERT_TRUE(far);
+    EXPECT_EQ(far->side, Side::right);
+    EXPECT_TRUE(far->isOutOfDistribution);
+    EXPECT_FALSE(far->isReliable);
+    EXPECT_LT(far->confidence, 0.6);
+
+    // Values the profile cannot use give no opinion.
+    EXPECT_FALSE(profile.predict(tapAt([&](std::size_t i) { return i == 4 ? nan : profile.left[i]; })));
+    EXPECT_FALSE(profile.predict({std::vector<double>(7, 0.1), true}));
+    EXPECT_FALSE(profile.predict({std::vector<double>(9, 0.1), true}));
+}
+
+TEST(SideProfilePrediction, AnInvalidProfilePredictsNothing) {
+    const auto training = test::simulatedSignatures(3, 8, Strength::firm);
+    const SideProfile good = SideProfile::train(training.left.features, training.right.features, "Mac14,2");
+    const SideFeatures tap = training.left.features[0];
+    ASSERT_TRUE(good.predict(tap));
+
+    const std::vector<std::pair<const char*, std::function<void(SideProfile&)>>> breakages{
+        {"version 3", [](SideProfile& p) { p.version = 3; }},
+        {"seven taps a side", [](SideProfile& p) { p.counts[0] = 7; }},
+        {"accuracy below 0.75", [](SideProfile& p) { p.validationAccuracy = 0.74; }},
+        {"accuracy above 1", [](SideProfile& p) { p.validationAccuracy = 1.01; }},
+        {"blank model", [](SideProfile& p) { p.hardwareModel = " \u00A0"; }},
+        {"no covariance", [](SideProfile& p) { p.covarianceModel.reset(); }},
+        {"negative scale", [](SideProfile& p) { p.scales[6] = -1; }},
+        {"no scale", [](SideProfile& p) { p.scales.fill(0); }},
+        {"used feature with equal centres", [](SideProfile& p) { p.right[0] = p.left[0]; }},
+        {"non-finite centre", [](SideProfile& p) { p.left[7] = nan; }},
+        {"asymmetric covariance", [](SideProfile& p) { p.covarianceModel->covariance[0][1] += 1e-8; }},
+        {"not positive definite", [](SideProfile& p) { p.covarianceModel->covariance[2][2] = -1; }},
+        {"zero radius", [](SideProfile& p) { p.covarianceModel->supportRadii[1] = 0; }},
+    };
+    for (const auto& [name, breakage] : breakages) {
+        SideProfile broken = good;
+        breakage(broken);
+        EXPECT_FALSE(broken.isValid()) << name;
+        EXPECT_FALSE(broken.predict(tap)) << name;
+    }
+    // Version 1 needs six taps a side and no covariance.
+    SideProfile legacy = good;
+    legacy.version = 1;
+    legacy.covarianceModel.reset();
+    legacy.counts = {6, 6};
+    EXPECT_TRUE(legacy.isValid());
+}
+
+}  // namespace
+}  // namespace knockbox
