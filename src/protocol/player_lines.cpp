@@ -67,6 +67,8 @@ std::string liveKitMissing(std::string_view folder, std::size_t missing, std::si
            std::string(folder) + "; zamiast nich gra zestaw Studio.";
 }
 
+std::string calibration(const CalibrationUIState& state) { return "CALIBRATION " + encode(state); }
+
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
 }  // namespace knockbox::lines

@@ -10,6 +10,7 @@
 
 #include "core/drum.h"
 #include "core/side.h"
+#include "protocol/calibration_ui_state.h"
 
 namespace knockbox::lines {
 
@@ -48,6 +49,8 @@ std::string demo(Drum drum, double velocity);
 // The recorded kit was asked for, but `missing` of its `total` recordings did
 // not load from `folder`; studio sounds stand in for them.
 std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total);
+// "CALIBRATION <state as one line of JSON>": the calibration's progress.
+std::string calibration(const CalibrationUIState& state);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 

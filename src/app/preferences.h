@@ -1,0 +1,21 @@
+#pragma once
+// The user-defaults store of the configuration app: it holds one flag,
+// whether onboarding was completed. Everything else lives in the settings file.
+
+#include <memory>
+#include <string_view>
+
+#include <QSettings>
+
+namespace knockbox {
+
+// The application's reverse-DNS identifier (its bundle identifier on macOS).
+inline constexpr std::string_view applicationIdentifier = "io.github.knockbox.Knockbox";
+inline constexpr char onboardingCompleteKey[] = "onboardingComplete";
+
+// The store named by the identifier: on macOS the preferences domain
+// io.github.knockbox.Knockbox (the bundle's own defaults when it runs inside
+// Knockbox.app); elsewhere Qt's native user settings under that name.
+std::unique_ptr<QSettings> applicationPreferences();
+
+}  // namespace knockbox

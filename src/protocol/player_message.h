@@ -1,0 +1,15 @@
+#pragma once
+// The English text the app shows for a player line: the hint of the line
+// without its technical data (rates, thresholds, peaks, percentages).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace knockbox {
+
+// The text for one line (without its line feed), or nothing when the line
+// carries nothing for the user (sensor summary, profile lines, end summary…).
+std::optional<std::string> playerMessage(std::string_view line);
+
+}  // namespace knockbox

@@ -1,0 +1,173 @@
+#include "app/ui_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/child_process.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+using Arguments = std::vector<std::string>;
+
+const std::string rangeMessage =
+    "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, volume 0–1.5, duration > 0.";
+
+void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Every field away from its default, every switch flipped.
+UISettings changedSettings() {
+    UISettings settings;
+    settings.threshold = 0.1 + 0.2;
+    settings.cooldown = 90;
+    settings.accent = 0.31;
+    settings.fullVelocity = 0.75;
+    settings.volume = 0.4;
+    settings.sounds = {DrumKit::lofi, DrumKit::live, DrumKit::electronic, DrumKit::studio};
+    settings.sideBias = -0.002;
+    settings.invertSides = true;
+    settings.useProfile = false;
+    settings.typingGuard = false;
+    settings.muted = true;
+    settings.debug = true;
+    return settings;
+}
+
+TEST(UISettings, DefaultsAreThePlayersDefaults) {
+    const Arguments arguments = UISettings{}.arguments();
+    EXPECT_EQ(arguments, (Arguments{"--threshold", "0.05", "--cooldown", "120.0", "--accent", "0.16",
+                                    "--full-velocity", "0.5", "--side-bias", "0.0", "--volume", "1.2000000476837158",
+                                    "--kick-sound", "studio", "--snare-sound", "studio", "--hihat-sound", "studio",
+                                    "--tom-sound", "studio"}));
+    const Options options = parseOptions(arguments);
+    const Options playerDefaults = parseOptions(Arguments{});
+    EXPECT_EQ(options.config, playerDefaults.config);
+    EXPECT_EQ(options.volume, playerDefaults.volume);
+    EXPECT_EQ(options.sounds, SoundSelection::all(DrumKit::studio));
+    EXPECT_FALSE(options.noSideProfile || options.noTypingGuard || options.muted || options.debug);
+}
+
+TEST(UISettings, ArgumentsCarryExactNumbersAndTheSwitchesThatAreOn) {
+    EXPECT_EQ(changedSettings().arguments(),
+              (Arguments{"--threshold", "0.30000000000000004", "--cooldown", "90.0", "--accent", "0.31",
+                         "--full-velocity", "0.75", "--side-bias", "-0.002", "--volume", "0.4", "--kick-sound", "lofi",
+                         "--snare-sound", "live", "--hihat-sound", "electronic", "--tom-sound", "studio",
+                         "--invert-sides", "--no-side-profile", "--no-typing-guard", "--mute", "--debug"}));
+    UISettings settings;
+    settings.useProfile = false;
+    settings.typingGuard = false;
+    const Arguments arguments = settings.arguments();
+    EXPECT_EQ(Arguments(arguments.end() - 2, arguments.end()), (Arguments{"--no-side-profile", "--no-typing-guard"}));
+    // The player reads every number back exactly.
+    const Options options = parseOptions(changedSettings().arguments());
+    EXPECT_EQ(options.config.threshold, 0.1 + 0.2);
+    EXPECT_EQ(options.config.sideBias, -0.002);
+    EXPECT_EQ(options.volume, 0.4);
+}
+
+TEST(UISettings, ThePlayersParserJudges) {
+    struct Case {
+        const char* what;
+        void (*change)(UISettings&);
+        std::optional<std::string> message;
+    };
+    const Case cases[] = {
+        {"defaults", [](UISettings&) {}, std::nullopt},
+        {"accent at the threshold", [](UISettings& s) { s.accent = s.threshold; }, rangeMessage},
+        {"full velocity below the accent", [](UISettings& s) { s.fullVelocity = 0.15; }, rangeMessage},
+        {"cooldown 60 ms", [](UISettings& s) { s.cooldown = 60; }, rangeMessage},
+        {"volume above 1.5", [](UISettings& s) { s.volume = 1.6; }, rangeMessage},
+        {"threshold at its lowest", [](UISettings& s) { s.threshold = 0.008; }, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        UISettings settings;
+        c.change(settings);
+        EXPECT_EQ(settings.validation(), c.message) << c.what;
+    }
+}
+
+TEST(UISettings, FileIsSortedPrettyAndComplete) {
+    EXPECT_EQ(settingsFileText(UISettings{}), R"({
+  "accent": 0.16,
+  "cooldown": 120.0,
+  "debug": false,
+  "fullVelocity": 0.5,
+  "invertSides": false,
+  "muted": false,
+  "sideBias": 0.0,
+  "sounds": {
+    "hihat": "studio",
+    "kick": "studio",
+    "snare": "studio",
+    "tom": "studio"
+  },
+  "threshold": 0.05,
+  "typingGuard": true,
+  "useProfile": true,
+  "volume": 1.2000000476837158
+}
+)");
+}
+
+TEST(UISettings, SavedSettingsLoadBackFieldByField) {
+    test::TemporaryDirectory folder;
+    const fs::path file = folder / "Knockbox/settings.json";  // the folder is made
+    EXPECT_EQ(saveSettings(changedSettings(), file), SaveOutcome::saved);
+    EXPECT_EQ(loadSettings(file), changedSettings());
+}
+
+TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
+    test::TemporaryDirectory folder;
+    const fs::path file = folder / "settings.json";
+    UISettings older;
+    older.threshold = 0.04;
+    older.muted = true;
+    const std::pair<std::string, std::optional<UISettings>> cases[] = {
+        // Written before volume and sounds existed; null reads as the default.
+        {R"({"threshold": 0.04, "cooldown": 120, "muted": true, "debug": null, "future": [1, 2]})", older},
+        {"{}", UISettings{}},
+        {R"({"volume": "1.2"})", std::nullopt},
+        {R"({"muted": 1})", std::nullopt},
+        {R"({"sounds": {"kick": "studio", "snare": "studio", "hihat": "studio"}})", std::nullopt},
+        {R"({"sounds": {"kick": "808", "snare": "studio", "hihat": "studio", "tom": "studio"}})", std::nullopt},
+        {R"({"threshold": 0.9})", std::nullopt},  // decodes, but the player refuses it
+        {R"([0.05])", std::nullopt},
+        {R"({"threshold": 0.05)", std::nullopt},
+        {"{\"debug\": \"\xff\"}", std::nullopt},
+    };
+    for (const auto& [text, settings] : cases) {
+        write(file, text);
+        EXPECT_EQ(loadSettings(file), settings) << text;
+    }
+    EXPECT_EQ(loadSettings(folder / "missing.json"), std::nullopt);
+}
+
+TEST(UISettings, LegacySettingsAreCopiedOnlyWhenThereAreNone) {
+    test::TemporaryDirectory support;
+    fs::create_directories(support / "Vexbeat");
+    write(support / "Vexbeat/settings.json", "legacy");
+    const fs::path file = support / "Knockbox/settings.json";
+
+    copyLegacySettings(support / "Vexbeat/settings.json", file);
+    EXPECT_EQ(test::readFile(file), "legacy");
+    write(file, "current");
+    copyLegacySettings(support / "Vexbeat/settings.json", file);
+    EXPECT_EQ(test::readFile(file), "current");
+    // No legacy file: nothing happens, and nothing fails.
+    copyLegacySettings(support / "Pendrel/settings.json", support / "Other/settings.json");
+    EXPECT_FALSE(fs::exists(support / "Other/settings.json"));
+}
+
+TEST(UISettings, InvalidOrUnwritableSettingsAreNotSaved) {
+    test::TemporaryDirectory folder;
+    UISettings invalid;
+    invalid.cooldown = 5000;
+    EXPECT_EQ(saveSettings(invalid, folder / "settings.json"), SaveOutcome::invalid);
+    EXPECT_FALSE(fs::exists(folder / "settings.json"));
+    write(folder / "file", "");
+    EXPECT_EQ(saveSettings(UISettings{}, folder / "file/settings.json"), SaveOutcome::failed);
+}
+
+}  // namespace
+}  // namespace knockbox
