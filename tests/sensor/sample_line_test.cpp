@@ -6,16 +6,6 @@
 namespace knockbox {
 namespace {
 
-TEST(SampleLine, FormatHasFixedDecimalsAndTheGyroOnlyWhenPresent) {
-    AccelSample sample{12.345678901, 0.0123457, -0.0045678, -1.0012345, {}};
-    EXPECT_EQ(formatSampleLine(sample), "12.345678901 0.0123457 -0.0045678 -1.0012345\n");
-    sample.gyro = GyroSample{99, 0.5, -0.25, 0};
-    EXPECT_EQ(formatSampleLine(sample),
-              "12.345678901 0.0123457 -0.0045678 -1.0012345 0.5000000 -0.2500000 0.0000000\n");
-    EXPECT_EQ(formatSampleLine({123456.5, 1e-9, -2, 3.00000005, {}}),
-              "123456.500000000 0.0000000 -2.0000000 3.0000001\n");
-}
-
 TEST(SampleLine, FourOrSevenNumbersMakeASampleAndNothingElseDoes) {
     EXPECT_EQ(parseSampleLine("1.5 0.25 -0.5 -1"), (AccelSample{1.5, 0.25, -0.5, -1, {}}));
     // The gyro takes the line's t.
