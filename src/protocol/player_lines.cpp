@@ -13,6 +13,13 @@ std::string padded(std::string_view text, std::size_t width) {
 
 std::string percent(double fraction) { return fixed(fraction * 100.0, 0) + "%"; }
 
+// A description that ends a sentence keeps its own full stop only.
+std::string sentence(std::string_view description) {
+    std::string text(description);
+    if (!text.ends_with('.')) text += '.';
+    return text;
+}
+
 }  // namespace
 
 std::string ready(double rateHz, double threshold, double accent, double cooldownSeconds) {
@@ -25,7 +32,7 @@ std::string sideProfileLoaded(double validationAccuracy) {
 }
 
 std::string sideProfileSkipped(std::string_view description) {
-    return "Profil stron pominięty: " + std::string(description) + ". Użyj --calibrate-sides.";
+    return "Profil stron pominięty: " + sentence(description) + " Użyj --calibrate-sides.";
 }
 
 std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
@@ -34,7 +41,7 @@ std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
 }
 
 std::string lightProfileSkipped(std::string_view description) {
-    return "Profil lekkich pominięty: " + std::string(description) + ". Użyj --calibrate-light.";
+    return "Profil lekkich pominięty: " + sentence(description) + " Użyj --calibrate-light.";
 }
 
 std::string hit(Side side, Drum drum, double peak, double velocity,

@@ -93,9 +93,9 @@ TEST(SideProfileReplay, ProfilesThatDoNotLoadAreSkippedAndTheHeuristicPlays) {
     const auto lines = test::linesOf(result.err);
     ASSERT_GE(lines.size(), 3u) << result.err;
     EXPECT_EQ(lines[0], "Profil stron pominięty: Profil kalibracji jest uszkodzony lub ma nieobsługiwaną wersję. "
-                        "Wykonaj nową kalibrację.. Użyj --calibrate-sides.");
+                        "Wykonaj nową kalibrację. Użyj --calibrate-sides.");
     EXPECT_EQ(lines[1], "Profil lekkich pominięty: Profil kalibracji pochodzi z modelu Other1,1, a ten Mac ma model " +
-                            hardwareModel() + ". Wykonaj nową kalibrację.. Użyj --calibrate-light.");
+                            hardwareModel() + ". Wykonaj nową kalibrację. Użyj --calibrate-light.");
     EXPECT_EQ(lines[2], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
     expectHitsJudgedBy(lines, 3, {"heurystyka", "heurystyka", "heurystyka", "heurystyka"});
 }
