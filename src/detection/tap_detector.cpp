@@ -68,6 +68,18 @@ void TapDetector::setConfig(const DetectorConfig& config) noexcept {
     effectiveThreshold_ = std::max(thresholdPerNoise * noise_, config_.threshold);
 }
 
+void TapDetector::setEarlyWindow(std::optional<double> seconds) noexcept {
+    if (seconds && !std::isfinite(*seconds)) seconds.reset();
+    if (seconds) seconds = std::clamp(*seconds, 0.0, attackLength);
+    earlyWindow_ = seconds;
+}
+
+std::optional<EarlyDecision> TapDetector::takeEarlyDecision() noexcept {
+    std::optional<EarlyDecision> taken = std::move(early_);
+    early_.reset();
+    return taken;
+}
+
 void TapDetector::setSideProfile(std::optional<FirmSideModel> model) { sideProfile_ = std::move(model); }
 
 void TapDetector::setLightSideProfile(std::optional<LightSideModel> model) {
@@ -87,6 +99,7 @@ void TapDetector::restartConditioning() {
 }
 
 std::optional<Hit> TapDetector::process(const AccelSample& sample, bool typing, bool enabled) {
+    early_.reset();  // one not taken belongs to an earlier call
     const double ts = sample.t;
     if (!possible(sample)) return std::nullopt;  // as if it never came
     double dt = firstStep;
@@ -220,6 +233,7 @@ std::optional<Hit> TapDetector::startCapture(const Frame& frame) {
     for (std::size_t i = 0; i < history_.size(); ++i)
         if (ts - history_[i].t <= traceBefore) rawCapture_.push_back(history_[i].raw);
     peak_ = 0;
+    earlyJudged_ = false;
     return continueCapture(frame);
 }
 
@@ -230,22 +244,33 @@ std::optional<Hit> TapDetector::continueCapture(const Frame& frame) {
         attack_.push_back(frame);
         peak_ = std::max(peak_, frame.magnitude);
     }
+    // The early decision sees every frame so far; with the early window at
+    // the window's end it sees what the hit sees, and is the hit.
+    if (earlyWindow_ && !earlyJudged_ && elapsed >= *earlyWindow_) {
+        earlyJudged_ = true;
+        if (accepted()) early_ = judgeTap(*earlyWindow_ >= attackLength);
+    }
     if (elapsed < attackLength) return std::nullopt;
 
     capture_ = false;
-    if (peak_ < captureThreshold_ || peak_ / noise_ < peakPerNoise) return std::nullopt;
+    if (!accepted()) return std::nullopt;
     return finishTap();
 }
 
-Hit TapDetector::finishTap() {
+bool TapDetector::accepted() const noexcept {
+    return peak_ >= captureThreshold_ && peak_ / noise_ >= peakPerNoise;
+}
+
+EarlyDecision TapDetector::judgeTap(bool wholeWindow) const {
     SideSignature signature = sideSignature(attack_, baseline_, sideStart_, noise_, peak_);
-    std::optional<SideFeatures> impulse = attackImpulse(attack_, baseline_);
+    std::optional<SideFeatures> impulse;
+    if (wholeWindow) impulse = attackImpulse(attack_, baseline_);
     const SideDecision decision =
         decideSide(signature, impulse, peak_, config_, sideProfile_, lightSideProfile_);
-    selectedSideModel_ = decision.model;
-    lastHitTrace_ = rawCapture_;
 
-    Hit hit;
+    EarlyDecision judged;
+    judged.model = decision.model;
+    Hit& hit = judged.hit;
     hit.t = onset_;
     hit.side = decision.side;
     hit.drum = decision.drum;
@@ -257,7 +282,14 @@ Hit TapDetector::finishTap() {
     hit.features = std::move(signature.features);
     hit.sideReliable = decision.sideReliable;
     hit.impulse = std::move(impulse);
-    return hit;
+    return judged;
+}
+
+Hit TapDetector::finishTap() {
+    EarlyDecision judged = judgeTap(true);
+    selectedSideModel_ = judged.model;
+    lastHitTrace_ = rawCapture_;
+    return std::move(judged.hit);
 }
 
 }  // namespace knockbox

@@ -57,6 +57,7 @@ bool* switchOf(Options& options, const std::string& option) {
     if (option == "--mute") return &options.muted;
     if (option == "--debug") return &options.debug;
     if (option == "--direct-sensor") return &options.directSensor;
+    if (option == "--fast-trigger") return &options.fastTrigger;
     return nullptr;
 }
 

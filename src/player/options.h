@@ -31,6 +31,9 @@ struct Options {
     bool muted = false;
     bool debug = false;
     bool directSensor = false;
+    // Play each tap from an early decision a few milliseconds after its onset
+    // instead of waiting for the whole attack window (live play and replay).
+    bool fastTrigger = false;
 
     bool learningSides() const { return calibrateSides || calibrateLight; }
 };

@@ -37,8 +37,9 @@ void replay(const Options& options) {
     for (const AccelSample& sample : *samples) {
         const double offset = sample.t - t0;
         if (options.duration && offset > *options.duration) break;
-        // Each sample at its time while a tap is captured, so its sound comes
-        // on time; between taps up to a slice early, a slice's worth at once.
+        // Each sample at its time while it may decide a sound (a tap is
+        // captured, or with the fast trigger one may start), so the sound
+        // comes on time; otherwise up to a slice early, a slice's worth at once.
         loop.runUntil(start + offset - (session.awaitingHit() ? 0.0 : RunLoop::maxSlice));
         if (loop.stopped()) break;
         session.receive(sample, true);

@@ -20,6 +20,14 @@ constexpr double typingSampleEnd = 7.0;     // s: warm-up with the typing calibr
 constexpr double lowRate = 450.0;           // Hz below which side decisions get shaky
 constexpr float sidePan = 0.45f;
 
+// The early decision of this hit's tap, as --debug shows it.
+std::optional<lines::EarlyDiagnostics> earlyDiagnostics(const std::optional<EarlyDecision>& early, const Hit& hit) {
+    if (!early || early->hit.t != hit.t) return std::nullopt;
+    const Hit& first = early->hit;
+    return lines::EarlyDiagnostics{first.sideReliable, first.side,     first.drum, first.peak,
+                                   first.velocity,     first.sideConfidence, early->model};
+}
+
 }  // namespace
 
 SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, savedProfileLoader()}; }
@@ -32,6 +40,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
     if (!options_.muted)
         audio_ = startAudio(options_, environment_.log);
     if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
+    if (options_.fastTrigger && !options_.learningSides()) detector_.setEarlyWindow(fastTriggerWindow);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
 }
 
@@ -66,6 +75,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
     if (options_.calibrateTyping && elapsed >= warmUp && elapsed < typingSampleEnd)
         calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude());
     if (ready && !warm_) becomeReady(elapsed);
+    if (auto early = detector_.takeEarlyDecision()) soundEarly(std::move(*early));
     if (hit) {
         lastHit_ = hit;
         handle(*hit);
@@ -92,14 +102,31 @@ void Session::handle(const Hit& hit) {
     if (options_.debug)
         diagnostics = lines::SideDiagnostics{hit.attackX, hit.sideConfidence, detector_.selectedSideModel(),
                                              detector_.effectiveThreshold()};
+    const std::optional<lines::EarlyDiagnostics> early = options_.debug ? earlyDiagnostics(early_, hit) : std::nullopt;
     if (!hit.sideReliable) {
         ++uncertainHits_;
-        environment_.log(lines::uncertain(hit.peak, diagnostics));
+        environment_.log(lines::uncertain(hit.peak, diagnostics, early));
         return;
     }
     ++hitCount_;
+    if (!soundedEarly(hit)) sound(hit);
+    environment_.log(lines::hit(hit.side, hit.drum, hit.peak, hit.velocity, diagnostics, early));
+}
+
+void Session::soundEarly(EarlyDecision early) {
+    early_ = std::move(early);
+    if (early_->hit.sideReliable) sound(early_->hit);
+}
+
+// Whatever the full window finds, a tap that sounded early is not played again.
+bool Session::soundedEarly(const Hit& hit) const {
+    return early_ && early_->hit.t == hit.t && early_->hit.sideReliable;
+}
+
+void Session::sound(const Hit& hit) {
+    ++soundsStarted_;
+    lastSoundOnset_ = hit.t;
     if (audio_) audio_->play(hit.drum, hit.velocity, hit.side == Side::left ? -sidePan : sidePan);
-    environment_.log(lines::hit(hit.side, hit.drum, hit.peak, hit.velocity, diagnostics));
 }
 
 void Session::stop() {

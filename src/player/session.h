@@ -35,6 +35,9 @@ class Session {
 public:
     // Creates the detector, the audio engine (unless muted) and the recording.
     // Throws the engine's error or AppError for a recording it cannot create.
+    // With the fast trigger (not in side or light calibration runs, which
+    // collect full-window hits) each tap sounds from its early decision; the
+    // lines, counts and recording still follow the full window.
     explicit Session(const Options& options, SessionEnvironment environment = SessionEnvironment::standard());
     ~Session();
     Session(const Session&) = delete;
@@ -44,9 +47,11 @@ public:
     // throws: a recording that cannot be written says so and fails the
     // session, which ignores every later sample.
     void receive(const AccelSample& sample, bool replay);
-    // A tap is being captured: the sample that completes it must be handled
-    // as soon as it arrives, or its sound comes late.
-    bool awaitingHit() const { return detector_.capturing(); }
+    // The next sample may decide a sound: a tap is being captured, whose
+    // completing (or, with the fast trigger, early) sample must be handled as
+    // soon as it arrives; or, with the fast trigger, an onset may come, whose
+    // sound is due sooner than a slice later.
+    bool awaitingHit() const { return detector_.capturing() || fastTriggerArmed(); }
     // The run must end and report failure (after its summary).
     bool failed() const { return failed_; }
     // Stops audio, closes the recording and writes the summary line. Once.
@@ -61,12 +66,23 @@ public:
     // The latest hit the detector reported, played or not (its onset time
     // lets the tap-to-sound latency be measured).
     const std::optional<Hit>& lastHit() const { return lastHit_; }
+    // Drums started so far, one per sounded tap (counted when muted too), and
+    // the onset time of the latest one's tap.
+    long soundsStarted() const { return soundsStarted_; }
+    double lastSoundOnset() const { return lastSoundOnset_; }
     // The engine that plays the hits; null when muted.
     const DrumAudio* audio() const { return audio_.get(); }
 
 private:
     void becomeReady(double elapsed);
     void handle(const Hit& hit);
+    // Fast trigger: a tap sounds from its early decision when that is sure of
+    // its side; the full window then only writes the line. Otherwise it
+    // sounds from the full window, as without the option.
+    bool fastTriggerArmed() const { return warm_ && detector_.earlyWindow() && detector_.armed(); }
+    void soundEarly(EarlyDecision early);
+    bool soundedEarly(const Hit& hit) const;
+    void sound(const Hit& hit);
 
     Options options_;
     SessionEnvironment environment_;
@@ -85,6 +101,9 @@ private:
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
     std::optional<Hit> lastHit_;
+    std::optional<EarlyDecision> early_;  // of the latest tap that had one
+    long soundsStarted_ = 0;
+    double lastSoundOnset_ = 0;
 };
 
 }  // namespace knockbox

@@ -20,6 +20,22 @@ std::string sentence(std::string_view description) {
     return text;
 }
 
+// "  wcześnie R mocne  peak 0.201 g  głośność 0.71  strona 93%  model heurystyka",
+// or "  wcześnie niepewne  peak …  strona …  model …" when nothing sounded early.
+std::string earlySuffix(const std::optional<EarlyDiagnostics>& early) {
+    if (!early) return {};
+    std::string text = "  wcześnie ";
+    if (early->reliable) {
+        const bool firm = early->drum == Drum::tom || early->drum == Drum::snare;
+        text += std::string(early->side == Side::left ? "L" : "R") + (firm ? " mocne" : " delikatne");
+    } else {
+        text += "niepewne";
+    }
+    text += "  peak " + fixed(early->peak, 3) + " g";
+    if (early->reliable) text += "  głośność " + fixed(early->velocity, 2);
+    return text + "  strona " + percent(early->confidence) + "  model " + std::string(early->model);
+}
+
 }  // namespace
 
 std::string ready(double rateHz, double threshold, double accent, double cooldownSeconds) {
@@ -45,19 +61,20 @@ std::string lightProfileSkipped(std::string_view description) {
 }
 
 std::string hit(Side side, Drum drum, double peak, double velocity,
-                const std::optional<SideDiagnostics>& diagnostics) {
+                const std::optional<SideDiagnostics>& diagnostics, const std::optional<EarlyDiagnostics>& early) {
     std::string line = std::string(side == Side::left ? "L" : "R") + "  " + padded(rawValue(drum), 6) +
                        "  peak " + fixed(peak, 3) + " g  volume " + fixed(velocity, 2);
     if (diagnostics)
         line += "  X " + fixed(diagnostics->attackX, 4) + "  strona " + percent(diagnostics->confidence) +
                 "  model " + std::string(diagnostics->model) + "  threshold " + fixed(diagnostics->threshold, 3);
-    return line;
+    return line + earlySuffix(early);
 }
 
-std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnostics) {
-    if (!diagnostics) return "NIEPEWNE · klepnij bliżej boku obudowy";
+std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnostics,
+                      const std::optional<EarlyDiagnostics>& early) {
+    if (!diagnostics) return "NIEPEWNE · klepnij bliżej boku obudowy" + earlySuffix(early);
     return "NIEPEWNE · peak " + fixed(peak, 3) + " g · model " + std::string(diagnostics->model) + " · strona " +
-           percent(diagnostics->confidence);
+           percent(diagnostics->confidence) + earlySuffix(early);
 }
 
 std::string summary(long samples, long hits, long uncertain) {

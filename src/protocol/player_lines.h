@@ -37,11 +37,28 @@ struct SideDiagnostics {
     double threshold;      // g, the effective threshold
 };
 
-// "L  kick    peak 0.080 g  volume 0.37", with the diagnostics appended when given.
+// With the fast trigger, what the first milliseconds of a tap said, shown
+// with --debug after what the full window found. Written without drum names,
+// so the app still finds the full window's drum in the line.
+struct EarlyDiagnostics {
+    bool reliable;      // the early decision sounded
+    Side side;
+    Drum drum;          // firm or gentle: tom and snare are the firm drums
+    double peak;        // g
+    double velocity;
+    double confidence;  // 0.5–1
+    std::string_view model;
+};
+
+// "L  kick    peak 0.080 g  volume 0.37", with the diagnostics appended when
+// given, and then the early decision when given.
 std::string hit(Side side, Drum drum, double peak, double velocity,
-                const std::optional<SideDiagnostics>& diagnostics = std::nullopt);
-// A tap whose side was unclear; with diagnostics its peak, model and confidence.
-std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnostics = std::nullopt);
+                const std::optional<SideDiagnostics>& diagnostics = std::nullopt,
+                const std::optional<EarlyDiagnostics>& early = std::nullopt);
+// A tap whose side was unclear; with diagnostics its peak, model and
+// confidence, and then the early decision when given.
+std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnostics = std::nullopt,
+                      const std::optional<EarlyDiagnostics>& early = std::nullopt);
 // "Koniec: <n> próbek, <n> uderzeń, <n> niepewnych stron."
 std::string summary(long samples, long hits, long uncertain);
 // "DEMO <drum> volume <velocity>"

@@ -182,6 +182,24 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     EXPECT_LE(samples, reports);        // the last lines written may never have been read
 }
 
+TEST_F(LiveMode, FastTriggerPlaysTheHitsFromTheirEarlyDecisions) {
+    // The recording loops after 4 s; its taps come again only at 6.2 s.
+    const ProcessResult result = play("", {"--fast-trigger", "--debug", "--no-side-profile", "--duration", "4.6"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> hits;
+    for (const std::string& line : linesOf(result.err))
+        if (isHitLine(line)) hits.push_back(line);
+    const auto intended = simulation::intendedHits(groove());
+    ASSERT_EQ(hits.size(), intended.size()) << result.err;
+    for (std::size_t i = 0; i < intended.size(); ++i) {
+        const std::string side = intended[i].side == Side::left ? "L" : "R";
+        const bool firm = intended[i].drum == Drum::tom || intended[i].drum == Drum::snare;
+        EXPECT_TRUE(hits[i].starts_with(side + "  " + std::string(rawValue(intended[i].drum)))) << hits[i];
+        EXPECT_NE(hits[i].find("  wcześnie " + side + (firm ? " mocne  " : " delikatne  ")), std::string::npos)
+            << hits[i];
+    }
+}
+
 TEST_F(LiveMode, DurationEndsTheRunAndTheSensorProcess) {
     const ProcessResult result = play("", {"--duration", "1"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;

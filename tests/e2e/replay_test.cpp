@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -78,6 +79,57 @@ TEST(Replay, DebugSuffixNamesTheModel) {
     const std::regex debugLine("L  kick    peak \\d\\.\\d{3} g  volume [01]\\.\\d{2}  X -?\\d\\.\\d{4}  strona "
                                "\\d+%  model heurystyka  threshold \\d\\.\\d{3}");
     EXPECT_TRUE(std::regex_search(result.err, debugLine)) << result.err;
+}
+
+// The lines of a short groove, byte for byte as the player wrote them before
+// the fast trigger existed (tests/e2e/expected_replay_*.txt). The fast
+// trigger changes when each tap sounds, never what the lines say; with
+// --debug each hit line also shows the early decision after the rest.
+TEST(Replay, DefaultLinesAreUnchangedAndTheFastTriggerWritesTheSame) {
+    TemporaryDirectory directory;
+    const fs::path path = directory / "groove.csv";
+    write(path, recordingText(simulation::render(*simulation::scenario("groove", 5, 4.3))));
+    const auto start = [&](std::vector<std::string> more) {
+        std::vector<std::string> arguments{"--replay", path.string(), "--mute"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        // No saved profile: the lines are the heuristic's on every machine.
+        return std::make_unique<ChildProcess>(
+            KNOCKBOX_EXECUTABLE,
+            test::ProcessSetup{.arguments = arguments,
+                               .environment = {{"KNOCKBOX_SIDE_PROFILE", (directory / "none.json").string()}}});
+    };
+    // Side by side: each replay runs in real time.
+    auto plain = start({}), debug = start({"--debug"}), fast = start({"--fast-trigger"}),
+         fastDebug = start({"--debug", "--fast-trigger"});
+    const auto plainResult = plain->wait(), debugResult = debug->wait(), fastResult = fast->wait(),
+               fastDebugResult = fastDebug->wait();
+
+    const std::string expected = test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_replay_default.txt");
+    const std::string expectedDebug = test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_replay_debug.txt");
+    EXPECT_EQ(plainResult.err, expected);
+    EXPECT_EQ(debugResult.err, expectedDebug);
+    EXPECT_EQ(fastResult.err, expected);
+
+    const auto debugLines = test::linesOf(expectedDebug), fastLines = test::linesOf(fastDebugResult.err);
+    ASSERT_EQ(fastLines.size(), debugLines.size()) << fastDebugResult.err;
+    const std::regex early("  wcześnie ([LR]) (mocne|delikatne)  peak \\d\\.\\d{3} g  głośność [01]\\.\\d{2}  strona \\d+%  model heurystyka");
+    int hits = 0;
+    for (std::size_t i = 0; i < debugLines.size(); ++i) {
+        if (!debugLines[i].starts_with("L  ") && !debugLines[i].starts_with("R  ")) {
+            EXPECT_EQ(fastLines[i], debugLines[i]);
+            continue;
+        }
+        ++hits;
+        ASSERT_TRUE(fastLines[i].starts_with(debugLines[i])) << fastLines[i];
+        const std::string suffix = fastLines[i].substr(debugLines[i].size());
+        std::smatch decided;
+        ASSERT_TRUE(std::regex_match(suffix, decided, early)) << fastLines[i];
+        // On these taps the first milliseconds already tell the full window's side and strength.
+        const bool firm = debugLines[i].find("tom") != std::string::npos || debugLines[i].find("snare") != std::string::npos;
+        EXPECT_EQ(decided[1], debugLines[i].substr(0, 1)) << fastLines[i];
+        EXPECT_EQ(decided[2], firm ? "mocne" : "delikatne") << fastLines[i];
+    }
+    EXPECT_EQ(hits, 6);
 }
 
 TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {

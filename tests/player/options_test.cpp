@@ -27,7 +27,7 @@ TEST(Options, NoArgumentsGiveLiveModeWithDefaults) {
     EXPECT_EQ(options.mode, RunMode::live);
     EXPECT_EQ(options.volume, static_cast<double>(1.2f));
     EXPECT_FALSE(options.duration || options.path || options.record);
-    EXPECT_FALSE(options.learningSides());
+    EXPECT_FALSE(options.learningSides() || options.fastTrigger);
 }
 
 TEST(Options, ValuesReachTheirFields) {
@@ -35,7 +35,7 @@ TEST(Options, ValuesReachTheirFields) {
         parse({"--threshold", "0.1", "--cooldown", "250", "--accent", "0.2", "--full-velocity", "0.9",
                "--volume", "0.5", "--duration", "3.5", "--side-bias", "-0.01", "--record", "r.csv",
                "--invert-sides", "--calibrate-typing", "--no-side-profile", "--no-typing-guard",
-               "--mute", "--debug", "--direct-sensor"});
+               "--mute", "--debug", "--direct-sensor", "--fast-trigger"});
     EXPECT_EQ(options.config.threshold, 0.1);
     EXPECT_EQ(options.config.cooldown, 0.25);
     EXPECT_EQ(options.config.accent, 0.2);
@@ -46,7 +46,7 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_EQ(options.duration, 3.5);
     EXPECT_EQ(options.record, "r.csv");
     EXPECT_TRUE(options.calibrateTyping && options.noSideProfile && options.noTypingGuard &&
-                options.muted && options.debug && options.directSensor);
+                options.muted && options.debug && options.directSensor && options.fastTrigger);
 }
 
 TEST(Options, LastModeWinsAndPathIsShared) {
@@ -68,6 +68,10 @@ TEST(Options, CalibrationSwitches) {
     EXPECT_TRUE(light.calibrateLight && light.learningSides() && !light.calibrateSides);
     EXPECT_EQ(failure({"--calibrate-light", "--calibrate-sides"}),
               "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.");
+    // The calibrations collect full-window hits whatever the trigger: the
+    // fast trigger is accepted with them and left out of their runs.
+    for (const char* calibration : {"--calibrate-sides", "--calibrate-strong", "--calibrate-light", "--calibrate-typing"})
+        EXPECT_TRUE(parse({calibration, "--fast-trigger"}).fastTrigger) << calibration;
 }
 
 TEST(Options, KitsApplyInOrder) {

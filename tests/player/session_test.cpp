@@ -106,6 +106,103 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
     }
 }
 
+// Each sound a session starts, as the delay from its tap's onset to the
+// sample that started it; and whether the session asked for prompt samples
+// in the warm-up and between the taps.
+struct Sounded {
+    std::vector<double> delays;
+    bool promptInWarmUp = false, promptBetweenTaps = false;
+};
+
+Sounded play(Session& session, const std::vector<AccelSample>& samples) {
+    Sounded sounded;
+    long started = 0;
+    for (const AccelSample& sample : samples) {
+        session.receive(sample, true);
+        const double elapsed = sample.t - samples.front().t;
+        if (elapsed < 1.9) sounded.promptInWarmUp |= session.awaitingHit();
+        if (elapsed > 2.1 && elapsed < 2.15) sounded.promptBetweenTaps |= session.awaitingHit();  // before the first tap
+        if (session.soundsStarted() == started) continue;
+        started = session.soundsStarted();
+        sounded.delays.push_back(sample.t - session.lastSoundOnset());
+    }
+    session.stop();
+    return sounded;
+}
+
+TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLines) {
+    const std::vector<AccelSample> samples = simulation::render(fourTaps());
+    SessionProbe plainProbe, fastProbe;
+    Session plain(mutedOptions(), plainProbe.environment());
+    Options options = mutedOptions();
+    options.fastTrigger = true;
+    Session fast(options, fastProbe.environment());
+    const Sounded full = play(plain, samples), early = play(fast, samples);
+
+    EXPECT_EQ(fastProbe.lines, plainProbe.lines);
+    ASSERT_EQ(plainProbe.lines.size(), 7u);
+    ASSERT_EQ(full.delays.size(), 4u);
+    ASSERT_EQ(early.delays.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_GE(full.delays[i], 0.034) << i;
+        EXPECT_LT(full.delays[i], 0.0365) << i;
+        EXPECT_GE(early.delays[i], 0.008) << i;
+        EXPECT_LT(early.delays[i], 0.0105) << i;
+    }
+    // Between taps an onset's early sound is due within a slice, so samples are
+    // wanted at once; during the warm-up no tap can start.
+    EXPECT_FALSE(full.promptInWarmUp || early.promptInWarmUp);
+    EXPECT_FALSE(full.promptBetweenTaps);
+    EXPECT_TRUE(early.promptBetweenTaps);
+}
+
+TEST(Session, FastTriggerNeverSoundsATapTwice) {
+    // A second knock 14 ms into a gentle tap lifts its peak past the accent:
+    // the early decision heard a kick, the full window finds a tom.
+    simulation::Scene rebound;
+    rebound.duration = 2.5;
+    rebound.taps = {{2.2, Side::left, simulation::Strength::gentle, 0.11, 0.014, 2.2}};
+    // A light model sure of a tap only with its impulse signature, which
+    // only the full window forms: nothing sounds early, the full window plays.
+    const auto unsureEarly = [](const Options&, TapDetector& detector, const SessionEnvironment::Log&) {
+        detector.setLightSideProfile(LightSideModel(1.0, [](const SideFeatures&, const std::optional<SideFeatures>& impulse) {
+            return std::optional<SidePrediction>({Side::left, impulse ? 0.9 : 0.55, impulse.has_value(), false});
+        }));
+    };
+    struct Case {
+        const char* name;
+        SessionEnvironment::ProfileLoader models;
+        const char* line;
+        bool soundedEarly;
+    };
+    const Case cases[] = {
+        {"rebound", {},
+         R"(L  tom     peak 0\.1\d\d g  volume 0\.\d\d  X -0\.\d{4}  strona \d+%  model heurystyka  threshold 0\.050)"
+         R"(  wcześnie L delikatne  peak 0\.1[01]\d g  głośność 0\.\d\d  strona \d+%  model heurystyka)",
+         true},
+        {"unsure early", unsureEarly,
+         R"(L  tom     peak 0\.1\d\d g  volume 0\.\d\d  X -0\.\d{4}  strona 90%  model lekki  threshold 0\.050)"
+         R"(  wcześnie niepewne  peak 0\.1[01]\d g  strona 55%  model lekki)",
+         false},
+    };
+    for (const Case& test : cases) {
+        SessionProbe probe;
+        SessionEnvironment environment = probe.environment();
+        environment.loadProfiles = test.models;
+        Options options = mutedOptions();
+        options.fastTrigger = true;
+        options.debug = true;
+        options.config.accent = 0.125;
+        Session session(options, environment);
+        const Sounded sounded = play(session, simulation::render(rebound));
+        ASSERT_EQ(sounded.delays.size(), 1u) << test.name;
+        EXPECT_EQ(sounded.delays[0] < 0.011, test.soundedEarly) << test.name;
+        ASSERT_EQ(probe.lines.size(), 4u) << test.name;
+        EXPECT_TRUE(std::regex_match(probe.lines[2], std::regex(test.line))) << test.name << ": " << probe.lines[2];
+        EXPECT_EQ(session.hitCount(), 1) << test.name;
+    }
+}
+
 Options calibratingTyping() {
     Options options = mutedOptions();
     options.calibrateTyping = true;
