@@ -34,6 +34,15 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+bool eventually(const std::function<bool()>& condition, double timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern = (fs::temp_directory_path() / "knockbox-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

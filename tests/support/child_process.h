@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -51,6 +52,9 @@ ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetu
                           double timeout = 60);
 
 std::string readFile(const std::filesystem::path& path);
+
+// Polls until the condition holds; false when `timeout` seconds pass first.
+bool eventually(const std::function<bool()>& condition, double timeout = 10);
 
 // The lines of a program's output, without their line feeds; a last line
 // without one is a test failure (every player line ends with a line feed).
