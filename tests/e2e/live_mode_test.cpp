@@ -14,9 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <regex>
-#include <thread>
 
 #include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
@@ -26,10 +24,11 @@
 
 namespace knockbox {
 namespace {
-using test::linesOf;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using test::ChildProcess;
+using test::eventually;
+using test::linesOf;
 using test::ProcessResult;
 using test::ProcessSetup;
 
@@ -39,16 +38,6 @@ const std::string endedChild =
     "Błąd: Proces sensora zakończył się (kod 1). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.";
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Polls until the condition holds; false when `timeout` seconds pass first.
-bool eventually(const std::function<bool()>& condition, double timeout) {
-    const auto start = Clock::now();
-    while (!condition()) {
-        if (secondsSince(start) > timeout) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 // The processes whose parent is `parent`, from /proc.
 std::vector<pid_t> childrenOf(pid_t parent) {
@@ -163,14 +152,8 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     ASSERT_EQ(lines.size(), 9u) << result.err;
     EXPECT_EQ(lines[0], startLine);
     test::expectDefaultReadyLines(lines, 1, 20);
-    const auto intended = simulation::intendedHits(groove());
-    ASSERT_EQ(intended.size(), 4u);
-    for (std::size_t i = 0; i < intended.size(); ++i) {
-        std::string expected = std::string(intended[i].side == Side::left ? "L" : "R") + "  " +
-                               std::string(rawValue(intended[i].drum));
-        expected.resize(9, ' ');
-        EXPECT_TRUE(lines[3 + i].starts_with(expected + "  peak ")) << lines[3 + i];
-    }
+    const char* const hits[] = {"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(lines[3 + i].starts_with(hits[i])) << lines[3 + i];
 
     // The sensor process's summary comes first: it has ended before the player's.
     long reports = 0, samples = 0;
@@ -185,9 +168,7 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
 TEST_F(LiveMode, DurationEndsTheRunAndTheSensorProcess) {
     const ProcessResult result = play("", {"--duration", "1"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    // Never early; and over well before anything else (the 7 s watchdog) could end it.
-    EXPECT_GE(took, 1.0);
-    EXPECT_LT(took, 5.0);
+    EXPECT_GE(took, 1.0);  // never early
     const auto lines = linesOf(result.err);
     ASSERT_EQ(lines.size(), 3u) << result.err;
     EXPECT_EQ(lines[0], startLine);
