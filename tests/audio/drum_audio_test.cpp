@@ -9,6 +9,7 @@
 
 #include "audio/audio_error.h"
 #include "audio/offline_output_device.h"
+#include "support/sound_analysis.h"
 #include "support/thrown.h"
 
 namespace knockbox {
@@ -70,12 +71,6 @@ TEST_F(DrumAudioTest, AnotherThreadEndsTheProgram) {
     EXPECT_DEATH(std::thread([&] { audio.play(Drum::kick, 0.4f, 0); }).join(), "thread that created it");
 }
 
-float peakOf(const std::vector<float>& samples) {
-    float peak = 0;
-    for (float sample : samples) peak = std::max(peak, std::fabs(sample));
-    return peak;
-}
-
 // The volume scales the sound: up to 1 in the mixer, above 1 through the
 // limiter's pre-gain (a centred kick stays far below full scale); a rejected
 // volume changes nothing.
@@ -87,7 +82,8 @@ TEST_F(DrumAudioTest, MasterVolumeScalesTheSound) {
         EXPECT_EQ(audio.masterVolume(), changedTo);
         device_->render(256);  // the block over which the volume ramps
         audio.play(Drum::kick, 1.0f, 0);
-        return peakOf(device_->render(9600));
+        const std::vector<float> out = device_->render(9600);
+        return test::peakIn(out, 0, out.size());
     };
     const float full = kickPeak(1.0f, 1.0f);
     EXPECT_GT(full, 0.3f);
@@ -100,7 +96,7 @@ TEST_F(DrumAudioTest, LimiterHoldsSixteenLoudVoicesUnderFullScale) {
     DrumAudio& audio = make(SoundSelection::all(DrumKit::electronic), noRecordings, 1.5f);
     for (int i = 0; i < 16; ++i) audio.play(i % 2 == 0 ? Drum::kick : Drum::tom, 1.0f, 0.2f);
     const std::vector<float> out = device_->render(24000);
-    EXPECT_LE(peakOf(out), 1.0f);
+    EXPECT_LE(test::peakIn(out, 0, out.size()), 1.0f);
     // Limited, not silenced: the first 100 ms stay loud.
     double energy = 0;
     for (std::size_t i = 0; i < 2 * 4800; ++i) energy += static_cast<double>(out[i]) * out[i];

@@ -92,27 +92,21 @@ struct LiveMode : ::testing::Test {
 #endif
     }
 
-    ProcessSetup simulated(std::vector<std::string> arguments, const std::string& faults = "") const {
-        return {.arguments = std::move(arguments),
-                .environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
-                                {"KNOCKBOX_SIMULATED_SPU_FAULTS",
-                                 faults.empty() ? std::nullopt : std::optional<std::string>(faults)}}};
-    }
-
     // The muted player on the directly started sensor process, unprivileged,
     // run to its end; `took` is how long that was.
     ProcessResult play(const std::string& faults, std::vector<std::string> more = {}) {
         std::vector<std::string> arguments{"--direct-sensor", "--mute"};
         arguments.insert(arguments.end(), more.begin(), more.end());
         const auto start = Clock::now();
-        ProcessResult result = test::runKnockboxUnprivileged(arguments, simulated({}, faults), 20);
+        ProcessResult result = test::runKnockboxUnprivileged(arguments, test::simulatedSensor(recording, faults), 20);
         took = secondsSince(start);
         return result;
     }
 
     // The player, unprivileged, started in the background, and its sensor process.
     std::unique_ptr<ChildProcess> startPlayer(std::vector<std::string> arguments) {
-        const test::Command command = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE, simulated(std::move(arguments)));
+        const test::Command command =
+            test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE, test::simulatedSensor(recording, "", std::move(arguments)));
         auto player = std::make_unique<ChildProcess>(command.executable, command.setup);
         std::vector<pid_t> children;
         EXPECT_TRUE(eventually([&] { return !(children = childrenOf(player->pid())).empty(); }, 5))
@@ -257,7 +251,7 @@ TEST_F(LiveMode, SevenSilentSecondsEndTheRunAndTerminateTheSensorProcess) {
 TEST_F(LiveMode, ASudoThatCannotRunIsTheEndedChild) {
     ASSERT_TRUE(fs::exists("/usr/bin/sudo")) << "scripts/install-deps.sh installs sudo";
     const auto start = Clock::now();
-    const ProcessResult result = test::runKnockboxUnprivileged({"--mute"}, simulated({}), 20);
+    const ProcessResult result = test::runKnockboxUnprivileged({"--mute"}, test::simulatedSensor(recording), 20);
     EXPECT_LT(secondsSince(start), 5.0);
     EXPECT_EQ(result.exitStatus, 1);
     const auto lines = linesOf(result.err);
@@ -275,7 +269,7 @@ TEST_F(LiveMode, NoSensorAndRootAreRefusedBeforeAnythingStarts) {
     EXPECT_EQ(absent.err, noSensor);
 
     if (geteuid() != 0) GTEST_SKIP() << "the root refusal needs tests run as root";
-    const ProcessResult root = test::runKnockbox({"--direct-sensor", "--mute"}, simulated({}));
+    const ProcessResult root = test::runKnockbox({"--direct-sensor", "--mute"}, test::simulatedSensor(recording));
     EXPECT_EQ(root.exitStatus, 1);
     EXPECT_EQ(root.out, "");
     EXPECT_EQ(root.err, "Błąd: Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root.\n");

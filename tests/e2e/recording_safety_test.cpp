@@ -47,7 +47,7 @@ TEST(RecordingSafety, ALiveRunThatFailsAtOnceKeepsTheOldRecording) {
     const fs::path motion = writeQuiet(directory, 1);
     const ProcessResult result = test::runKnockboxUnprivileged(
         {"--direct-sensor", "--mute", "--record", target.string()},
-        {.environment = {{"KNOCKBOX_SIMULATED_SPU", motion.string()}, {"KNOCKBOX_SIMULATED_SPU_FAULTS", "open-refused"}}},
+        test::simulatedSensor(motion, "open-refused"),
         20);
     EXPECT_EQ(result.exitStatus, 1) << result.err;
     EXPECT_EQ(test::readFile(target), oldRecording);

@@ -28,11 +28,7 @@ struct SensorProcess : ::testing::Test {
 #endif
         std::ofstream(recording) << recordingText(simulation::render(*simulation::scenario("quiet", 1, 2)));
     }
-    ProcessSetup simulated(const std::string& faults = "") const {
-        return {.environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
-                                {"KNOCKBOX_SIMULATED_SPU_FAULTS",
-                                 faults.empty() ? std::nullopt : std::optional<std::string>(faults)}}};
-    }
+    ProcessSetup simulated(const std::string& faults = "") const { return test::simulatedSensor(recording, faults); }
     static ProcessSetup noSensor() { return {.environment = {{"KNOCKBOX_SIMULATED_SPU", std::nullopt}}}; }
 
     test::TemporaryDirectory directory;

@@ -138,6 +138,12 @@ ProcessResult ChildProcess::wait(double timeout) {
     return result;
 }
 
+ProcessSetup simulatedSensor(const fs::path& recording, const std::string& faults, std::vector<std::string> arguments) {
+    return {.arguments = std::move(arguments),
+            .environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
+                            {"KNOCKBOX_SIMULATED_SPU_FAULTS", faults.empty() ? std::nullopt : std::optional(faults)}}};
+}
+
 ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup, double timeout) {
     setup.arguments = arguments;
     ChildProcess child(KNOCKBOX_EXECUTABLE, setup);

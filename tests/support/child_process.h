@@ -51,6 +51,11 @@ private:
 ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup = {},
                           double timeout = 60);
 
+// The environment that gives the program the simulated sensor, playing
+// `recording` with the faults the companion variable names (none when empty).
+ProcessSetup simulatedSensor(const std::filesystem::path& recording, const std::string& faults = "",
+                             std::vector<std::string> arguments = {});
+
 std::string readFile(const std::filesystem::path& path);
 
 // Polls until the condition holds; false when `timeout` seconds pass first.
