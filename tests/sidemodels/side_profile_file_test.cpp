@@ -66,7 +66,7 @@ TEST(SideProfileFile, TheVersionOneExampleLoadsPredictsAndSavesAsVersionOne) {
     EXPECT_EQ(loadError(legacyFixture, "Mac15,3"), Kind::hardwareMismatch);
 }
 
-TEST(SideProfileFile, SaveLoadSaveIsByteStableAndPredictsTheSame) {
+TEST(SideProfileFile, SaveLoadSaveIsByteStable) {
     test::TemporaryDirectory folder;
     const SideProfile profile = trainedProfile();
     const fs::path path = folder / "nested/deeper/side-profile.json";  // folders are created
@@ -85,9 +85,6 @@ TEST(SideProfileFile, SaveLoadSaveIsByteStableAndPredictsTheSame) {
         at = first.find(std::string("\"").append(key).append("\": "), at);
         ASSERT_NE(at, std::string::npos) << key << " missing or out of order in\n" << first;
     }
-
-    const auto fresh = test::simulatedSignatures(9, 3, simulation::Strength::firm);
-    for (const SideFeatures& tap : fresh.left.features) EXPECT_EQ(loaded.predict(tap), profile.predict(tap));
 }
 
 TEST(SideProfileFile, NumbersReadBackBitForBit) {
