@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "support/sound_analysis.h"
+
 namespace knockbox {
 namespace {
 
@@ -35,10 +37,9 @@ void process(PeakLimiter& limiter, Stereo& signal, std::size_t block = 256) {
     }
 }
 
+// The largest absolute value in [from, to).
 float peak(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX) {
-    float result = 0;
-    for (std::size_t i = from; i < std::min(to, samples.size()); ++i) result = std::max(result, std::fabs(samples[i]));
-    return result;
+    return test::peakIn(samples, from, std::min(to, samples.size()) - from);
 }
 
 TEST(PeakLimiter, QuietSignalPassesUnchangedAfterTheLookAheadOrScaledByThePreGain) {

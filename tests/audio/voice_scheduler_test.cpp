@@ -22,11 +22,11 @@ void expectBuffer(const SampleBank& bank, const std::optional<VoiceStart>& start
         << rawValue(key.kit) << " " << rawValue(key.drum) << " layer " << key.layer << " variation " << key.variation;
 }
 
-TEST(VoiceScheduler, VelocityGainAndLayers) {
+// Which layer each velocity plays: RoundRobinOfSynthesizedAndLiveKits below.
+TEST(VoiceScheduler, VelocityGainRisesToOneAndLiftsLightHits) {
     for (float silent : {0.0f, -0.5f, nan, infinity}) EXPECT_EQ(VoiceScheduler::velocityGain(silent), 0.0f) << silent;
     EXPECT_EQ(VoiceScheduler::velocityGain(1.0f), 1.0f);
     EXPECT_EQ(VoiceScheduler::velocityGain(3.0f), 1.0f);
-    EXPECT_NEAR(VoiceScheduler::velocityGain(0.25f), 0.536f, 0.001f);
     float previous = 0.0f;
     for (int i = 1; i < 1000; ++i) {
         const float velocity = static_cast<float>(i) / 1000.0f, gain = VoiceScheduler::velocityGain(velocity);
@@ -34,14 +34,9 @@ TEST(VoiceScheduler, VelocityGainAndLayers) {
         EXPECT_GT(gain, velocity) << velocity;  // light hits are lifted
         previous = gain;
     }
-
-    EXPECT_EQ(VoiceScheduler::layer(0.549f, DrumKit::studio), 0);
-    EXPECT_EQ(VoiceScheduler::layer(0.55f, DrumKit::studio), 1);
-    EXPECT_EQ(VoiceScheduler::layer(1.0f, DrumKit::electronic), 1);
-    const std::pair<float, int> live[] = {{0.362f, 0}, {0.363f, 1}, {0.574f, 1}, {0.576f, 2}, {0.787f, 2},
-                                          {0.788f, 3}, {1.0f, 3},   {-5.0f, 0},  {1e30f, 3}};
-    for (const auto& [velocity, layer] : live)
-        EXPECT_EQ(VoiceScheduler::layer(velocity, DrumKit::live), layer) << velocity;
+    // Velocities far out of range still name one of the live kit's four layers.
+    EXPECT_EQ(VoiceScheduler::layer(-5.0f, DrumKit::live), 0);
+    EXPECT_EQ(VoiceScheduler::layer(1e30f, DrumKit::live), 3);
 }
 
 TEST(VoiceScheduler, SilentHitsGetNoStartAndKeepTheRoundRobin) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "support/child_process.h"
+#include "support/thrown.h"
 
 namespace knockbox {
 namespace {
@@ -39,13 +40,10 @@ TEST(FileReplacement, AWriteCutShortKeepsTheOldFile) {
 
 TEST(FileReplacement, AMissingFolderNamesThePath) {
     test::TemporaryDirectory folder;
-    try {
-        replaceFile(folder / "missing/a.json", "x");
-        FAIL() << "no error";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), ENOENT);
-        EXPECT_NE(std::string(error.what()).find((folder / "missing/a.json").string()), std::string::npos);
-    }
+    const auto error = test::thrown<std::system_error>([&] { replaceFile(folder / "missing/a.json", "x"); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code().value(), ENOENT);
+    EXPECT_NE(std::string(error->what()).find((folder / "missing/a.json").string()), std::string::npos);
 }
 
 }  // namespace

@@ -17,21 +17,14 @@ TEST(CommandLine, HelpPrintsTheUsageTextExactly) {
     }
 }
 
+// Each message is checked on the option parser (tests/player); here, that the
+// program prints it as its one error line, even where --help was asked for.
 TEST(CommandLine, BadArgumentsGiveOneErrorLineAndStatusOne) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--bogus"}, "Nieznana opcja: --bogus. Użyj --help."},
-        {{"--duration"}, "Brak wartości po --duration."},
-        {{"--volume", "nan"}, "Nieprawidłowa liczba: nan"},
-        {{"--volume", "1e999"}, "Nieprawidłowa liczba: 1e999"},
-        {{"--kit", "808"}, "Nieznane brzmienie: 808. Wybierz studio, electronic albo lofi."},
-        {{"--threshold", "0.2", "--accent", "0.16"},
-         "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
-         "volume 0–1.5, duration > 0."},
         {{"--cooldown", "60", "--help"},
          "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
          "volume 0–1.5, duration > 0."},
-        {{"--calibrate-strong", "--calibrate-light"},
-         "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji."},
     };
     for (const auto& [arguments, message] : cases) {
         const auto result = runKnockbox(arguments);

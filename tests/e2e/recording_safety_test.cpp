@@ -1,16 +1,14 @@
 // What a user can lose or get stuck on with recordings, tried with the built
 // program: a recording is never destroyed by a run that did not replace it,
 // never cut mid-line, never mixed with other output; a replay's input is read
-// as a bounded stream that a signal interrupts at once.
+// as a stream that a signal interrupts at once (its bound: tests/recording).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 #include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
@@ -27,21 +25,10 @@ using test::TemporaryDirectory;
 
 const std::string oldRecording = "t,x,y,z,gx,gy,gz\n1.000000000,0.0000000,0.0000000,-1.0000000,,,\n";
 
-fs::path writeQuiet(const TemporaryDirectory& directory, double seconds, const std::string& name = "in.csv") {
-    simulation::Scene scene;
-    scene.duration = seconds;
-    const fs::path path = directory / name;
-    std::ofstream(path) << recordingText(simulation::render(scene));
+fs::path writeQuiet(const TemporaryDirectory& directory, double seconds) {
+    const fs::path path = directory / "in.csv";
+    std::ofstream(path) << recordingText(simulation::render(*simulation::scenario("quiet", 1, seconds)));
     return path;
-}
-
-bool waitFor(const std::function<bool()>& condition, double timeout = 10) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 // Whether the process holds `path` open.
@@ -60,7 +47,7 @@ TEST(RecordingSafety, ALiveRunThatFailsAtOnceKeepsTheOldRecording) {
     const fs::path motion = writeQuiet(directory, 1);
     const ProcessResult result = test::runKnockboxUnprivileged(
         {"--direct-sensor", "--mute", "--record", target.string()},
-        {.environment = {{"KNOCKBOX_SIMULATED_SPU", motion.string()}, {"KNOCKBOX_SIMULATED_SPU_FAULTS", "open-refused"}}},
+        test::simulatedSensor(motion, "open-refused"),
         20);
     EXPECT_EQ(result.exitStatus, 1) << result.err;
     EXPECT_EQ(test::readFile(target), oldRecording);
@@ -110,7 +97,7 @@ TEST(RecordingSafety, ASecondRunRecordingToTheSamePathIsRefused) {
     TemporaryDirectory directory;
     const fs::path input = writeQuiet(directory, 1.5), target = directory / "out.csv";
     ChildProcess first(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", input.string(), "--mute", "--record", target.string()}});
-    ASSERT_TRUE(waitFor([&] { return fs::exists(directory / "out.csv.partial"); }));
+    ASSERT_TRUE(test::eventually([&] { return fs::exists(directory / "out.csv.partial"); }));
     const ProcessResult second = runKnockbox({"--replay", input.string(), "--mute", "--record", target.string()});
     EXPECT_EQ(second.exitStatus, 1);
     EXPECT_TRUE(second.err.starts_with("Błąd: Nie można zapisać nagrania: " + target.string() + " (" +
@@ -136,19 +123,6 @@ TEST(RecordingSafety, ClosedStandardStreamsNeverReceiveTheRecording) {
     EXPECT_EQ(full.err, "Błąd: standardowe wyjście: No space left on device\n");
 }
 
-// Endless input without line breaks is refused at its first line, long
-// before it could fill memory.
-TEST(RecordingSafety, EndlessOrOverlongInputIsRefusedAtOnce) {
-    TemporaryDirectory directory;
-    std::ofstream(directory / "long.csv") << "1,0,0,-1\n2," << std::string(5000, '0') << ",0,-1\n3,0,0,-1\n";
-    for (const auto& [path, line] : {std::pair{fs::path("/dev/zero"), 1}, {directory / "long.csv", 2}}) {
-        const ProcessResult result = runKnockbox({"--replay", path.string(), "--mute"}, {}, 20);
-        EXPECT_EQ(result.exitStatus, 1) << path;
-        EXPECT_EQ(result.err, "Błąd: Nieprawidłowy CSV lub czas w wierszu " + std::to_string(line) +
-                                  ". Oczekiwano rosnących t,x,y,z.\n");
-    }
-}
-
 // A FIFO without a writer would block the open for good; a signal ends the
 // wait at once, quietly, with status 0.
 TEST(RecordingSafety, ASignalEndsTheWaitForAFifoWriter) {
@@ -156,7 +130,7 @@ TEST(RecordingSafety, ASignalEndsTheWaitForAFifoWriter) {
     const fs::path fifo = directory / "pipe.csv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ChildProcess child(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", fifo.string(), "--mute"}});
-    ASSERT_TRUE(waitFor([&] { return holdsOpen(child.pid(), fifo); }));
+    ASSERT_TRUE(test::eventually([&] { return holdsOpen(child.pid(), fifo); }));
     child.sendSignal(SIGTERM);
     const ProcessResult result = child.wait(10);
     EXPECT_EQ(result.exitStatus, 0);

@@ -8,6 +8,8 @@
 #include <csignal>
 #include <system_error>
 
+#include "support/thrown.h"
+
 namespace knockbox {
 namespace {
 
@@ -34,13 +36,10 @@ TEST(Subprocess, OutputComesThroughThePipeInputIsEmptyAndTheStatusIsKept) {
 }
 
 TEST(Subprocess, AProgramThatCannotStartThrowsTheSystemsDescription) {
-    try {
-        Subprocess child("/nonexistent/knockbox", {"--sensor-stream"});
-        FAIL() << "started";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), ENOENT);
-        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
-    }
+    const auto error = test::thrown<std::system_error>([] { Subprocess("/nonexistent/knockbox", {"--sensor-stream"}); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code().value(), ENOENT);
+    EXPECT_NE(std::string(error->what()).find("No such file or directory"), std::string::npos) << error->what();
 }
 
 TEST(Subprocess, TerminateEndsTheChildAndItsStatusIsTheSignal) {

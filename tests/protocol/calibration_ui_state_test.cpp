@@ -8,12 +8,10 @@
 namespace knockbox {
 namespace {
 
-TEST(CalibrationUIState, AnAbsentTargetIsLeftOut) {
+// The player's line reads back as its state; an absent target is left out.
+TEST(CalibrationUIState, ThePlayersLineReadsBackAsItsState) {
     EXPECT_EQ(encode({"Weryfikacja", std::nullopt, 3, 1, 3, 2, false}),
               R"({"blockRemaining":2,"collecting":false,"leftCount":3,"rightCount":1,"stage":"Weryfikacja","total":3})");
-}
-
-TEST(CalibrationUIState, ThePlayersLineReadsBackAsItsState) {
     for (const CalibrationUIState& state : {CalibrationUIState{"Trening", Side::right, 8, 5, 8, 3, true},
                                             CalibrationUIState{"Weryfikacja", std::nullopt, 0, 0, 3, 0, false}}) {
         const std::string line = lines::calibration(state);

@@ -2,23 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 namespace knockbox {
-
-// Readable failures: the event's case and payload.
-void PrintTo(const PlayerEvent& event, std::ostream* out) {
-    const char* names[] = {"hit", "side", "progress", "calibration", "ready", "pause", "saved", "retry", "failure"};
-    *out << names[event.index()];
-    if (const auto* hit = std::get_if<HitEvent>(&event)) *out << "(" << rawValue(hit->drum) << ")";
-    if (const auto* side = std::get_if<SideEvent>(&event))
-        *out << "(" << rawValue(side->side) << ", " << side->count << ", " << side->verification << ")";
-    if (const auto* progress = std::get_if<ProgressEvent>(&event))
-        *out << "(" << rawValue(progress->side) << ", " << progress->n << ", " << progress->total << ")";
-    if (const auto* calibration = std::get_if<CalibrationEvent>(&event)) *out << "(" << encode(calibration->state) << ")";
-}
-
 namespace {
 
 struct EventCase {

@@ -3,21 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <system_error>
 
 #include "core/app_error.h"
 #include "support/child_process.h"
+#include "support/thrown.h"
 
 namespace knockbox {
 namespace {
 
-std::string failure(std::string_view text) {
+// The message a read ends with; "(accepted)" when it succeeds.
+std::string failure(const std::function<void()>& read) {
     try {
-        parseRecording(text);
+        read();
     } catch (const AppError& error) {
         return error.message();
     }
     return "(accepted)";
+}
+std::string failure(std::string_view text) {
+    return failure([&] { parseRecording(text); });
 }
 
 std::string badLine(int line) {
@@ -107,15 +113,15 @@ TEST(CsvRecording, AnOverlongLineFailsAtOnceWhateverFollows) {
     parser.append("1,0,0,-1\n");
     const std::string zeros(1000, '\0');
     std::size_t fed = 0;
-    try {
-        for (; fed < 10'000'000; fed += zeros.size()) parser.append(zeros);
-        FAIL() << "accepted";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.message(), badLine(2));
-    }
+    EXPECT_EQ(failure([&] {
+                  for (; fed < 10'000'000; fed += zeros.size()) parser.append(zeros);
+              }),
+              badLine(2));
     EXPECT_LE(fed, 2 * RecordingParser::maxLineLength);
-    // A long but complete line fails the same way.
+    // A long but complete line fails the same way, and so does a device that
+    // never ends, read as a file.
     EXPECT_EQ(failure("1,0,0,-1\n2," + std::string(5000, '0') + ",0,-1\n"), badLine(2));
+    EXPECT_EQ(failure([] { readRecording("/dev/zero"); }), badLine(1));
 }
 
 TEST(CsvRecording, NoSampleLineIsAnEmptyRecording) {
@@ -129,12 +135,9 @@ TEST(CsvRecording, FileErrorsCarryTheSystemDescription) {
 
     const std::filesystem::path latin1 = directory.path() / "latin1.csv";
     std::ofstream(latin1) << "t,x,y,z\n1,0,0,-1 \xB5\n";
-    try {
-        readRecording(latin1);
-        FAIL() << "a file that is not UTF-8 was read";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code(), std::errc::illegal_byte_sequence);
-    }
+    const auto notUtf8 = test::thrown<std::system_error>([&] { readRecording(latin1); });
+    ASSERT_TRUE(notUtf8);
+    EXPECT_EQ(notUtf8->code(), std::errc::illegal_byte_sequence);
 
     const std::filesystem::path good = directory.path() / "good.csv";
     std::ofstream(good) << "\xEF\xBB\xBFt,x,y,z,gx,gy,gz\n1.5,0,0,-1,,,\n";

@@ -9,6 +9,7 @@
 
 #include "platform/monotonic_clock.h"
 #include "sensor/simulated_motion_hid.h"
+#include "support/thrown.h"
 
 namespace knockbox {
 namespace {
@@ -44,14 +45,6 @@ struct Rig {
     void start() {
         sensor.start([this](const AccelSample& sample) { samples.push_back(sample); });
     }
-    std::optional<SPUSensorError> startError() {
-        try {
-            start();
-        } catch (const SPUSensorError& error) {
-            return error;
-        }
-        return std::nullopt;
-    }
     // The driver property writes so far, of one usage or of all.
     std::vector<Write> writes(std::optional<int> usage = std::nullopt) const {
         std::vector<Write> result;
@@ -82,14 +75,14 @@ std::vector<Write> fullWake(int usage, int times = 1) {
 TEST(SPUSensor, AMissingOrUnopenedSensorIsNeitherOpenedNorWoken) {
     Rig absent({}, /*present=*/false);
     EXPECT_FALSE(SPUSensor::available(absent.hid));
-    const auto unavailable = absent.startError();
+    const auto unavailable = test::thrown<SPUSensorError>([&] { absent.start(); });
     ASSERT_TRUE(unavailable);
     EXPECT_EQ(unavailable->kind(), SPUSensorError::Case::unavailable);
     EXPECT_TRUE(absent.hid.driverWrites().empty());
     for (const SimulatedFaults& faults : {SimulatedFaults{.openRefused = true}, SimulatedFaults{.busy = true}}) {
         Rig rig(faults);
         EXPECT_TRUE(SPUSensor::available(rig.hid));
-        const auto error = rig.startError();
+        const auto error = test::thrown<SPUSensorError>([&] { rig.start(); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->kind(), SPUSensorError::Case::open);
         EXPECT_FALSE(rig.hid.isOpen(accel));

@@ -34,6 +34,15 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+bool eventually(const std::function<bool()>& condition, double timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern = (fs::temp_directory_path() / "knockbox-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -127,6 +136,12 @@ ProcessResult ChildProcess::wait(double timeout) {
     result.out = readFile(outFile_);
     result.err = readFile(errFile_);
     return result;
+}
+
+ProcessSetup simulatedSensor(const fs::path& recording, const std::string& faults, std::vector<std::string> arguments) {
+    return {.arguments = std::move(arguments),
+            .environment = {{"KNOCKBOX_SIMULATED_SPU", recording.string()},
+                            {"KNOCKBOX_SIMULATED_SPU_FAULTS", faults.empty() ? std::nullopt : std::optional(faults)}}};
 }
 
 ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup, double timeout) {

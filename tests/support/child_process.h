@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -50,7 +51,15 @@ private:
 ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup = {},
                           double timeout = 60);
 
+// The environment that gives the program the simulated sensor, playing
+// `recording` with the faults the companion variable names (none when empty).
+ProcessSetup simulatedSensor(const std::filesystem::path& recording, const std::string& faults = "",
+                             std::vector<std::string> arguments = {});
+
 std::string readFile(const std::filesystem::path& path);
+
+// Polls until the condition holds; false when `timeout` seconds pass first.
+bool eventually(const std::function<bool()>& condition, double timeout = 10);
 
 // The lines of a program's output, without their line feeds; a last line
 // without one is a test failure (every player line ends with a line feed).
