@@ -107,36 +107,37 @@ void expectCalibrationStates(const std::vector<std::string>& states, const Calib
     EXPECT_EQ(decodeCalibrationUIState(states.back()), last);
 }
 
-std::vector<nlohmann::json> journalOf(const TemporaryDirectory& folder) {
+// The journal's records after its header, as "<label>:<stage>" for taps and
+// "<status>:<detail>" for milestones.
+std::vector<std::string> journalOf(const TemporaryDirectory& folder, std::string_view kind) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(folder / "recordings/calibration")) files.push_back(entry.path());
     EXPECT_EQ(files.size(), 1u);
-    std::vector<nlohmann::json> records;
-    if (files.empty()) return records;
-    for (const std::string& line : test::linesOf(test::readFile(files[0]))) records.push_back(nlohmann::json::parse(line));
+    std::vector<std::string> records;
+    for (const std::string& line : test::linesOf(files.empty() ? "" : test::readFile(files[0]))) {
+        const auto record = nlohmann::json::parse(line);
+        if (record.at("event") == "session") {
+            EXPECT_EQ(record.at("kind"), kind);
+            EXPECT_EQ(record.at("hardwareModel"), hardwareModel());
+        } else if (record.at("event") == "observation") {
+            EXPECT_FALSE(record.at("samples").empty());
+            records.push_back(record.at("label").get<std::string>() + ":" + record.at("stage").get<std::string>());
+        } else {
+            records.push_back(record.at("status").get<std::string>() + ":" + record.at("detail").get<std::string>());
+        }
+    }
     return records;
 }
 
-// "<event>:<label or status>:<stage or detail>" for each record after the header.
-std::vector<std::string> journalSummary(const std::vector<nlohmann::json>& records) {
-    std::vector<std::string> summary;
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        const auto& record = records[i];
-        if (record.at("event") == "observation") {
-            EXPECT_FALSE(record.at("samples").empty());
-            summary.push_back(record.at("label").get<std::string>() + ":" + record.at("stage").get<std::string>());
-        } else {
-            summary.push_back(record.at("status").get<std::string>() + ":" + record.at("detail").get<std::string>());
-        }
-    }
-    return summary;
-}
-
-std::vector<std::string> observationLabels(int training, int verification) {
-    std::vector<std::string> labels;
-    for (int i = 0; i < training; ++i) labels.push_back(i / 4 % 2 == 0 ? "left:training" : "right:training");
-    for (int i = 0; i < verification; ++i) labels.push_back(i < 3 ? "left:verification" : "right:verification");
-    return labels;
+// What a journal holds after one training and verification with this verdict.
+std::vector<std::string> journalOfOneCalibration(const std::string& verdict) {
+    std::vector<std::string> records;
+    for (int i = 0; i < 16; ++i) records.push_back(i / 4 % 2 == 0 ? "left:training" : "right:training");
+    records.push_back("training-passed:1.0");
+    for (int i = 0; i < 6; ++i) records.push_back(i < 3 ? "left:verification" : "right:verification");
+    records.push_back(verdict);
+    records.push_back("session-ended:");
+    return records;
 }
 
 void saveFirmProfile(const fs::path& path) {
@@ -167,19 +168,9 @@ TEST(CalibrationReplay, StrongCalibrationSavesTheProfileAndPlaysWithIt) {
     expectLines(lines, 4, expected);
     expectCalibrationStates(run.calibration, {"Weryfikacja", std::nullopt, 3, 3, 3, 0, false});
 
-    const SideProfile saved = SideProfile::load(folder / "p.json", hardwareModel());
-    EXPECT_EQ(saved.counts, (std::array<std::int64_t, 2>{8, 8}));
+    EXPECT_EQ(SideProfile::load(folder / "p.json", hardwareModel()).counts, (std::array<std::int64_t, 2>{8, 8}));
     EXPECT_FALSE(fs::exists(folder / "light-side-profile.json"));
-    const auto journal = journalOf(folder);
-    ASSERT_FALSE(journal.empty());
-    EXPECT_EQ(journal[0].at("kind"), "strong");
-    EXPECT_EQ(journal[0].at("hardwareModel"), hardwareModel());
-    auto summary = observationLabels(16, 0);
-    summary.push_back("training-passed:1.0");
-    for (const auto& label : observationLabels(0, 6)) summary.push_back(label);
-    summary.push_back("profile-saved:6/6 independent hits");
-    summary.push_back("session-ended:");
-    EXPECT_EQ(journalSummary(journal), summary);
+    EXPECT_EQ(journalOf(folder, "strong"), journalOfOneCalibration("profile-saved:6/6 independent hits"));
 }
 
 TEST(CalibrationReplay, FailedVerificationStartsOverAndKeepsTheOldProfile) {
@@ -207,13 +198,9 @@ TEST(CalibrationReplay, FailedVerificationStartsOverAndKeepsTheOldProfile) {
               run.calibration.end());
 
     EXPECT_EQ(test::readFile(folder / "p.json"), before);
-    auto summary = observationLabels(16, 0);
-    summary.push_back("training-passed:1.0");
-    for (const auto& label : observationLabels(0, 6)) summary.push_back(label);
-    summary.push_back("verification-rejected:Niezależny sprawdzian: 3/6 trafień (lewa 3/3, prawa 0/3). Potrzeba co "
-                      "najmniej 5/6 pewnych trafień.");
-    summary.push_back("session-ended:");
-    EXPECT_EQ(journalSummary(journalOf(folder)), summary);
+    EXPECT_EQ(journalOf(folder, "strong"),
+              journalOfOneCalibration("verification-rejected:Niezależny sprawdzian: 3/6 trafień (lewa 3/3, prawa "
+                                      "0/3). Potrzeba co najmniej 5/6 pewnych trafień."));
 }
 
 TEST(CalibrationReplay, LightCalibrationReplacesOnlyTheLightProfile) {
@@ -245,7 +232,7 @@ TEST(CalibrationReplay, LightCalibrationReplacesOnlyTheLightProfile) {
     EXPECT_EQ(light.version, 2);
     EXPECT_TRUE(light.profile && light.usesImpulse());
     EXPECT_EQ(light.maximumPeak, 0.16);
-    EXPECT_EQ(journalOf(folder).at(0).at("kind"), "light");
+    EXPECT_EQ(journalOf(folder, "light"), journalOfOneCalibration("profile-saved:6/6 independent hits"));
 }
 
 }  // namespace

@@ -25,13 +25,9 @@ struct CalibrationProbe {
                                [] { return std::pair(std::chrono::system_clock::now(), std::string("0-0-0-0-1")); }};
         return {[] { return 0.0; }, [this](std::string_view line) { lines.emplace_back(line); }, {}, files};
     }
-    std::size_t countStarting(std::string_view prefix) const {
-        return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); });
-    }
     std::size_t countContaining(std::string_view part) const {
         return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != l.npos; });
     }
-    bool has(std::string_view text) const { return std::find(lines.begin(), lines.end(), text) != lines.end(); }
 };
 
 Options calibrating(std::string_view mode) {
@@ -48,53 +44,30 @@ void play(Session& session, const simulation::Scene& scene) {
     session.stop();
 }
 
+// The simulator's calibrations that no end-to-end test replays.
 TEST(SessionCalibration, SimulatedUsersCalibrateThenPlay) {
-    const std::string sidesSaved = "Profil stron zapisany · niezależny test 6/6 (lewa 3/3, prawa 3/3). Możesz grać.";
-    const std::string lightSaved = "Profil lekkich zapisany · niezależny test 6/6 (lewa 3/3, prawa 3/3). Możesz grać.";
-    struct Case {
+    const std::string tooClose = "PRAWA 2/8: próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.";
+    const struct {
         const char* scenario;
         const char* mode;
-        std::string saved;
-        std::vector<std::string> alsoWritten;  // parts of lines
-        std::size_t trainings = 1;
+        std::vector<std::string> parts;  // each in exactly one line
     } cases[] = {
-        {"calibration-sides", "sides", sidesSaved, {"Model nauczony · "}},
-        {"calibration-strong", "strong", sidesSaved, {"Model nauczony · "}},
-        {"calibration-light", "light", lightSaved, {"Model lekkich nauczony (atak + impuls) · "}},
+        {"calibration-sides", "sides", {"Profil stron zapisany · niezależny test 6/6"}},
         {"calibration-strong-refused",
          "strong",
-         sidesSaved,
-         {"PRAWA 2/8: próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.",
-          " jest za mały do mocnej kalibracji (wymagane >= 0.160 g)."}},
+         {tooClose, " jest za mały do mocnej kalibracji", "Profil stron zapisany · niezależny test 6/6"}},
         {"calibration-light-refused",
          "light",
-         lightSaved,
-         {"PRAWA 2/8: próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.",
-          " jest za duży do lekkiej kalibracji (wymagane < 0.160 g)."}},
-        {"calibration-strong-retry",
-         "strong",
-         sidesSaved,
-         {"Nie zapisano profilu: Niezależny sprawdzian: 3/6 trafień (lewa 3/3, prawa 0/3). Potrzeba co najmniej 5/6 "
-          "pewnych trafień.",
-          "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian."},
-         2},
+         {tooClose, " jest za duży do lekkiej kalibracji", "Profil lekkich zapisany · niezależny test 6/6"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         CalibrationProbe probe;
         Session session(calibrating(c.mode), probe.environment());
         play(session, *simulation::scenario(c.scenario, 1));
-        for (const std::string& part : c.alsoWritten) EXPECT_EQ(probe.countContaining(part), 1u) << part;
-        EXPECT_EQ(probe.countStarting("Trening — blok 1/4: "), c.trainings);
-        EXPECT_TRUE(probe.has(c.saved));
-        ASSERT_TRUE(session.calibration() && session.calibration()->isComplete());
-        // Only the taps after the calibration are played, each with the new profile.
-        EXPECT_EQ(session.hitCount(), 4);
+        for (const std::string& part : c.parts) EXPECT_EQ(probe.countContaining(part), 1u) << part;
+        EXPECT_EQ(session.hitCount(), 4);  // the taps after the calibration
         EXPECT_EQ(session.uncertainHits(), 0);
-        EXPECT_EQ(session.detector().selectedSideModel(), c.saved == lightSaved ? "lekki" : "główny");
-        const bool light = std::string_view(c.mode) == "light";
-        EXPECT_EQ(fs::exists(probe.folder / "p.json"), !light);
-        EXPECT_EQ(fs::exists(probe.folder / "light-side-profile.json"), light);
     }
 }
 
@@ -115,7 +88,7 @@ TEST(SessionCalibration, UnwritableFolderCalibratesWithoutJournalAndSavesNothing
     // Still calibrating: the taps that follow start the next training and play nothing.
     EXPECT_FALSE(session.calibration()->isComplete());
     EXPECT_EQ(session.hitCount(), 0);
-    EXPECT_EQ(probe.countStarting("Błąd zapisu"), 0u);
+    EXPECT_EQ(probe.countContaining("Błąd zapisu"), 0u);
 }
 
 TEST(SessionCalibration, TypingCalibrationRaisesTheBandFirst) {
@@ -129,9 +102,9 @@ TEST(SessionCalibration, TypingCalibrationRaisesTheBandFirst) {
     play(session, scene);
     const DetectorConfig& config = session.detector().config();
     ASSERT_GT(config.accent, 0.16) << "clicks too soft to move the band";
-    EXPECT_TRUE(probe.has("Trening — blok 1/4: klepnij LEWĄ stronę 4 razy delikatnie (peak >= " +
-                          fixed(config.threshold, 3) + " g i < " + fixed(config.accent, 3) +
-                          " g), co około pół sekundy. Audio podczas kalibracji jest wyciszone."));
+    EXPECT_EQ(probe.countContaining("Trening — blok 1/4: klepnij LEWĄ stronę 4 razy delikatnie (peak >= " +
+                                    fixed(config.threshold, 3) + " g i < " + fixed(config.accent, 3) + " g), "),
+              1u);
 }
 
 }  // namespace
