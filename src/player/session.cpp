@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "audio/drum_audio.h"
-#include "platform/log_line.h"
 #include "platform/hardware_model.h"
+#include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/random_uuid.h"
 #include "player/audio_engine.h"
