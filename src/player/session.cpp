@@ -5,10 +5,12 @@
 #include <system_error>
 
 #include "audio/drum_audio.h"
-#include "core/app_error.h"
+#include "platform/hardware_model.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
+#include "platform/random_uuid.h"
 #include "player/audio_engine.h"
+#include "player/process_values.h"
 #include "player/profile_loading.h"
 #include "protocol/player_lines.h"
 
@@ -30,12 +32,15 @@ std::optional<lines::EarlyDiagnostics> earlyDiagnostics(const std::optional<Earl
 
 }  // namespace
 
-SessionEnvironment SessionEnvironment::standard() { return {uptime, logLine, savedProfileLoader()}; }
+SessionEnvironment SessionEnvironment::standard() {
+    const ProcessValues& values = processValues();
+    CalibrationFiles calibration{values.sideProfileURL, values.lightProfileURL, hardwareModel(),
+                                 [] { return std::pair(std::chrono::system_clock::now(), randomUUID()); }};
+    return {uptime, logLine, savedProfileLoader(), std::move(calibration)};
+}
 
 Session::Session(const Options& options, SessionEnvironment environment)
     : options_(options), environment_(std::move(environment)), detector_(options.config) {
-    // Side calibration runs need the calibration capture, which this build lacks.
-    if (options_.learningSides()) throw AppError("Kalibracja stron nie jest jeszcze dostępna w tej wersji.");
     lastWall_ = environment_.clock();
     if (!options_.muted)
         audio_ = startAudio(options_, environment_.log);
@@ -75,10 +80,15 @@ void Session::receive(const AccelSample& sample, bool replay) {
     if (options_.calibrateTyping && elapsed >= warmUp && elapsed < typingSampleEnd)
         calibrationPeak_ = std::max(calibrationPeak_, detector_.magnitude());
     if (ready && !warm_) becomeReady(elapsed);
+    if (calibration_) followCalibration(sample.t);
     if (auto early = detector_.takeEarlyDecision()) soundEarly(std::move(*early));
     if (hit) {
         lastHit_ = hit;
-        handle(*hit);
+        // Calibration taps are collected, not played, until the calibration is complete.
+        if (calibration_ && !calibration_->isComplete())
+            collectSideCalibration(*hit);
+        else
+            handle(*hit);
     }
 }
 
@@ -94,6 +104,7 @@ void Session::becomeReady(double elapsed) {
     const double rate = static_cast<double>(count_) / std::max(elapsed, 0.001);
     environment_.log(lines::ready(rate, detector_.config().threshold, detector_.config().accent, options_.config.cooldown));
     environment_.log(lines::keys);
+    if (options_.learningSides()) startCalibration();
     if (static_cast<double>(count_) / elapsed < lowRate) environment_.log(lines::lowRate);
 }
 
@@ -141,6 +152,7 @@ void Session::stop() {
             failed_ = true;
         }
     }
+    if (calibrationJournal_) calibrationJournal_->finish();
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
 }
 

@@ -2,20 +2,42 @@
 // One player run: turns every sample into detector input, warm-up and ready
 // lines, sounds and hit lines, and counts what happened. Main thread only.
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "calibration/calibration_capture.h"
+#include "calibration/calibration_journal.h"
 #include "core/accel_sample.h"
 #include "detection/tap_detector.h"
 #include "player/options.h"
 #include "player/typing_guard.h"
+#include "protocol/calibration_ui_state.h"
 #include "recording/csv_recorder.h"
+#include "sidemodels/light_side_profile.h"
+#include "sidemodels/side_profile.h"
 
 namespace knockbox {
 
 class DrumAudio;
+
+// Where a side calibration keeps what it makes, and what it marks it with.
+struct CalibrationFiles {
+    using JournalStamp = std::function<std::pair<std::chrono::system_clock::time_point, std::string>()>;
+
+    std::filesystem::path sideProfile;   // a verified firm-tap profile; its folder holds the journals
+    std::filesystem::path lightProfile;  // a verified light-tap profile
+    std::string hardwareModel;           // this Mac's, stored in profiles and journals
+    // The wall-clock time and a fresh UUID that name a new journal; empty:
+    // the calibration runs without a journal.
+    JournalStamp journalStamp;
+};
 
 // What a session needs from its surroundings; tests replace the clock and
 // collect the lines.
@@ -28,6 +50,7 @@ struct SessionEnvironment {
     std::function<double()> clock;  // system uptime, seconds
     Log log;                        // one player line
     ProfileLoader loadProfiles;
+    CalibrationFiles calibration{};
     static SessionEnvironment standard();
 };
 
@@ -72,6 +95,9 @@ public:
     double lastSoundOnset() const { return lastSoundOnset_; }
     // The engine that plays the hits; null when muted.
     const DrumAudio* audio() const { return audio_.get(); }
+    // The guided side calibration of a calibration run, from the end of the
+    // warm-up on; absent otherwise.
+    const std::optional<CalibrationCapture>& calibration() const { return calibration_; }
 
 private:
     void becomeReady(double elapsed);
@@ -83,6 +109,17 @@ private:
     void soundEarly(EarlyDecision early);
     bool soundedEarly(const Hit& hit) const;
     void sound(const Hit& hit);
+
+    // The calibration's side of the session (session_calibration.cpp).
+    void startCalibration();
+    void followCalibration(double t);
+    void publishCalibrationState();
+    void collectSideCalibration(const Hit& hit);
+    void finishTraining(const CalibrationCapture::Training& training, double t);
+    void finishVerification(const CalibrationCapture::Verification& verification, double t);
+    void rejectCalibration(std::string_view status, const std::string& description, double t);
+    void journalStatus(std::string_view status, const std::string& detail);
+    void logAll(const std::vector<std::string>& messages);
 
     Options options_;
     SessionEnvironment environment_;
@@ -104,6 +141,12 @@ private:
     std::optional<EarlyDecision> early_;  // of the latest tap that had one
     long soundsStarted_ = 0;
     double lastSoundOnset_ = 0;
+
+    std::optional<CalibrationCapture> calibration_;
+    std::optional<SideProfile> pendingSideProfile_;
+    std::optional<LightSideProfile> pendingLightProfile_;
+    std::unique_ptr<CalibrationJournal> calibrationJournal_;
+    std::optional<CalibrationUIState> lastCalibrationUIState_;
 };
 
 }  // namespace knockbox

@@ -93,6 +93,42 @@ std::string liveKitMissing(std::string_view folder, std::size_t missing, std::si
 
 std::string calibration(const CalibrationUIState& state) { return "CALIBRATION " + encode(state); }
 
+std::string journalOpened(std::string_view path) {
+    return "Zapis oznaczonych próbek kalibracji: " + std::string(path);
+}
+
+std::string journalUnavailable(std::string_view description) {
+    return "Zapis próbek niedostępny: " + std::string(description);
+}
+
+std::string journalWriteFailed(std::string_view description) {
+    return "Błąd zapisu próbki kalibracji: " + std::string(description);
+}
+
+std::string sideModelTrained(double validationAccuracy) {
+    return "Model nauczony · sprawdzenie z pominięciem próbek " + percent(validationAccuracy) +
+           ". Czeka na NOWE uderzenia sprawdzające.";
+}
+
+std::string lightModelTrained(std::string_view parts, double validationAccuracy) {
+    return "Model lekkich nauczony (" + std::string(parts) + ") · sprawdzenie z pominięciem próbek " +
+           percent(validationAccuracy) + ". Czeka na NOWE uderzenia sprawdzające.";
+}
+
+std::string verificationMissed(int correctLeft, int correctRight) {
+    return "Niezależny sprawdzian: " + std::to_string(correctLeft + correctRight) + "/6 trafień (lewa " +
+           std::to_string(correctLeft) + "/3, prawa " + std::to_string(correctRight) +
+           "/3). Potrzeba co najmniej 5/6 pewnych trafień.";
+}
+
+std::string profileNotSaved(std::string_view description) { return "Nie zapisano profilu: " + std::string(description); }
+
+std::string profileSaved(bool light, int correctLeft, int correctRight) {
+    return std::string(light ? "Profil lekkich zapisany · niezależny test " : "Profil stron zapisany · niezależny test ") +
+           std::to_string(correctLeft + correctRight) + "/6 (lewa " + std::to_string(correctLeft) + "/3, prawa " +
+           std::to_string(correctRight) + "/3). Możesz grać.";
+}
+
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
 }  // namespace knockbox::lines

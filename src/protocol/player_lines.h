@@ -68,6 +68,22 @@ std::string demo(Drum drum, double velocity);
 std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total);
 // "CALIBRATION <state as one line of JSON>": the calibration's progress.
 std::string calibration(const CalibrationUIState& state);
+
+// The calibration's journal: where it is written, or why it is not.
+std::string journalOpened(std::string_view path);
+std::string journalUnavailable(std::string_view description);
+std::string journalWriteFailed(std::string_view description);
+// A side model fitted from the training taps, with its leave-one-out
+// accuracy (0–1), waiting for the verification taps. The light one names its
+// fitted parts ("atak", "impuls", joined by " + ").
+std::string sideModelTrained(double validationAccuracy);
+std::string lightModelTrained(std::string_view parts, double validationAccuracy);
+// Why a verification the capture did not pass failed, from the correct taps per side.
+std::string verificationMissed(int correctLeft, int correctRight);
+// "Nie zapisano profilu: <description>"
+std::string profileNotSaved(std::string_view description);
+// The verified profile was saved and plays from now on.
+std::string profileSaved(bool light, int correctLeft, int correctRight);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 

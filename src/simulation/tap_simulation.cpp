@@ -129,7 +129,68 @@ void addGroove(Scene& scene, Random& random, double step) {
     }
 }
 
+// The player's calibration timing, as the user experiences it.
+constexpr double calibrationStart = 2.0;  // s: the first prompt, at the end of the warm-up
+constexpr double blockPause = 1.2;        // s from the onset of a block's last tap to the next prompt
+constexpr double tooClose = 0.3;          // s: refused, the player asks for 0.35
+
+Strength strengthFor(CalibrationKind kind, std::size_t index) {
+    switch (kind) {
+        case CalibrationKind::strong: return Strength::firm;
+        case CalibrationKind::light: return Strength::gentle;
+        case CalibrationKind::sides: break;
+    }
+    return index % 2 == 0 ? Strength::firm : Strength::gentle;
+}
+
+// Taps one calibration (training and verification) from `prompt` on; returns
+// the time of the tap that ended it.
+double tapCalibration(Scene& scene, Random& random, const CalibrationPlan& plan, double prompt, bool refusals,
+                      bool wrongSide) {
+    double last = prompt;
+    const auto tapBlock = [&](Side side, int count, bool refused, bool onWrongSide) {
+        double time = prompt + plan.reaction;
+        for (int i = 0; i < count; ++i) {
+            if (refused && i == 1) {
+                time += tooClose - plan.spacing;  // right after the tap before
+                scene.taps.push_back(tapAt(random, time, side, strengthFor(plan.kind, scene.taps.size())));
+                time += plan.spacing;
+                if (plan.kind != CalibrationKind::sides) {
+                    const Strength wrong = plan.kind == CalibrationKind::strong ? Strength::gentle : Strength::firm;
+                    scene.taps.push_back(tapAt(random, time, side, wrong));
+                    time += plan.spacing;
+                }
+            }
+            scene.taps.push_back(tapAt(random, time, onWrongSide ? opposite(side) : side,
+                                       strengthFor(plan.kind, scene.taps.size())));
+            last = time;
+            time += plan.spacing;
+        }
+        prompt = last + blockPause;
+    };
+    for (int block = 0; block < 4; ++block)
+        tapBlock(block % 2 == 0 ? Side::left : Side::right, 4, refusals && block == 1, false);
+    tapBlock(Side::left, 3, false, false);
+    tapBlock(Side::right, 3, false, wrongSide);
+    return last;
+}
+
 }  // namespace
+
+Scene calibrationScene(const CalibrationPlan& plan, std::uint64_t seed, bool gyro) {
+    Scene scene;
+    scene.seed = seed;
+    scene.gyro = gyro;
+    Random random(seed ^ 0xCA11B4A7Eull);
+    double last = tapCalibration(scene, random, plan, calibrationStart, plan.refusals, plan.wrongSideOnce);
+    if (plan.wrongSideOnce) last = tapCalibration(scene, random, plan, last + blockPause, false, false);
+    double time = last + 0.8;
+    for (int i = 0; i < plan.playTaps; ++i, time += plan.spacing)
+        scene.taps.push_back(tapAt(random, time, i % 2 == 0 ? Side::left : Side::right,
+                                   strengthFor(plan.kind, static_cast<std::size_t>(i))));
+    scene.duration = time + 0.4;
+    return scene;
+}
 
 std::vector<AccelSample> render(const Scene& scene) {
     Random random(scene.seed);
@@ -207,12 +268,39 @@ std::vector<IntendedHit> intendedHits(const Scene& scene) {
 }
 
 const std::vector<std::string_view>& scenarioNames() {
-    static const std::vector<std::string_view> names{"quiet",  "groove", "roll", "rebound",
-                                                     "typing", "gaps",   "drift"};
+    static const std::vector<std::string_view> names{"quiet",
+                                                     "groove",
+                                                     "roll",
+                                                     "rebound",
+                                                     "typing",
+                                                     "gaps",
+                                                     "drift",
+                                                     "calibration-sides",
+                                                     "calibration-strong",
+                                                     "calibration-light",
+                                                     "calibration-strong-refused",
+                                                     "calibration-light-refused",
+                                                     "calibration-strong-retry"};
     return names;
 }
 
 std::optional<Scene> scenario(std::string_view name, std::uint64_t seed, double duration, bool gyro) {
+    const std::optional<CalibrationPlan> plan = name == "calibration-sides"    ? CalibrationPlan{CalibrationKind::sides}
+                                                : name == "calibration-strong" ? CalibrationPlan{CalibrationKind::strong}
+                                                : name == "calibration-light"  ? CalibrationPlan{CalibrationKind::light}
+                                                : name == "calibration-strong-refused"
+                                                    ? CalibrationPlan{.kind = CalibrationKind::strong, .refusals = true}
+                                                : name == "calibration-light-refused"
+                                                    ? CalibrationPlan{.kind = CalibrationKind::light, .refusals = true}
+                                                : name == "calibration-strong-retry"
+                                                    ? CalibrationPlan{.kind = CalibrationKind::strong, .wrongSideOnce = true}
+                                                    : std::optional<CalibrationPlan>();
+    if (plan) {
+        Scene scene = calibrationScene(*plan, seed, gyro);
+        if (duration > 0) scene.duration = duration;
+        return scene;
+    }
+
     Scene scene;
     scene.seed = seed;
     scene.gyro = gyro;

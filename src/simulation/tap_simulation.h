@@ -70,8 +70,32 @@ std::vector<AccelSample> render(const Scene& scene);
 // One hit per tap, in time order: side and strength make the drum.
 std::vector<IntendedHit> intendedHits(const Scene& scene);
 
+// A simulated user who follows a guided side calibration (--calibrate-sides,
+// --calibrate-strong, --calibrate-light) as the player prompts it: after the
+// 2 s warm-up, 4 training blocks of 4 taps (left, right, left, right), then
+// 2 verification blocks of 3 (left, right), each block prompted 1.2 s after
+// the onset of the tap that ended the one before; then a few taps of play.
+enum class CalibrationKind { sides, strong, light };  // mixed, firm or gentle taps
+
+struct CalibrationPlan {
+    CalibrationKind kind = CalibrationKind::strong;
+    double spacing = 0.5;   // s between the taps of a block (0.35 at least)
+    double reaction = 0.6;  // s from a prompt to the block's first tap
+    // In the second training block, one tap of the wrong strength (a gentle
+    // tap in a firm calibration, a firm one in a gentle calibration; none in
+    // a mixed one) and one 0.3 s after the tap before; the user taps again.
+    bool refusals = false;
+    // The first verification's right-hand taps land on the left: the
+    // verification fails, and the user calibrates once more.
+    bool wrongSideOnce = false;
+    int playTaps = 4;  // after the calibration, alternating from the left
+};
+
+Scene calibrationScene(const CalibrationPlan& plan, std::uint64_t seed, bool gyro = true);
+
 // Named scenarios, each with its own default duration (0: that default).
-// Taps start at 2.5 s, after the player's warm-up.
+// Taps start at 2.5 s, after the player's warm-up, except in the
+// calibrations, which follow the player's prompts from 2 s on.
 //   quiet    the laptop at rest
 //   groove   a beat over all four drums
 //   roll     four-hit rolls at 150 ms
@@ -80,6 +104,13 @@ std::vector<IntendedHit> intendedHits(const Scene& scene);
 //   typing   typing-like clicks below the threshold
 //   gaps     a groove interrupted by sensor gaps
 //   drift    the case tilting slowly
+//   calibration-sides, calibration-strong, calibration-light
+//            a calibration with mixed, firm or gentle taps, then play
+//   calibration-strong-refused, calibration-light-refused
+//            the same with a tap of the wrong strength and one too close
+//   calibration-strong-retry
+//            a verification that fails (taps on the wrong side), then a
+//            second calibration that succeeds
 std::optional<Scene> scenario(std::string_view name, std::uint64_t seed, double duration = 0,
                               bool gyro = true);
 const std::vector<std::string_view>& scenarioNames();

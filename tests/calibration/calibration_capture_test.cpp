@@ -1,0 +1,210 @@
+#include "calibration/calibration_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace knockbox {
+namespace {
+
+using Capture = CalibrationCapture;
+using Kind = Capture::Kind;
+using Progress = Capture::Progress;
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// A detected tap at `t`; the detector always says right, so labels that
+// follow the prompt show.
+Hit tap(double t, double peak = 0.3, std::vector<double> features = {1, 2, 3, 4, 5, 6, 7, 8}) {
+    Hit hit;
+    hit.t = t;
+    hit.peak = peak;
+    hit.features = {std::move(features), true};
+    return hit;
+}
+
+// Taps the open block `count` times 0.5 s apart from `t`; returns the last tap's time.
+double tapBlock(Capture& capture, double t, int count, std::vector<Capture::Result>* results = nullptr) {
+    for (int i = 0; i < count; ++i, t += 0.5) {
+        auto result = capture.consume(tap(t));
+        EXPECT_TRUE(result.observation) << "tap at " << t;
+        if (results) results->push_back(std::move(result));
+    }
+    return t - 0.5;
+}
+
+// The whole training, from a prompt at 10 s; returns the last tap's time.
+double train(Capture& capture, std::vector<Capture::Result>* results = nullptr) {
+    capture.advance(10);
+    double t = tapBlock(capture, 10.5, 4, results);
+    for (int block = 1; block < 4; ++block) {
+        EXPECT_EQ(capture.advance(t + 1.2).size(), 1u);
+        t = tapBlock(capture, t + 1.7, 4, results);
+    }
+    return t;
+}
+
+TEST(CalibrationCapture, NothingCountsBeforeItsPrompt) {
+    Capture capture(Kind::standard, 0.16, 0.05);
+    EXPECT_TRUE(capture.consume(tap(1.0)).messages.empty());  // before the first advance
+    EXPECT_TRUE(capture.advance(nan).empty());
+    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, false}));
+    EXPECT_EQ(capture.advance(2.0), std::vector<std::string>{
+        "Trening — blok 1/4: klepnij LEWĄ stronę 4 razy z trochę różną siłą, co około pół sekundy. "
+        "Audio podczas kalibracji jest wyciszone."});
+    EXPECT_TRUE(capture.advance(2.1).empty());
+    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, true}));
+    const auto early = capture.consume(tap(1.99));  // detected after the prompt, begun before it
+    EXPECT_TRUE(early.messages.empty() && !early.observation && !early.rejection);
+}
+
+TEST(CalibrationCapture, RefusalsKeepEverythingCollected) {
+    const std::string broken = "brak poprawnych danych sensora; próbka pominięta.";
+    struct Case {
+        Kind kind;
+        Hit hit;  // after an accepted tap at 1.0 s
+        bool accepted;
+        std::string message;  // after "LEWA 2/8: "
+    } cases[] = {
+        {Kind::strong, tap(1.5, 0.16), true, "peak 0.160 g"},
+        {Kind::strong, tap(1.5, 0.1599), false,
+         "peak 0.160 g jest za mały do mocnej kalibracji (wymagane >= 0.160 g). Klepnij trochę mocniej; "
+         "dotychczasowe próbki zachowane."},
+        {Kind::light, tap(1.5, 0.05), true, "peak 0.050 g"},
+        {Kind::light, tap(1.5, 0.16), false,
+         "peak 0.160 g jest za duży do lekkiej kalibracji (wymagane < 0.160 g). Klepnij delikatniej; dotychczasowe "
+         "próbki zachowane."},
+        {Kind::standard, tap(1.5, 0.049), false, "peak 0.049 g jest poniżej progu 0.050 g; próbka pominięta."},
+        {Kind::standard, tap(1.35), true, "peak 0.300 g"},
+        {Kind::standard, tap(1.3), false, "próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami."},
+        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, 4, 5, 6, 7}), false, broken},
+        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, nan, 5, 6, 7, 8}), false, broken},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Capture capture(c.kind, 0.16, 0.05);
+        capture.advance(0);
+        const double firstPeak = c.kind == Kind::light ? 0.1 : 0.3;
+        ASSERT_TRUE(capture.consume(tap(1.0, firstPeak)).observation);
+        const auto result = capture.consume(c.hit);
+        EXPECT_EQ(result.messages, std::vector<std::string>{"LEWA 2/8: " + c.message});
+        EXPECT_EQ(result.observation.has_value(), c.accepted);
+        EXPECT_EQ(capture.trainingObservations().size(), c.accepted ? 2u : 1u);
+        if (!c.accepted) {
+            EXPECT_EQ(result.rejection, c.message);
+            // The refused tap moved nothing: 0.35 s after the first tap still counts.
+            EXPECT_TRUE(capture.consume(tap(1.35, firstPeak)).observation);
+        }
+    }
+    // A band that cannot hold a tap refuses every one.
+    for (const auto& [accent, threshold] : {std::pair{0.16, 0.16}, {0.16, 0.0}, {nan, 0.05}, {0.16, 0.2}}) {
+        Capture capture(Kind::standard, accent, threshold);
+        capture.advance(0);
+        EXPECT_EQ(capture.consume(tap(1.0)).rejection, "niepoprawny zakres siły kalibracji; próbka pominięta.");
+    }
+}
+
+TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
+    Capture capture(Kind::strong, 0.16, 0.05);
+    capture.advance(10);
+    const double t = tapBlock(capture, 10.5, 4);  // the left block ends at 12.0
+    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 0, 8, 0, 4, 4, 16, false}));
+    EXPECT_TRUE(capture.consume(tap(t + 0.5)).messages.empty());  // the pause ignores taps
+    EXPECT_TRUE(capture.advance(t + 1.19).empty());
+    ASSERT_EQ(capture.advance(t + 1.2).size(), 1u);
+    tapBlock(capture, t + 1.7, 3);
+    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 3, 8, 3, 4, 7, 16, true}));
+
+    Capture full(Kind::strong, 0.16, 0.05);
+    std::vector<Capture::Result> results;
+    const double last = train(full, &results);
+    EXPECT_EQ(results[7].messages, (std::vector<std::string>{
+        "PRAWA 4/8: peak 0.300 g", "Blok gotowy. Odczekaj 1,2 s; następne polecenie pojawi się samo."}));
+    EXPECT_EQ(results[8].messages, std::vector<std::string>{"LEWA 5/8: peak 0.300 g"});
+    for (std::size_t i = 0; i + 1 < results.size(); ++i) EXPECT_FALSE(results[i].training);
+    const auto& training = results.back().training;
+    ASSERT_TRUE(training);
+    EXPECT_EQ(results.back().messages.back(),
+              "Trening zebrany: po 8 uderzeń na stronę. Profil wymaga jeszcze niezależnej weryfikacji.");
+    EXPECT_EQ(training->left.size(), 8u);
+    EXPECT_EQ(training->right.size(), 8u);
+    for (std::size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(training->observations[i].side, i / 4 % 2 ? Side::right : Side::left) << i;
+    EXPECT_EQ(full.progress(), (Progress{"Trening", std::nullopt, 8, 8, 4, 4, 16, 16, false}));
+    // Reported once: later taps and clock ticks change nothing until verification starts.
+    EXPECT_TRUE(full.consume(tap(last + 0.5)).messages.empty());
+    EXPECT_TRUE(full.advance(last + 5).empty());
+}
+
+TEST(CalibrationCapture, VerificationVerdicts) {
+    const SidePrediction left{Side::left, 0.9, true, false}, right{Side::right, 0.9, true, false};
+    const auto with = [](SidePrediction p, auto change) { change(p); return std::optional(p); };
+    const auto unsure = with(right, [](SidePrediction& p) { p.confidence = 0.59; });
+    const auto unreliable = with(right, [](SidePrediction& p) { p.isReliable = false; });
+    const auto outside = with(right, [](SidePrediction& p) { p.isOutOfDistribution = true; });
+    // The model's answer for the taps left, left, left, right, right, right.
+    const struct {
+        std::vector<std::optional<SidePrediction>> answers;
+        int correctLeft, correctRight;
+        bool passed;
+    } cases[] = {
+        {{left, left, left, right, right, right}, 3, 3, true},
+        {{left, right, left, right, right, right}, 2, 3, true},
+        {{left, right, left, right, left, right}, 2, 2, false},
+        {{right, right, left, right, right, right}, 1, 3, false},
+        {{left, left, left, unsure, right, unsure}, 3, 1, false},
+        {{left, left, left, right, unreliable, right}, 3, 2, true},
+        {{left, left, left, outside, outside, right}, 3, 1, false},
+        {{left, std::nullopt, left, right, right, right}, 2, 3, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.correctLeft * 10 + c.correctRight);
+        Capture capture(Kind::strong, 0.16, 0.05);
+        const double last = train(capture);
+        std::size_t asked = 0;
+        // Begun with an earlier time: the pause still runs from the last training tap.
+        EXPECT_EQ(capture.beginVerification(
+                      [&](const SideFeatures&, const std::optional<SideFeatures>&) { return c.answers.at(asked++); },
+                      last - 1.0),
+                  std::vector<std::string>{"Weryfikacja: teraz sprawdzimy po 3 NOWE uderzenia na stronę. Odczekaj "
+                                           "1,2 s na polecenie dla LEWEJ. Te uderzenia nie uczą modelu."});
+        EXPECT_TRUE(capture.advance(last + 1.19).empty());
+        EXPECT_EQ(capture.progress(), (Progress{"Weryfikacja", Side::left, 0, 3, 0, 3, 0, 6, false}));
+        ASSERT_EQ(capture.advance(last + 1.2).size(), 1u);
+        std::vector<Capture::Result> results;
+        const double t = tapBlock(capture, last + 1.5, 3, &results);
+        ASSERT_TRUE(capture.advance(t + 1.2)[0].starts_with("Weryfikacja — blok 2/2: klepnij PRAWĄ stronę 3 razy"));
+        tapBlock(capture, t + 1.5, 3, &results);
+        EXPECT_TRUE(results[1].messages[0].ends_with(c.answers[1] == left ? " · weryfikacja OK"
+                                                                          : " · weryfikacja: strona niepewna lub błędna"));
+        const auto& verification = results.back().verification;
+        ASSERT_TRUE(verification);
+        EXPECT_EQ(results.back().messages.size(), 1u);  // the caller reports the verdict
+        EXPECT_EQ(verification->correctLeft, c.correctLeft);
+        EXPECT_EQ(verification->correctRight, c.correctRight);
+        EXPECT_EQ(verification->passed(), c.passed);
+        EXPECT_EQ(verification->observations[1].side, Side::left);  // the prompted side, whatever the model said
+        EXPECT_EQ(capture.trainingObservations().size(), 16u);
+        EXPECT_EQ(capture.progress(), (Progress{"Weryfikacja", std::nullopt, 3, 3, 3, 3, 6, 6, false}));
+        capture.markComplete();
+        EXPECT_EQ(capture.isComplete(), c.passed);
+    }
+}
+
+TEST(CalibrationCapture, RetryStartsFromNothing) {
+    Capture capture(Kind::strong, 0.16, 0.05);
+    const double last = train(capture);
+    capture.beginVerification(SideProfile{}, last);
+    EXPECT_TRUE(capture.retry(nan).empty());
+    EXPECT_EQ(capture.retry(last + 0.1), std::vector<std::string>{
+        "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian."});
+    EXPECT_TRUE(capture.observations().empty());
+    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, false}));
+    EXPECT_TRUE(capture.advance(last + 1.29).empty());
+    ASSERT_EQ(capture.advance(last + 1.3).size(), 1u);
+    // The last accepted tap was forgotten: a tap right after the prompt counts.
+    EXPECT_EQ(capture.consume(tap(last + 1.31)).messages, std::vector<std::string>{"LEWA 1/8: peak 0.300 g"});
+    EXPECT_TRUE(capture.beginVerification(SideProfile{}, last + 2).empty());  // only after a training
+}
+
+}  // namespace
+}  // namespace knockbox

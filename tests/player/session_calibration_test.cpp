@@ -1,0 +1,111 @@
+// The calibration inside a play session, fed the simulator's calibration
+// scenarios at full speed (the built program's lines are checked end to end
+// in tests/e2e/calibration_replay_test.cpp).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "core/number_text.h"
+#include "player/session.h"
+#include "simulation/tap_simulation.h"
+#include "support/child_process.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+
+struct CalibrationProbe {
+    test::TemporaryDirectory folder;
+    fs::path sideProfile = folder / "p.json";
+    std::vector<std::string> lines;
+
+    SessionEnvironment environment() {
+        CalibrationFiles files{sideProfile, sideProfile.parent_path() / "light-side-profile.json", "Test1,1",
+                               [] { return std::pair(std::chrono::system_clock::now(), std::string("0-0-0-0-1")); }};
+        return {[] { return 0.0; }, [this](std::string_view line) { lines.emplace_back(line); }, {}, files};
+    }
+    std::size_t countContaining(std::string_view part) const {
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != l.npos; });
+    }
+};
+
+Options calibrating(std::string_view mode) {
+    Options options;
+    options.muted = true;
+    options.calibrateSides = mode != "light";
+    options.calibrateStrong = mode == "strong";
+    options.calibrateLight = mode == "light";
+    return options;
+}
+
+void play(Session& session, const simulation::Scene& scene) {
+    for (const AccelSample& sample : simulation::render(scene)) session.receive(sample, true);
+    session.stop();
+}
+
+// The simulator's calibrations that no end-to-end test replays.
+TEST(SessionCalibration, SimulatedUsersCalibrateThenPlay) {
+    const std::string tooClose = "PRAWA 2/8: próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.";
+    const struct {
+        const char* scenario;
+        const char* mode;
+        std::vector<std::string> parts;  // each in exactly one line
+    } cases[] = {
+        {"calibration-sides", "sides", {"Profil stron zapisany · niezależny test 6/6"}},
+        {"calibration-strong-refused",
+         "strong",
+         {tooClose, " jest za mały do mocnej kalibracji", "Profil stron zapisany · niezależny test 6/6"}},
+        {"calibration-light-refused",
+         "light",
+         {tooClose, " jest za duży do lekkiej kalibracji", "Profil lekkich zapisany · niezależny test 6/6"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        CalibrationProbe probe;
+        Session session(calibrating(c.mode), probe.environment());
+        play(session, *simulation::scenario(c.scenario, 1));
+        for (const std::string& part : c.parts) EXPECT_EQ(probe.countContaining(part), 1u) << part;
+        EXPECT_EQ(session.hitCount(), 4);  // the taps after the calibration
+        EXPECT_EQ(session.uncertainHits(), 0);
+    }
+}
+
+TEST(SessionCalibration, UnwritableFolderCalibratesWithoutJournalAndSavesNothing) {
+    CalibrationProbe probe;
+    std::ofstream(probe.folder / "file") << "not a folder";
+    probe.sideProfile = probe.folder / "file/p.json";
+    Session session(calibrating("strong"), probe.environment());
+    play(session, *simulation::scenario("calibration-strong", 1));
+    ASSERT_GE(probe.lines.size(), 4u);
+    EXPECT_EQ(probe.lines[2], "Zapis próbek niedostępny: " + (probe.folder / "file").string() + ": Not a directory");
+    EXPECT_TRUE(probe.lines[3].starts_with("Trening — blok 1/4: klepnij LEWĄ")) << probe.lines[3];
+    const auto notSaved = std::find_if(probe.lines.begin(), probe.lines.end(), [](const std::string& line) {
+        return line.starts_with("Nie zapisano profilu: Nie można zapisać profilu kalibracji: ");
+    });
+    ASSERT_NE(notSaved, probe.lines.end());
+    EXPECT_EQ(notSaved[1], "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian.");
+    // Still calibrating: the taps that follow start the next training and play nothing.
+    EXPECT_FALSE(session.calibration()->isComplete());
+    EXPECT_EQ(session.hitCount(), 0);
+    EXPECT_EQ(probe.countContaining("Błąd zapisu"), 0u);
+}
+
+TEST(SessionCalibration, TypingCalibrationRaisesTheBandFirst) {
+    simulation::Scene scene;
+    scene.duration = 7.2;
+    for (double t = 2.3; t < 6.9; t += 0.37) scene.clicks.push_back({t, 0.1});
+    CalibrationProbe probe;
+    Options options = calibrating("light");
+    options.calibrateTyping = true;
+    Session session(options, probe.environment());
+    play(session, scene);
+    const DetectorConfig& config = session.detector().config();
+    ASSERT_GT(config.accent, 0.16) << "clicks too soft to move the band";
+    EXPECT_EQ(probe.countContaining("Trening — blok 1/4: klepnij LEWĄ stronę 4 razy delikatnie (peak >= " +
+                                    fixed(config.threshold, 3) + " g i < " + fixed(config.accent, 3) + " g), "),
+              1u);
+}
+
+}  // namespace
+}  // namespace knockbox
