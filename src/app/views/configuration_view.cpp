@@ -164,7 +164,6 @@ void ConfigurationView::openSounds() {
     if (!soundPicker_) {
         soundPicker_ = new SoundPickerView(model_, this);
         soundPicker_->setAttribute(Qt::WA_DeleteOnClose);
-        connect(soundPicker_, &QDialog::finished, soundPicker_, &QWidget::close);
     }
     soundPicker_->show();
     soundPicker_->raise();

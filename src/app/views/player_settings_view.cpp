@@ -1,9 +1,11 @@
 #include "app/views/player_settings_view.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -156,20 +158,38 @@ void PlayerSettingsView::refresh() {
     notice_->setText(model_.notice().value_or(QString()));
     notice_->setVisible(model_.notice().has_value());
     adjustSize();
+    if (isVisible()) place();
 }
 
 void PlayerSettingsView::showAnchoredTo(QWidget* button) {
+    anchor_ = button;
     refresh();
-    adjustSize();
-    const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
-    const QRect screen = (button->screen() ? button->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    arrowBelow_ = anchor.top() - height() >= screen.top();
-    const int y = arrowBelow_ ? anchor.top() - height() + 2 : anchor.bottom() - 2;
-    const int x = std::clamp(anchor.center().x() - width() / 2, screen.left() + 4, screen.right() - width() - 4);
-    arrowX_ = anchor.center().x() - x;
-    move(x, y);
+    place();
     show();
     update();
+}
+
+void PlayerSettingsView::place() {
+    if (!anchor_) return;
+    QWidget* button = anchor_;
+    const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const QScreen* display = button->screen() ? button->screen() : QGuiApplication::primaryScreen();
+    const QRect screen = display ? display->availableGeometry() : anchor.adjusted(-4000, -4000, 4000, 4000);
+    arrowBelow_ = anchor.top() - height() >= screen.top();
+    const int y = arrowBelow_ ? anchor.top() - height() + 2 : anchor.bottom() - 2;
+    // Kept on the screen; the left edge wins on a screen narrower than the panel.
+    const int x = std::max(screen.left() + 4, std::min(anchor.center().x() - width() / 2, screen.right() - width() - 4));
+    arrowX_ = anchor.center().x() - x;
+    move(x, y);
+    update();
+}
+
+void PlayerSettingsView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PlayerSettingsView::paintEvent(QPaintEvent*) {

@@ -4,6 +4,7 @@
 // takes them at its next start; "Save" writes them to the settings file.
 
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/configuration_model.h"
@@ -32,9 +33,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();
+    // Beside the anchor, pointing at it; again whenever the panel's height changes.
+    void place();
     void edit(const std::function<void(UISettings&)>& change);
 
     ConfigurationModel& model_;
@@ -47,6 +51,7 @@ private:
     QLabel* notice_ = nullptr;
     QWidget* content_ = nullptr;
     bool refreshing_ = false;  // controls follow the model; not an edit
+    QPointer<QWidget> anchor_;
     bool arrowBelow_ = true;   // the arrow points down at the button
     double arrowX_ = panelWidth / 2.0;
 };

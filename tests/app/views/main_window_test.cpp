@@ -18,7 +18,10 @@ using test::ViewTest;
 
 TEST_F(ViewTest, QuittingWhilePlayingStopsThePlayerAndWaitsForIt) {
     const auto release = gate("release");
-    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; exit 0' TERM\n" + test::waitForTerm));
+    // On SIGTERM the player waits for the gate; it says when it is ready for that.
+    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\n"
+                                  "echo 'GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms'\n" +
+                                  test::waitForTerm));
     MainWindow window(*model, true);
     window.show();
     window.activateWindow();
@@ -30,6 +33,7 @@ TEST_F(ViewTest, QuittingWhilePlayingStopsThePlayerAndWaitsForIt) {
     QTest::mouseClick(play, Qt::LeftButton);
     ASSERT_TRUE(model->active());
     EXPECT_EQ(test::accessibleName(play), "Stop");
+    ASSERT_TRUE(test::waitFor([&] { return model->ready(); }));
 
     QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(window.isVisible());

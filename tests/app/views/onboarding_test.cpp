@@ -165,7 +165,7 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     // A firm calibration that asks for the right side, has two taps, then is
     // saved; on SIGTERM it waits for the gate.
     auto model = makeModel(
-        player("trap 'read x < \"$DIR/release\"; exit 0' TERM\n"
+        player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\n"
                "echo 'CALIBRATION {\"stage\":\"Trening\",\"target\":\"right\",\"leftCount\":4,\"rightCount\":2,"
                "\"total\":8,\"blockRemaining\":2,\"collecting\":true}'\n" +
                test::waitForTerm),
