@@ -459,10 +459,17 @@ void MacBookScene::paint(QPainter& painter, const QSizeF& size) const {
     paintKeyboard(painter);
     paintTrackpad(painter);
     if (complete) {
+        // Both palm rests learned: tinted and outlined, each with a check.
         for (Side rest : {Side::left, Side::right}) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(color(studio::macAccent, 0.16));
+            painter.setPen(QPen(color(studio::macAccent, 0.7), 1.2));
+            painter.setBrush(color(studio::macAccent, 0.2));
             painter.drawRoundedRect(restRect(rest), 10, 10);
+            const QPointF centre = restRect(rest).center();
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(color(studio::macAccent, 0.9));
+            painter.drawEllipse(centre, 10, 10);
+            paintIcon(painter, StudioIcon::checkmark, QRectF(centre.x() - 6, centre.y() - 6, 12, 12),
+                      color({0.1, 0.12, 0.12}));
         }
     }
     if (side) paintHighlight(painter, *side, accent, energy);

@@ -108,6 +108,7 @@ TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
     save(window, "onboarding-strong");
     open(next);
     ASSERT_TRUE(test::waitFor([&] { return model->stage() == OnboardingStage::between; }));
+    onboarding.illustration().setClock(10);  // the last tap's glow is over
     save(window, "onboarding-between");
 
     QTest::mouseClick(test::find(&window, "On to light taps"), Qt::LeftButton);
@@ -116,6 +117,7 @@ TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
     save(window, "onboarding-light");
     open(next);
     ASSERT_TRUE(test::waitFor([&] { return model->stage() == OnboardingStage::done; }));
+    onboarding.illustration().setClock(20);
     save(window, "onboarding-done");
 }
 
