@@ -34,9 +34,9 @@ void writeHelp() {
     }
 }
 
-void dispatch(const Options& options) {
+void dispatch(const Options& options, const ConfigurationUILauncher& launchUI) {
     switch (options.mode) {
-        case RunMode::ui: return launchConfigurationUI(options);
+        case RunMode::ui: return launchUI ? launchUI(options) : launchConfigurationUI(options);
         case RunMode::help: return writeHelp();
         case RunMode::probe: return probe(options);
         case RunMode::checkAccess: return checkAccess(options);
@@ -51,13 +51,13 @@ void dispatch(const Options& options) {
 
 }  // namespace
 
-int runPlayer(std::vector<std::string> arguments) {
+int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher& launchUI) {
     // A double-clicked application opens the configuration app.
     if (arguments.empty() && insideApplicationBundle()) arguments = {"--ui"};
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
-        dispatch(options);
+        dispatch(options, launchUI);
         return 0;
     } catch (const ReportedFailure&) {
         return 1;
