@@ -34,7 +34,7 @@ void writeHelp() {
     }
 }
 
-void dispatch(const Options& options) {
+void dispatch(const Options& options, const SelfCheckGroup& uiSettingsChecks) {
     switch (options.mode) {
         case RunMode::ui: return launchConfigurationUI(options);
         case RunMode::help: return writeHelp();
@@ -43,7 +43,7 @@ void dispatch(const Options& options) {
         case RunMode::sensor: return sensorStream(options);
         case RunMode::exportSamples: return exportSamples(options);
         case RunMode::demo: return demo(options);
-        case RunMode::selfTest: return selfTest(options);
+        case RunMode::selfTest: return selfTest(options, uiSettingsChecks);
         case RunMode::replay: return replay(options);
         case RunMode::live: return live(options);
     }
@@ -51,13 +51,13 @@ void dispatch(const Options& options) {
 
 }  // namespace
 
-int runPlayer(std::vector<std::string> arguments) {
+int runPlayer(std::vector<std::string> arguments, const SelfCheckGroup& uiSettingsChecks) {
     // A double-clicked application opens the configuration app.
     if (arguments.empty() && insideApplicationBundle()) arguments = {"--ui"};
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
-        dispatch(options);
+        dispatch(options, uiSettingsChecks);
         return 0;
     } catch (const ReportedFailure&) {
         return 1;
