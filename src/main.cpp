@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ui_settings_checks.h"
 #include "platform/standard_streams.h"
 #include "player/entry.h"
 #include "player/process_values.h"
@@ -10,5 +11,6 @@
 int main(int argc, char** argv) {
     knockbox::reopenClosedStandardStreams();
     knockbox::installProcessValues(knockbox::makeProcessValues(argc > 0 ? argv[0] : nullptr));
-    return knockbox::runPlayer(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    return knockbox::runPlayer(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc),
+                               knockbox::checkUISettings);
 }
