@@ -13,7 +13,7 @@ declare -A allowed
 while read -r name uses; do
   allowed[$name]="$name $uses"
 done < <(sed -n 's/^knockbox_layer(\([a-z_]*\)\( USES \)\{0,1\}\([a-z_ ]*\)).*/\1 \3/p' "$cmake_file")
-allowed[main.cpp]="${!allowed[*]}"  # the entry joins the layers into one program
+allowed[main.cpp]="${!allowed[*]}"  # the entry may set up anything first
 
 status=0
 while IFS= read -r -d '' file; do

@@ -135,4 +135,6 @@ void setupSignals() {
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write instead of ending us
 }
 
+int signalPipeReadEnd() { return signalPipe[0]; }
+
 }  // namespace knockbox

@@ -76,4 +76,9 @@ RunLoop& mainRunLoop();
 // file size limit fails instead of ending the process.
 void setupSignals();
 
+// The read end of the pipe those two signals write to, for an event loop
+// other than mainRunLoop (the configuration app's), which then drains it
+// itself; -1 before setupSignals.
+int signalPipeReadEnd();
+
 }  // namespace knockbox

@@ -34,9 +34,10 @@ void writeHelp() {
     }
 }
 
-void dispatch(const Options& options, const SelfCheckGroup& uiSettingsChecks) {
+void dispatch(const Options& options, const ConfigurationUILauncher& launchUI,
+              const SelfCheckGroup& uiSettingsChecks) {
     switch (options.mode) {
-        case RunMode::ui: return launchConfigurationUI(options);
+        case RunMode::ui: return launchUI ? launchUI(options) : launchConfigurationUI(options);
         case RunMode::help: return writeHelp();
         case RunMode::probe: return probe(options);
         case RunMode::checkAccess: return checkAccess(options);
@@ -51,13 +52,14 @@ void dispatch(const Options& options, const SelfCheckGroup& uiSettingsChecks) {
 
 }  // namespace
 
-int runPlayer(std::vector<std::string> arguments, const SelfCheckGroup& uiSettingsChecks) {
+int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher& launchUI,
+              const SelfCheckGroup& uiSettingsChecks) {
     // A double-clicked application opens the configuration app.
     if (arguments.empty() && insideApplicationBundle()) arguments = {"--ui"};
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
-        dispatch(options, uiSettingsChecks);
+        dispatch(options, launchUI, uiSettingsChecks);
         return 0;
     } catch (const ReportedFailure&) {
         return 1;

@@ -1,4 +1,5 @@
-// Modes this build does not have yet. Each fails with a plain error line, so
+// Modes this build does not have yet (the configuration app, when the
+// executable hands in no launcher). Each fails with a plain error line, so
 // nothing ever reports success for work that was not done.
 #include "core/app_error.h"
 #include "player/run_modes.h"

@@ -95,22 +95,6 @@ TEST(TapDetector, InvalidAndRepeatedSamplesChangeNothing) {
     }
 }
 
-TEST(TapDetector, FirstSampleOnlySeedsGravity) {
-    DetectorConfig config;
-    config.threshold = 0.07;
-    TapDetector detector(config);
-    EXPECT_FALSE(detector.process(at(5.0, 0.3, -0.2, -0.9), false, true));
-    EXPECT_EQ(detector.magnitude(), 0);
-    EXPECT_EQ(detector.noise(), 0.0035);
-    EXPECT_EQ(detector.effectiveThreshold(), 0.07);  // the configured floor from the start
-    // The estimate is that sample itself: the same reading has no dynamic part.
-    for (int i = 1; i <= 800; ++i) {
-        EXPECT_FALSE(detector.process(at(5.0 + i * 0.00125, 0.3, -0.2, -0.9), false, true));
-        ASSERT_EQ(detector.magnitude(), 0);
-    }
-    EXPECT_EQ(detector.effectiveThreshold(), 0.07);
-}
-
 // Samples from 0 s (a tap at 0.07 s, another at 0.6 s) with a silence between
 // 0.1 s and 0.1 s + `gap`, in the middle of the first tap's attack window.
 std::vector<AccelSample> streamWithGap(double gap) {
@@ -152,25 +136,7 @@ TEST(TapDetector, GapResetsOnlyAboveOneTenthOfASecond) {
     EXPECT_EQ(afterReset[0].hit.side, Side::left);
 }
 
-TEST(TapDetector, NoiseFloorAndEffectiveThresholdBounds) {
-    // At rest the floor stays at its minimum and the threshold is the setting.
-    DetectorConfig config;
-    config.threshold = 0.03;
-    TapDetector resting(config);
-    for (int i = 0; i < 1600; ++i) resting.process(at(i * 0.00125, 0.01, 0.02, -1.0), false, true);
-    EXPECT_EQ(resting.noise(), 0.0035);
-    EXPECT_EQ(resting.effectiveThreshold(), 0.03);
-
-    // Steady 0.02 g vibration raises the floor to it and the threshold to 4 times that.
-    TapDetector vibrating;
-    for (int i = 0; i < 2400; ++i) {
-        const double phase = 2 * std::numbers::pi * 120 * i * 0.00125;
-        EXPECT_FALSE(vibrating.process(at(i * 0.00125, 0.02 * std::cos(phase), 0.02 * std::sin(phase), -1.0),
-                                       false, true));
-    }
-    EXPECT_NEAR(vibrating.noise(), 0.02, 0.001);
-    EXPECT_NEAR(vibrating.effectiveThreshold(), 0.08, 0.004);
-
+TEST(TapDetector, NoiseFloorAndEffectiveThresholdStayBoundedInStrongNoise) {
     // However strong the noise, the floor stops at 0.03 g and the threshold at 0.12 g.
     Scene loud = sceneWith({}, 4.0);
     loud.noise = 0.05;
@@ -277,33 +243,6 @@ TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {
         EXPECT_EQ(b.attackX, -a.attackX);
         EXPECT_EQ(b.features, a.features);
     }
-}
-
-// A profile is a plain value with a `predict`, assigned directly.
-struct FixedFirmProfile {
-    std::optional<SidePrediction> answer;
-    std::optional<SidePrediction> predict(const SideFeatures&) const { return answer; }
-};
-
-TEST(TapDetector, InstalledProfilesJudgeTheirTaps) {
-    TapDetector detector;
-    detector.setSideProfile(FixedFirmProfile{SidePrediction{Side::left, 0.8, true, false}});
-    detector.setLightSideProfile(LightSideModel(0.16, [](const SideFeatures&, const std::optional<SideFeatures>&) {
-        return std::optional<SidePrediction>();  // no opinion
-    }));
-    std::size_t gentle = 0, firm = 0;
-    for (const AccelSample& sample : simulation::render(*simulation::scenario("groove", 4))) {
-        const auto hit = detector.process(sample, false, true);
-        if (!hit) continue;
-        const bool light = hit->peak < 0.16;
-        ++(light ? gentle : firm);
-        EXPECT_EQ(detector.selectedSideModel(), light ? "lekki" : "główny");
-        EXPECT_EQ(hit->sideReliable, !light);
-        if (light) EXPECT_EQ(hit->sideConfidence, 0.5);
-        else EXPECT_EQ(hit->side, Side::left);
-    }
-    EXPECT_GT(gentle, 0u);
-    EXPECT_GT(firm, 0u);
 }
 
 TEST(TapDetector, SlowDriftBeforeATapDoesNotBendItsSignature) {

@@ -221,32 +221,23 @@ TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
     EXPECT_EQ(session.detector().config().fullVelocity, 0.5);
 }
 
-TEST(Session, TypingCalibrationRaisesThresholdsByWhatItHeard) {
+// What the typing calibration is for: clicks as loud as those it heard no
+// longer play, where a run without it plays them.
+TEST(Session, TypingCalibrationSilencesTypingAsLoudAsItHeard) {
     simulation::Scene scene;
-    scene.duration = 7.2;
-    for (double t = 2.3; t < 6.9; t += 0.37) scene.clicks.push_back({t, 0.05});
+    scene.duration = 9.6;
+    for (double t = 2.3; t < 9.5; t += 0.37) scene.clicks.push_back({t, 0.2});
     const std::vector<AccelSample> samples = simulation::render(scene);
-
-    // The largest magnitude the detector sees between 2 s and 7 s.
-    TapDetector reference;
-    double loudest = 0;
+    SessionProbe plainProbe, calibratedProbe;
+    Session plain(mutedOptions(), plainProbe.environment()), calibrated(calibratingTyping(), calibratedProbe.environment());
     for (const AccelSample& sample : samples) {
-        reference.process(sample, false, false);
-        const double elapsed = sample.t - samples.front().t;
-        if (elapsed >= 2.0 && elapsed < 7.0) loudest = std::max(loudest, reference.magnitude());
+        plain.receive(sample, true);
+        calibrated.receive(sample, true);
     }
-    ASSERT_GT(1.8 * loudest, 0.05) << "clicks too soft to move the threshold";
-
-    SessionProbe probe;
-    Session session(calibratingTyping(), probe.environment());
-    for (const AccelSample& sample : samples) session.receive(sample, true);
-    const DetectorConfig& config = session.detector().config();
-    EXPECT_DOUBLE_EQ(config.threshold, 1.8 * loudest);
-    EXPECT_DOUBLE_EQ(config.accent, std::max(0.16, 2.5 * config.threshold));
-    EXPECT_DOUBLE_EQ(config.fullVelocity, std::max(0.5, 2.0 * config.accent));
-    ASSERT_EQ(probe.lines.size(), 3u);
-    EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg " + fixed(config.threshold, 3) + " g · mocne " +
-                                  fixed(config.accent, 3) + " g · cooldown 120 ms");
+    ASSERT_GT(plain.hitCount() + plain.uncertainHits(), 0) << "clicks too soft to test with";
+    EXPECT_EQ(calibrated.hitCount() + calibrated.uncertainHits(), 0);
+    EXPECT_GT(calibrated.detector().config().threshold, 0.05);
+    EXPECT_GE(calibrated.detector().config().accent, 0.16);
 }
 
 }  // namespace

@@ -27,4 +27,5 @@ Boolean CFStringGetCString(CFStringRef, char*, CFIndex, CFStringEncoding);
 CFRunLoopRef CFRunLoopGetCurrent(void); CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode, CFTimeInterval, Boolean);
 CFBundleRef CFBundleGetMainBundle(void); CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef);
 CFURLRef CFURLCopyAbsoluteURL(CFURLRef); Boolean CFURLGetFileSystemRepresentation(CFURLRef, Boolean, UInt8*, CFIndex);
+Boolean CFPreferencesGetAppBooleanValue(CFStringRef, CFStringRef, Boolean*);
 }

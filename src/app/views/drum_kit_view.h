@@ -1,0 +1,78 @@
+#pragma once
+// The animated drum kit of the main screen: every hit the model counts
+// flashes its drum; clicking a drum previews it. A frame timer runs only
+// while a hit animates (and never with reduced motion), so an idle kit costs
+// nothing.
+
+#include <array>
+#include <map>
+
+#include <QAbstractButton>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/configuration_model.h"
+#include "app/views/animation_clock.h"
+#include "app/views/drum_kit_canvas.h"
+
+namespace knockbox {
+
+// An invisible click target over one drum.
+class DrumPadButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    DrumPadButton(Drum drum, QWidget* parent);
+    Drum drum() const { return drum_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Drum drum_;
+};
+
+class DrumKitView : public QWidget {
+    Q_OBJECT
+
+public:
+    // A hit's animation stops this long after it began: the animation's
+    // length and a little more.
+    static constexpr int wakeDelayMs = 1650;
+
+    DrumKitView(ConfigurationModel& model, bool reduceMotion, AnimationClock clock = systemAnimationClock(),
+                QWidget* parent = nullptr);
+
+    // A hit less than hitSettle old, with motion allowed.
+    bool animating() const;
+    // The frame timer runs.
+    bool timelineRunning() const { return frames_.isActive(); }
+    // What is drawn at the clock's present time.
+    DrumKitCanvas canvas() const;
+
+    // "Studio" → "STUDIO KIT": the kick's kit, as its front head reads.
+    static QString kickLabel(DrumKit kit);
+    // Where a drum is played: "left · light", "right · firm", …
+    static QString tapPlace(Drum drum);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void countHits();
+    void updateTimeline();
+
+    ConfigurationModel& model_;
+    bool reduceMotion_;
+    AnimationClock clock_;
+    std::map<Drum, double> hitTimes_;  // when each drum's last hit began to animate
+    DrumCounts seen_;                  // the model's counters already animated
+    int wake_ = 0;                     // changes when a hit arrives and once more after its animation
+    QTimer frames_;
+    std::array<DrumPadButton*, 4> pads_{};
+};
+
+}  // namespace knockbox

@@ -1,0 +1,289 @@
+#include "app/views/onboarding_view.h"
+
+#include <array>
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "app/views/macbook_illustration.h"
+#include "app/views/onboarding_texts.h"
+#include "app/views/studio_button.h"
+#include "app/views/studio_palette.h"
+#include "app/views/transitions.h"
+
+namespace knockbox {
+namespace {
+
+constexpr double titleFadeSeconds = 0.25;
+
+QLabel* label(double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
+    auto* result = new QLabel(parent);
+    QFont font = result->font();
+    font.setPixelSize(qRound(points));
+    font.setWeight(weight);
+    result->setFont(font);
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    result->setPalette(palette);
+    result->setAlignment(Qt::AlignCenter);
+    return result;
+}
+
+int currentStep(OnboardingStage stage) {
+    switch (stage) {
+    case OnboardingStage::welcome:
+    case OnboardingStage::strong: return 0;
+    case OnboardingStage::between:
+    case OnboardingStage::light: return 1;
+    case OnboardingStage::done: return 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+StepGuide::StepGuide(QWidget* parent) : QWidget(parent) { setStage(OnboardingStage::welcome); }
+
+void StepGuide::setStage(OnboardingStage stage) {
+    stage_ = stage;
+    static const std::array<QString, 3> names{QStringLiteral("Firm"), QStringLiteral("Light"), QStringLiteral("Play")};
+    setAccessibleName(QStringLiteral("Step %1 of 3: %2").arg(currentStep(stage) + 1).arg(names[static_cast<std::size_t>(currentStep(stage))]));
+    update();
+}
+
+void StepGuide::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    static const std::array<QString, 3> names{QStringLiteral("Firm"), QStringLiteral("Light"), QStringLiteral("Play")};
+    const int current = currentStep(stage_);
+    QFont font = this->font();
+    font.setPixelSize(12);
+    font.setWeight(QFont::DemiBold);
+    const QFontMetricsF metrics(font);
+    constexpr double circle = 23, gap = 8, connector = 34;
+    double width = 0;
+    for (const QString& name : names) width += circle + gap + metrics.horizontalAdvance(name);
+    width += 2 * (connector + 2 * gap);
+    double x = (this->width() - width) / 2;
+    const double midY = height() / 2.0;
+    for (int step = 0; step < 3; ++step) {
+        const bool done = step < current;
+        const bool isCurrent = step == current;
+        const QColor ink = isCurrent ? studio::color(studio::mint) : studio::color(studio::muted);
+        const QRectF disc(x, midY - circle / 2, circle, circle);
+        painter.setPen(QPen(ink, 1.4));
+        painter.setBrush(isCurrent ? studio::color(studio::mint, 0.16) : done ? studio::white(0.06) : Qt::NoBrush);
+        painter.drawEllipse(disc.adjusted(0.7, 0.7, -0.7, -0.7));
+        if (done) {
+            paintIcon(painter, StudioIcon::checkmark, disc.adjusted(6.5, 6.5, -6.5, -6.5), ink);
+        } else {
+            QFont number = font;
+            number.setPixelSize(11);
+            painter.setFont(number);
+            painter.setPen(ink);
+            painter.drawText(disc, Qt::AlignCenter, QString::number(step + 1));
+        }
+        x += circle + gap;
+        painter.setFont(font);
+        painter.setPen(isCurrent ? studio::white(0.95) : studio::color(studio::muted));
+        const double nameWidth = metrics.horizontalAdvance(names[static_cast<std::size_t>(step)]);
+        painter.drawText(QRectF(x, 0, nameWidth + 2, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                         names[static_cast<std::size_t>(step)]);
+        x += nameWidth + gap;
+        if (step < 2) {
+            painter.setPen(QPen(done ? studio::color(studio::mint, 0.5) : studio::white(0.14), 1.4));
+            painter.drawLine(QPointF(x + gap, midY), QPointF(x + gap + connector, midY));
+            x += connector + 2 * gap;
+        }
+    }
+}
+
+TapProgress::TapProgress(QWidget* parent) : QWidget(parent) {}
+
+void TapProgress::show(int left, int right, int total, std::optional<Side> target, bool light) {
+    left_ = left;
+    right_ = right;
+    total_ = total;
+    target_ = target;
+    light_ = light;
+    setAccessibleName(QStringLiteral("Left %1/%2, right %3/%2").arg(left).arg(total).arg(right));
+    update();
+}
+
+void TapProgress::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor accent = studio::color(light_ ? studio::macWarmAccent : studio::macAccent);
+    QFont font = this->font();
+    font.setPixelSize(12);
+    const double rowHeight = height() / 2.0;
+    for (Side side : {Side::left, Side::right}) {
+        const double top = side == Side::left ? 0 : rowHeight;
+        const int count = side == Side::left ? left_ : right_;
+        const bool highlighted = target_ == side;
+        painter.setOpacity(!target_ ? 0.8 : highlighted ? 1.0 : 0.4);
+        font.setWeight(highlighted ? QFont::DemiBold : QFont::Normal);
+        painter.setFont(font);
+        painter.setPen(studio::white(0.92));
+        painter.drawText(QRectF(0, top, 60, rowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                         side == Side::left ? QStringLiteral("Left") : QStringLiteral("Right"));
+        const QString counted = QStringLiteral("%1/%2").arg(count).arg(total_);
+        painter.drawText(QRectF(width() - 52, top, 52, rowHeight), Qt::AlignVCenter | Qt::AlignRight, counted);
+        const QRectF bar(64, top + rowHeight / 2 - 3.5, width() - 64 - 62, 7);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(studio::white(0.1));
+        painter.drawRoundedRect(bar, 3.5, 3.5);
+        const double fraction = total_ > 0 ? std::clamp(static_cast<double>(count) / total_, 0.0, 1.0) : 0.0;
+        if (fraction > 0) {
+            painter.setBrush(highlighted || !target_ ? accent : studio::color(studio::muted));
+            painter.drawRoundedRect(QRectF(bar.left(), bar.top(), std::max(bar.height(), bar.width() * fraction),
+                                           bar.height()),
+                                    3.5, 3.5);
+        }
+    }
+}
+
+OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, AnimationClock clock, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 14, 24, 22);
+    column->setSpacing(0);
+
+    auto* top = new QHBoxLayout;
+    top->addSpacing(30);
+    steps_ = new StepGuide(this);
+    top->addWidget(steps_, 1);
+    close_ = new SymbolButton(StudioIcon::xmark, QStringLiteral("Close calibration"), 30, this);
+    connect(close_, &QAbstractButton::clicked, this, [this] { model_.closeOnboarding(false); });
+    top->addWidget(close_, 0, Qt::AlignTop);
+    column->addLayout(top);
+    column->addStretch(1);
+
+    title_ = new FadingLabel(titleFadeSeconds, reduceMotion, this);
+    QFont titleFont = title_->font();
+    titleFont.setPixelSize(28);
+    titleFont.setWeight(QFont::DemiBold);
+    titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    title_->setFont(titleFont);
+    QPalette titleColours = title_->palette();
+    titleColours.setColor(QPalette::WindowText, studio::white(0.97));
+    title_->setPalette(titleColours);
+    column->addWidget(title_);
+    column->addSpacing(6);
+
+    explanation_ = label(13, QFont::Normal, studio::color(studio::muted), this);
+    explanation_->setWordWrap(true);
+    explanation_->setFixedWidth(500);
+    explanation_->setMinimumHeight(36);
+    explanation_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    column->addWidget(explanation_, 0, Qt::AlignHCenter);
+    column->addSpacing(8);
+
+    illustration_ = new MacBookIllustration(reduceMotion, std::move(clock), this);
+    illustration_->setFixedSize(560, 285);
+    column->addWidget(illustration_, 0, Qt::AlignHCenter);
+    column->addSpacing(10);
+
+    progress_ = new TapProgress(this);
+    progress_->setFixedSize(380, 48);
+    column->addWidget(progress_, 0, Qt::AlignHCenter);
+    spacingCaption_ = label(11, QFont::Normal, studio::color(studio::muted), this);
+    spacingCaption_->setText(QStringLiteral("Leave about half a second between taps."));
+    column->addWidget(spacingCaption_);
+    hint_ = label(12.5, QFont::Medium, studio::white(0.85), this);
+    hint_->setWordWrap(true);
+    hint_->setFixedWidth(500);
+    column->addWidget(hint_, 0, Qt::AlignHCenter);
+
+    column->addSpacing(18);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(16);
+    buttons->addStretch();
+    action_ = new StudioButton(QString(), false, this);
+    action_->setCapsuleHeight(44);
+    connect(action_, &QAbstractButton::clicked, this, &OnboardingView::act);
+    buttons->addWidget(action_);
+    skip_ = new PlainButton(QStringLiteral("Skip for now"), this);
+    connect(skip_, &QAbstractButton::clicked, this, [this] { model_.closeOnboarding(false); });
+    buttons->addWidget(skip_);
+    buttons->addStretch();
+    column->addLayout(buttons);
+    column->addStretch(1);
+
+    for (auto signal : {&ConfigurationModel::stageChanged, &ConfigurationModel::failedChanged,
+                        &ConfigurationModel::targetSideChanged, &ConfigurationModel::leftCountChanged,
+                        &ConfigurationModel::rightCountChanged, &ConfigurationModel::blockTargetChanged,
+                        &ConfigurationModel::calibrationTotalChanged, &ConfigurationModel::calibrationPhaseChanged,
+                        &ConfigurationModel::calibrationHintChanged, &ConfigurationModel::stoppingChanged})
+        connect(&model_, signal, this, &OnboardingView::refresh);
+    refresh();
+}
+
+// The one button's action at this stage.
+void OnboardingView::act() {
+    switch (model_.stage()) {
+    case OnboardingStage::welcome: return model_.beginCalibration(false);
+    case OnboardingStage::strong:
+    case OnboardingStage::light: return model_.beginCalibration(model_.stage() == OnboardingStage::light);
+    case OnboardingStage::between: return model_.beginCalibration(true);
+    case OnboardingStage::done:
+        model_.closeOnboarding(true);
+        model_.start();
+        return;
+    }
+}
+
+void OnboardingView::refresh() {
+    const OnboardingFacts facts = OnboardingFacts::of(model_);
+    const OnboardingStage stage = facts.stage;
+    const bool light = stage == OnboardingStage::light;
+    steps_->setStage(stage);
+    title_->setText(onboardingTitle(facts));
+    explanation_->setText(onboardingExplanation(facts));
+
+    illustration_->setSide(facts.calibrating() ? facts.targetSide : std::nullopt);
+    illustration_->setLight(light);
+    illustration_->setComplete(stage == OnboardingStage::done);
+    illustration_->setHitToken(model_.leftCount() + model_.rightCount());
+
+    progress_->setVisible(facts.calibrating());
+    progress_->show(model_.leftCount(), model_.rightCount(), model_.tapTotal(), facts.targetSide, light);
+    const bool guiding = facts.calibrating() && !facts.failed;
+    spacingCaption_->setVisible(guiding);
+    hint_->setVisible(guiding);
+    hint_->setText(model_.calibrationHint());
+
+    QString action;
+    std::optional<StudioIcon> symbol;
+    bool trailing = false;
+    switch (stage) {
+    case OnboardingStage::welcome:
+        action = QStringLiteral("Let's go");
+        symbol = StudioIcon::arrowRight;
+        trailing = true;
+        break;
+    case OnboardingStage::strong:
+    case OnboardingStage::light:
+        if (facts.failed) action = QStringLiteral("Try again");
+        break;
+    case OnboardingStage::between:
+        action = QStringLiteral("On to light taps");
+        symbol = StudioIcon::arrowRight;
+        trailing = true;
+        break;
+    case OnboardingStage::done:
+        action = QStringLiteral("Play");
+        symbol = StudioIcon::playFill;
+        break;
+    }
+    action_->setText(action);
+    action_->setAccessibleName(action);
+    action_->setSymbol(symbol, trailing);
+    action_->setVisible(!action.isEmpty());
+    skip_->setVisible(stage == OnboardingStage::welcome);
+    action_->setEnabled(!model_.stopping());
+    skip_->setEnabled(!model_.stopping());
+}
+
+}  // namespace knockbox

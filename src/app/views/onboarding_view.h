@@ -1,0 +1,83 @@
+#pragma once
+// The onboarding flow that replaces the main screen for a new user: a
+// three-step guide (firm taps, light taps, play), what to do now, the tap
+// counts of the running calibration, the MacBook drawing and the one button
+// that moves on.
+
+#include <QLabel>
+#include <QWidget>
+
+#include "app/configuration_model.h"
+#include "app/views/animation_clock.h"
+
+namespace knockbox {
+
+class FadingLabel;
+class MacBookIllustration;
+class PlainButton;
+class StudioButton;
+class SymbolButton;
+
+// "Firm", "Light", "Play": numbered circles, a check on the steps done, the
+// current one in mint.
+class StepGuide : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StepGuide(QWidget* parent = nullptr);
+    void setStage(OnboardingStage stage);
+    QSize sizeHint() const override { return {330, 30}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    OnboardingStage stage_ = OnboardingStage::welcome;
+};
+
+// The taps counted per side against the taps required, the side to tap
+// highlighted.
+class TapProgress : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TapProgress(QWidget* parent = nullptr);
+    void show(int left, int right, int total, std::optional<Side> target, bool light);
+    QSize sizeHint() const override { return {380, 54}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int left_ = 0, right_ = 0, total_ = 8;
+    std::optional<Side> target_;
+    bool light_ = false;
+};
+
+class OnboardingView : public QWidget {
+    Q_OBJECT
+
+public:
+    OnboardingView(ConfigurationModel& model, bool reduceMotion, AnimationClock clock = systemAnimationClock(),
+                   QWidget* parent = nullptr);
+
+    MacBookIllustration& illustration() const { return *illustration_; }
+
+private:
+    void refresh();
+    void act();
+
+    ConfigurationModel& model_;
+    StepGuide* steps_ = nullptr;
+    FadingLabel* title_ = nullptr;
+    QLabel* explanation_ = nullptr;
+    MacBookIllustration* illustration_ = nullptr;
+    TapProgress* progress_ = nullptr;
+    QLabel* spacingCaption_ = nullptr;
+    QLabel* hint_ = nullptr;
+    StudioButton* action_ = nullptr;
+    PlainButton* skip_ = nullptr;
+    SymbolButton* close_ = nullptr;
+};
+
+}  // namespace knockbox

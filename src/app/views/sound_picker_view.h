@@ -1,0 +1,62 @@
+#pragma once
+// The sheet for choosing sounds: one card per kit for the whole set, or a
+// kit per drum with a preview button each. Every choice is saved at once
+// through the model; nothing can change while the player runs.
+
+#include <array>
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLabel>
+
+#include "app/configuration_model.h"
+#include "app/views/studio_controls.h"
+
+namespace knockbox {
+
+class SymbolButton;
+
+// A kit's card: its name, what it sounds like and its waveform. Checked
+// while every drum plays this kit.
+class KitCard : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    KitCard(DrumKit kit, QWidget* parent);
+    DrumKit kit() const { return kit_; }
+    QSize sizeHint() const override { return {127, 136}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    DrumKit kit_;
+};
+
+class SoundPickerView : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int sheetWidth = 590;
+
+    SoundPickerView(ConfigurationModel& model, QWidget* parent = nullptr);
+
+    // "Kick", "Snare", "Hi-hat", "Tom".
+    static QString drumTitle(Drum drum);
+    // "Stop playing to change sounds." while the player runs.
+    static QString caption(bool active);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+
+    ConfigurationModel& model_;
+    std::array<KitCard*, 4> cards_{};
+    std::array<SegmentedControl*, 4> rows_{};
+    std::array<SymbolButton*, 4> previews_{};
+    QLabel* caption_ = nullptr;
+};
+
+}  // namespace knockbox

@@ -1,0 +1,92 @@
+// The settings panel: the sensitivity control's mapping and the panel driven
+// with the keyboard and the mouse.
+#include "app/views/player_settings_view.h"
+
+#include <gtest/gtest.h>
+
+#include "app/qstring_printer.h"
+#include "app/views/sensitivity.h"
+#include "app/views/studio_controls.h"
+#include "app/views/view_fixture.h"
+
+namespace knockbox {
+namespace {
+
+using test::ViewTest;
+
+UISettings thresholds(double threshold, double accent, double fullVelocity) {
+    UISettings settings;
+    settings.threshold = threshold;
+    settings.accent = accent;
+    settings.fullVelocity = fullVelocity;
+    return settings;
+}
+
+TEST(Sensitivity, MovesTheThresholdAndNeverLowersAccentOrFullVelocity) {
+    EXPECT_NEAR(sensitivity(UISettings{}), 0.1 / 0.142, 1e-12);
+    EXPECT_EQ(sensitivity(thresholds(0.3, 0.4, 0.8)), 0);  // an older, stiffer file
+    EXPECT_EQ(sensitivity(thresholds(0.008, 0.1, 0.5)), 1);
+
+    const struct {
+        UISettings before;
+        double value;
+        double threshold, accent, fullVelocity;
+    } cases[] = {
+        {UISettings{}, 1.0, 0.008, 0.16, 0.5},             // top: nothing to lift
+        {thresholds(0.05, 0.02, 0.03), 1.0, 0.008, 0.028, 0.056},
+        {UISettings{}, 0.0, 0.15, 0.17, 0.5},              // bottom lifts the accent
+        {thresholds(0.05, 0.16, 0.3), 0.0, 0.15, 0.17, 0.34},
+        {thresholds(0.05, 0.3, 0.9), 0.5, 0.079, 0.3, 0.9},  // never lowered
+    };
+    for (const auto& c : cases) {
+        const UISettings after = withSensitivity(c.before, c.value);
+        EXPECT_NEAR(after.threshold, c.threshold, 1e-12) << c.value;
+        EXPECT_NEAR(after.accent, c.accent, 1e-12) << c.value;
+        EXPECT_NEAR(after.fullVelocity, c.fullVelocity, 1e-12) << c.value;
+        EXPECT_TRUE(after.threshold < after.accent && after.accent < after.fullVelocity);
+        EXPECT_FALSE(after.validation()) << *after.validation();
+    }
+}
+
+TEST_F(ViewTest, TheSettingsPanelEditsTheModelAndSavesOnlyOnSave) {
+    auto model = makeModel();
+    PlayerSettingsView panel(*model);
+    panel.show();
+    auto* sensitivitySlider = test::find<StudioSlider>(&panel, "Sensitivity");
+    sensitivitySlider->setFocus();
+    QTest::keyClick(sensitivitySlider, Qt::Key_End);
+    EXPECT_NEAR(model->settings().threshold, 0.008, 1e-12);
+    QTest::keyClick(sensitivitySlider, Qt::Key_Home);
+    EXPECT_NEAR(model->settings().threshold, 0.15, 1e-12);
+    EXPECT_NEAR(model->settings().accent, 0.17, 1e-12);
+    QTest::mouseClick(test::find<QAbstractButton>(&panel, "Swap sides"), Qt::LeftButton);
+    EXPECT_TRUE(model->settings().invertSides);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile));
+
+    QTest::mouseClick(test::find<QAbstractButton>(&panel, "Defaults"), Qt::LeftButton);
+    EXPECT_EQ(model->settings(), UISettings{});
+    EXPECT_FALSE(std::filesystem::exists(settingsFile));
+    QTest::mouseClick(test::find<QAbstractButton>(&panel, "Save"), Qt::LeftButton);
+    EXPECT_EQ(test::readFile(settingsFile), settingsFileText(UISettings{}));
+    EXPECT_EQ(model->notice(), "Saved");
+}
+
+TEST_F(ViewTest, TheSettingsPanelIsDisabledWhilePlaying) {
+    auto model = makeModel(player(test::endOnTerm + test::waitForTerm));
+    PlayerSettingsView panel(*model);
+    panel.show();
+    EXPECT_FALSE(test::find(&panel, "Stop playing to change settings.")->isVisible());
+    model->start();
+    ASSERT_TRUE(model->active());
+    EXPECT_TRUE(test::find(&panel, "Stop playing to change settings.")->isVisible());
+    for (const char* slider : {"Volume", "Sensitivity"})
+        EXPECT_FALSE(test::find<QSlider>(&panel, slider)->isEnabled()) << slider;
+    for (const char* button : {"Swap sides", "Ignore typing", "Mute", "Defaults", "Save"})
+        EXPECT_FALSE(test::find<QAbstractButton>(&panel, button)->isEnabled()) << button;
+    model->stop();
+    ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
+    EXPECT_TRUE(test::find<QAbstractButton>(&panel, "Save")->isEnabled());
+}
+
+}  // namespace
+}  // namespace knockbox

@@ -1,0 +1,123 @@
+// The window playing through the real player: live play on the simulated
+// sensor, as an unprivileged user (the player refuses root), started and
+// stopped with the window's own button.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "app/qstring_printer.h"
+#include "app/views/configuration_view.h"
+#include "app/views/drum_kit_view.h"
+#include "app/views/main_window.h"
+#include "app/views/view_fixture.h"
+#include "recording/csv_recording.h"
+#include "simulation/tap_simulation.h"
+#include "support/unprivileged.h"
+
+namespace knockbox {
+namespace {
+namespace fs = std::filesystem;
+
+// A gentle and a firm tap on each side after the warm-up, then quiet: the
+// simulated sensor loops the recording.
+simulation::Scene groove() {
+    simulation::Scene scene;
+    scene.seed = 47;
+    scene.duration = 9.0;
+    using simulation::Strength;
+    scene.taps = {{2.3, Side::left, Strength::gentle, 0.09},
+                  {2.7, Side::right, Strength::firm, 0.35},
+                  {3.1, Side::right, Strength::gentle, 0.10},
+                  {3.5, Side::left, Strength::firm, 0.30}};
+    return scene;
+}
+
+std::string quoted(const std::vector<std::string>& words) {
+    std::ostringstream line;
+    for (const std::string& word : words) line << '\'' << word << "' ";
+    return line.str();
+}
+
+TEST(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
+#ifdef __APPLE__
+    GTEST_SKIP() << "the simulated sensor exists on Linux only";
+#else
+    test::TemporaryDirectory folder;
+    const fs::path recording = folder / "groove.csv";
+    std::ofstream(recording) << recordingText(simulation::render(groove()));
+
+    // The drums of the recording, as a replay of it prints them.
+    const test::ProcessResult replayed = test::runKnockbox(
+        {"--replay", recording.string(), "--mute", "--no-side-profile", "--duration", "5"});
+    ASSERT_EQ(replayed.exitStatus, 0) << replayed.err;
+    std::set<Drum> recordingDrums;
+    const std::regex hitLine("[LR]  (\\w+) .*");
+    for (const std::string& line : test::linesOf(replayed.err)) {
+        std::smatch match;
+        if (std::regex_match(line, match, hitLine)) recordingDrums.insert(parseDrum(match[1].str()).value());
+    }
+    ASSERT_GE(recordingDrums.size(), 3u) << replayed.err;
+
+    const test::Command command = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
+    std::vector<std::string> words{command.executable};
+    words.insert(words.end(), command.setup.arguments.begin(), command.setup.arguments.end());
+    std::ofstream(folder / "player") << "#!/bin/sh\ncd " << quoted({command.setup.workingDirectory.value_or(folder.path())})
+                                     << "\nexec " << quoted(words) << "\"$@\"\n";
+    fs::permissions(folder / "player", fs::perms::owner_all);
+
+    ConfigurationModel::Setup setup;
+    setup.preferences =
+        std::make_unique<QSettings>(QString::fromStdString((folder / "preferences.ini").string()), QSettings::IniFormat);
+    setup.preferences->setValue("onboardingComplete", true);
+    setup.settingsFile = folder / "settings.json";
+    setup.executable = folder / "player";
+    ConfigurationModel model(std::move(setup));
+    UISettings settings;
+    settings.muted = true;
+    settings.useProfile = false;  // no saved profile may decide the sides
+    model.setSettings(settings);
+
+    MainWindow window(model, false);
+    window.show();
+    DrumKitView& kit = window.view().drumKit();
+    std::set<Drum> flashed;  // drums the kit started animating
+    QObject::connect(&model, &ConfigurationModel::hitsChanged, [&] {
+        for (const auto& [drum, hit] : kit.canvas().hits)
+            if (kit.canvas().age(drum)) flashed.insert(drum);
+    });
+    std::vector<QString> statuses;
+    QObject::connect(&model, &ConfigurationModel::statusChanged, [&] { statuses.push_back(model.status()); });
+    const auto statusTrail = [&] {
+        std::string trail;
+        for (const QString& status : statuses) trail += "\n  " + status.toStdString();
+        return trail;
+    };
+
+    qputenv("KNOCKBOX_SIMULATED_SPU", QByteArray::fromStdString(recording.string()));
+    QTest::mouseClick(test::find<QAbstractButton>(&window, "Play"), Qt::LeftButton);
+    qunsetenv("KNOCKBOX_SIMULATED_SPU");
+    ASSERT_TRUE(model.active()) << model.status().toStdString();
+    EXPECT_EQ(model.status(), "Don't touch your MacBook for 2 seconds");
+
+    // The simulated sensor falls behind real time on a busy machine: wait
+    // for the drums, not for a time.
+    EXPECT_TRUE(test::waitFor([&] {
+        return !model.active() ||
+               std::includes(flashed.begin(), flashed.end(), recordingDrums.begin(), recordingDrums.end());
+    })) << statusTrail();
+    EXPECT_TRUE(kit.timelineRunning() || !kit.animating());
+    QTest::mouseClick(test::find<QAbstractButton>(&window, "Stop"), Qt::LeftButton);
+    ASSERT_TRUE(test::waitFor([&] { return !model.active(); })) << statusTrail();
+
+    EXPECT_EQ(flashed, recordingDrums) << statusTrail() << "\n  hits: " << model.hits().size();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Ready — start playing!"), statuses.end()) << statusTrail();
+    EXPECT_EQ(model.status(), "Ready for the next groove");
+    EXPECT_EQ(test::accessibleName(test::find<QAbstractButton>(&window, "Play")), "Play");
+#endif
+}
+
+}  // namespace
+}  // namespace knockbox
