@@ -34,7 +34,8 @@ void writeHelp() {
     }
 }
 
-void dispatch(const Options& options, const ConfigurationUILauncher& launchUI) {
+void dispatch(const Options& options, const ConfigurationUILauncher& launchUI,
+              const SelfCheckGroup& uiSettingsChecks) {
     switch (options.mode) {
         case RunMode::ui: return launchUI ? launchUI(options) : launchConfigurationUI(options);
         case RunMode::help: return writeHelp();
@@ -43,7 +44,7 @@ void dispatch(const Options& options, const ConfigurationUILauncher& launchUI) {
         case RunMode::sensor: return sensorStream(options);
         case RunMode::exportSamples: return exportSamples(options);
         case RunMode::demo: return demo(options);
-        case RunMode::selfTest: return selfTest(options);
+        case RunMode::selfTest: return selfTest(options, uiSettingsChecks);
         case RunMode::replay: return replay(options);
         case RunMode::live: return live(options);
     }
@@ -51,13 +52,14 @@ void dispatch(const Options& options, const ConfigurationUILauncher& launchUI) {
 
 }  // namespace
 
-int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher& launchUI) {
+int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher& launchUI,
+              const SelfCheckGroup& uiSettingsChecks) {
     // A double-clicked application opens the configuration app.
     if (arguments.empty() && insideApplicationBundle()) arguments = {"--ui"};
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
-        dispatch(options, launchUI);
+        dispatch(options, launchUI, uiSettingsChecks);
         return 0;
     } catch (const ReportedFailure&) {
         return 1;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "player/options.h"
+#include "player/self_test.h"
 
 namespace knockbox {
 
@@ -20,7 +21,9 @@ void checkAccess(const Options& options);
 void sensorStream(const Options& options);
 void exportSamples(const Options& options);
 void demo(const Options& options);
-void selfTest(const Options& options);
+// Writes one line per check and a summary; throws AppError with the summary
+// when a check failed.
+void selfTest(const Options& options, const SelfCheckGroup& uiSettings);
 void replay(const Options& options);
 void live(const Options& options);
 

@@ -14,6 +14,5 @@ namespace {
 }  // namespace
 
 void launchConfigurationUI(const Options&) { unavailable("--ui"); }
-void selfTest(const Options&) { unavailable("--self-test"); }
 
 }  // namespace knockbox

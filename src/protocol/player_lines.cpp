@@ -129,6 +129,18 @@ std::string profileSaved(bool light, int correctLeft, int correctRight) {
            std::to_string(correctRight) + "/3). Możesz grać.";
 }
 
+std::string selfTestCheck(bool passed, std::string_view group, std::string_view detail) {
+    return std::string(passed ? "OK · " : "BŁĄD · ") + std::string(group) + " · " + std::string(detail);
+}
+
+std::string selfTestPassed(int total) {
+    return "Self-test: " + std::to_string(total) + " z " + std::to_string(total) + " sprawdzeń OK.";
+}
+
+std::string selfTestFailed(int failed, int total) {
+    return "self-test wykrył problemy w " + std::to_string(failed) + " z " + std::to_string(total) + " sprawdzeń.";
+}
+
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
 }  // namespace knockbox::lines

@@ -84,6 +84,13 @@ std::string verificationMissed(int correctLeft, int correctRight);
 std::string profileNotSaved(std::string_view description);
 // The verified profile was saved and plays from now on.
 std::string profileSaved(bool light, int correctLeft, int correctRight);
+// --self-test: one line per check, "OK · <group> · <detail>" or
+// "BŁĄD · <group> · <detail>", where a failed check's detail says what
+// differed; then "Self-test: <n> z <n> sprawdzeń OK." when all passed, or the
+// description of the run's failure.
+std::string selfTestCheck(bool passed, std::string_view group, std::string_view detail);
+std::string selfTestPassed(int total);
+std::string selfTestFailed(int failed, int total);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 

@@ -1,0 +1,24 @@
+#pragma once
+// A fresh folder under the system's temporary folder that only its owner can
+// enter, removed with everything in it when the value goes away.
+
+#include <filesystem>
+
+namespace knockbox {
+
+class PrivateFolder {
+public:
+    // Throws std::system_error when no folder can be made.
+    PrivateFolder();
+    // Removal failures are ignored: nothing can be done about them here.
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace knockbox
