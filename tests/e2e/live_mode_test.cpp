@@ -122,58 +122,51 @@ struct LiveMode : ::testing::Test {
     pid_t sensor = -1;
 };
 
+// Plain, and with the fast trigger (each hit line then also names the early
+// decision it sounded from).
 TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
-    // No saved side profile may decide the sides here.
-    auto player = startPlayer({"--direct-sensor", "--mute", "--no-side-profile"});
-    ASSERT_GT(sensor, 0);
-    ASSERT_TRUE(eventually([&] {
-        const auto lines = linesOf(player->errorSoFar());
-        return std::count_if(lines.begin(), lines.end(), isHitLine) == 4;
-    }, 10)) << player->errorSoFar();
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast trigger" : "full window");
+        // No saved side profile may decide the sides here.
+        std::vector<std::string> arguments{"--direct-sensor", "--mute", "--no-side-profile"};
+        if (fast) arguments.insert(arguments.end(), {"--fast-trigger", "--debug"});
+        auto player = startPlayer(arguments);
+        ASSERT_GT(sensor, 0);
+        ASSERT_TRUE(eventually([&] {
+            const auto lines = linesOf(player->errorSoFar());
+            return std::count_if(lines.begin(), lines.end(), isHitLine) == 4;
+        }, 20)) << player->errorSoFar();
 
-    const auto sent = Clock::now();
-    player->sendSignal(SIGINT);
-    const ProcessResult result = player->wait(10);
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    // The loop stops within a 10 ms slice; the rest is the sensor process
-    // ending on its SIGTERM and being reaped, well before the 2 s after which
-    // it would be killed.
-    EXPECT_LT(secondsSince(sent), 1.5);
-    EXPECT_FALSE(exists(sensor)) << "the sensor process was not reaped";
-    EXPECT_EQ(result.out, "");
+        const auto sent = Clock::now();
+        player->sendSignal(SIGINT);
+        const ProcessResult result = player->wait(10);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        // The loop stops within a 10 ms slice; the rest is the sensor process
+        // ending on its SIGTERM and being reaped, well before the 2 s after
+        // which it would be killed.
+        EXPECT_LT(secondsSince(sent), 1.5);
+        EXPECT_FALSE(exists(sensor)) << "the sensor process was not reaped";
+        EXPECT_EQ(result.out, "");
 
-    const auto lines = linesOf(result.err);
-    ASSERT_EQ(lines.size(), 9u) << result.err;
-    EXPECT_EQ(lines[0], startLine);
-    test::expectDefaultReadyLines(lines, 1, 20);
-    const char* const hits[] = {"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(lines[3 + i].starts_with(hits[i])) << lines[3 + i];
+        const auto lines = linesOf(result.err);
+        ASSERT_EQ(lines.size(), 9u) << result.err;
+        EXPECT_EQ(lines[0], startLine);
+        test::expectDefaultReadyLines(lines, 1, 400);
+        const char* const hits[] = {"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
+        const char* const early[] = {"  wcześnie L delikatne  ", "  wcześnie R delikatne  ", "  wcześnie L mocne  ",
+                                     "  wcześnie R mocne  "};
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_TRUE(lines[3 + i].starts_with(hits[i])) << lines[3 + i];
+            EXPECT_EQ(lines[3 + i].find(early[i]) != std::string::npos, fast) << lines[3 + i];
+        }
 
-    // The sensor process's summary comes first: it has ended before the player's.
-    long reports = 0, samples = 0;
-    ASSERT_EQ(std::sscanf(lines[7].c_str(), "Sensor: %ld raportów", &reports), 1) << lines[7];
-    EXPECT_TRUE(lines[7].ends_with(" Hz.")) << lines[7];
-    ASSERT_EQ(std::sscanf(lines[8].c_str(), "Koniec: %ld próbek", &samples), 1) << lines[8];
-    EXPECT_EQ(lines[8], "Koniec: " + std::to_string(samples) + " próbek, 4 uderzeń, 0 niepewnych stron.");
-    EXPECT_GE(samples, 800 * 31 / 10);  // up to the last tap at least
-    EXPECT_LE(samples, reports);        // the last lines written may never have been read
-}
-
-TEST_F(LiveMode, FastTriggerPlaysTheHitsFromTheirEarlyDecisions) {
-    // The recording loops after 4 s; its taps come again only at 6.2 s.
-    const ProcessResult result = play("", {"--fast-trigger", "--debug", "--no-side-profile", "--duration", "4.6"});
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> hits;
-    for (const std::string& line : linesOf(result.err))
-        if (isHitLine(line)) hits.push_back(line);
-    const auto intended = simulation::intendedHits(groove());
-    ASSERT_EQ(hits.size(), intended.size()) << result.err;
-    for (std::size_t i = 0; i < intended.size(); ++i) {
-        const std::string side = intended[i].side == Side::left ? "L" : "R";
-        const bool firm = intended[i].drum == Drum::tom || intended[i].drum == Drum::snare;
-        EXPECT_TRUE(hits[i].starts_with(side + "  " + std::string(rawValue(intended[i].drum)))) << hits[i];
-        EXPECT_NE(hits[i].find("  wcześnie " + side + (firm ? " mocne  " : " delikatne  ")), std::string::npos)
-            << hits[i];
+        // The sensor process's summary comes first: it has ended before the player's.
+        long reports = 0, samples = 0;
+        ASSERT_EQ(std::sscanf(lines[7].c_str(), "Sensor: %ld raportów", &reports), 1) << lines[7];
+        EXPECT_TRUE(lines[7].ends_with(" Hz.")) << lines[7];
+        ASSERT_EQ(std::sscanf(lines[8].c_str(), "Koniec: %ld próbek", &samples), 1) << lines[8];
+        EXPECT_EQ(lines[8], "Koniec: " + std::to_string(samples) + " próbek, 4 uderzeń, 0 niepewnych stron.");
+        EXPECT_LE(samples, reports);  // the last lines written may never have been read
     }
 }
 
@@ -200,7 +193,7 @@ TEST_F(LiveMode, KillingThePlayerEndsTheSensorProcessAtItsNextWrite) {
     // Reports come every 1.25 ms; the write after the pipe broke fails and
     // the sensor process ends cleanly, with its summary.
     int status = -1;
-    ASSERT_TRUE(eventually([&] { return waitpid(sensor, &status, WNOHANG) == sensor; }, 1.0))
+    ASSERT_TRUE(eventually([&] { return waitpid(sensor, &status, WNOHANG) == sensor; }, 5.0))
         << "the sensor process outlived the player";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const auto lines = linesOf(player->errorSoFar());
@@ -218,11 +211,11 @@ TEST_F(LiveMode, SensorProcessFailuresThenTheEndedChild) {
         double samples, tolerance;
     } cases[] = {
         // The sensor process gives up after 5 s, before the player's 7 s.
-        {"no-reports", 5.0, 6.8,
+        {"no-reports", 5.0, 7.0,
          "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.", 0, 0},
-        {"stall-after=0.3", 3.3, 5.0,
+        {"stall-after=0.3", 3.3, 7.0,
          "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.", 0.3 * 800, 60},
-        {"open-refused", 0, 5.0,
+        {"open-refused", 0, 7.0,
          "Błąd: IOHIDDeviceOpen akcelerometru SPU: odmowa uprawnień (0xe00002c1). W razie odmowy dostępu uruchom "
          "helper sensora przez sudo; nie jest potrzebne sudo do audio.", 0, 0},
     };
@@ -231,7 +224,7 @@ TEST_F(LiveMode, SensorProcessFailuresThenTheEndedChild) {
         const ProcessResult result = play(c.faults);
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_GE(took, c.from);
-        EXPECT_LT(took, c.to);
+        EXPECT_LT(took, c.to);  // ended by the sensor process, before the player's 7 s watchdog
         auto lines = linesOf(result.err);
         ASSERT_EQ(lines.size(), 4u) << result.err;
         if (std::string(c.faults) == "open-refused" && lines[0] == c.failure) std::swap(lines[0], lines[1]);
@@ -249,12 +242,15 @@ TEST_F(LiveMode, SevenSilentSecondsEndTheRunAndTerminateTheSensorProcess) {
     const auto start = Clock::now();
     auto player = startPlayer({"--direct-sensor", "--mute"});
     ASSERT_GT(sensor, 0);
+    // Once the player has said it started (the sensor process has its own
+    // program by then: stopped before, it would hold up the player's spawn).
+    ASSERT_TRUE(eventually([&] { return player->errorSoFar().find(startLine) != std::string::npos; }, 10));
     kill(sensor, SIGSTOP);  // silent from now on, yet still running
     const ProcessResult result = player->wait(15);
     // A stopped sensor process is continued so that it ends on SIGTERM without delay.
     const double endedAfter = secondsSince(start);
     EXPECT_GE(endedAfter, 7.0);
-    EXPECT_LT(endedAfter, 8.0);
+    EXPECT_LT(endedAfter, 12.0);  // by the watchdog, not by the test's own timeout
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_FALSE(exists(sensor));
     const auto lines = linesOf(result.err);
@@ -270,7 +266,7 @@ TEST_F(LiveMode, ASudoThatCannotRunIsTheEndedChild) {
     ASSERT_TRUE(fs::exists("/usr/bin/sudo")) << "scripts/install-deps.sh installs sudo";
     const auto start = Clock::now();
     const ProcessResult result = test::runKnockboxUnprivileged({"--mute"}, test::simulatedSensor(recording), 20);
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 7.0);  // before the player's watchdog
     EXPECT_EQ(result.exitStatus, 1);
     const auto lines = linesOf(result.err);
     ASSERT_GE(lines.size(), 3u) << result.err;
