@@ -34,13 +34,19 @@ void replay(const Options& options) {
 
     const double start = uptime();
     const double t0 = samples->front().t;
+    double fedAheadUntil = start;  // samples due before this may be fed now
     for (const AccelSample& sample : *samples) {
         const double offset = sample.t - t0;
         if (options.duration && offset > *options.duration) break;
         // Each sample at its time while it may decide a sound (a tap is
         // captured, or with the fast trigger one may start), so the sound
-        // comes on time; otherwise up to a slice early, a slice's worth at once.
-        loop.runUntil(start + offset - (session.awaitingHit() ? 0.0 : RunLoop::maxSlice));
+        // comes on time; otherwise a slice's worth at once, up to a slice
+        // early, so that between taps the player wakes once a slice.
+        const double due = start + offset;
+        if (session.awaitingHit() || due > fedAheadUntil) {
+            loop.runUntil(due);
+            fedAheadUntil = due + RunLoop::maxSlice;
+        }
         if (loop.stopped()) break;
         session.receive(sample, true);
         if (session.failed()) break;
