@@ -16,11 +16,5 @@ TEST(HardwareModel, TextEndsAtTheFirstZeroAndReplacesInvalidUtf8) {
     EXPECT_EQ(modelText("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
 }
 
-TEST(HardwareModel, IsOneLineOfTextOrUnknown) {
-    const std::string model = hardwareModel();
-    EXPECT_FALSE(model.empty());
-    EXPECT_EQ(model.find_first_of(std::string("\n\0", 2)), std::string::npos);
-}
-
 }  // namespace
 }  // namespace knockbox

@@ -18,19 +18,8 @@ std::string failure(std::vector<std::string> arguments) {
     return "(accepted)";
 }
 
-const std::string required =
-    "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
-    "volume 0–1.5, duration > 0.";
-
-TEST(Options, NoArgumentsGiveLiveModeWithDefaults) {
-    const Options options = parse({});
-    EXPECT_EQ(options.mode, RunMode::live);
-    EXPECT_EQ(options.volume, static_cast<double>(1.2f));
-    EXPECT_FALSE(options.duration || options.path || options.record);
-    EXPECT_FALSE(options.learningSides() || options.fastTrigger);
-}
-
 TEST(Options, ValuesReachTheirFields) {
+    EXPECT_EQ(parse({}).volume, static_cast<double>(1.2f));
     const Options options =
         parse({"--threshold", "0.1", "--cooldown", "250", "--accent", "0.2", "--full-velocity", "0.9",
                "--volume", "0.5", "--duration", "3.5", "--side-bias", "-0.01", "--record", "r.csv",
@@ -47,9 +36,18 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_EQ(options.record, "r.csv");
     EXPECT_TRUE(options.calibrateTyping && options.noSideProfile && options.noTypingGuard &&
                 options.muted && options.debug && options.directSensor && options.fastTrigger);
+    const Options strong = parse({"--calibrate-strong"});
+    EXPECT_TRUE(strong.calibrateSides && strong.calibrateStrong && strong.learningSides());
+    const Options light = parse({"--calibrate-light"});
+    EXPECT_TRUE(light.calibrateLight && light.learningSides() && !light.calibrateSides);
+    // The calibrations collect full-window hits whatever the trigger: the
+    // fast trigger is accepted with them and left out of their runs.
+    for (const char* calibration : {"--calibrate-sides", "--calibrate-strong", "--calibrate-light", "--calibrate-typing"})
+        EXPECT_TRUE(parse({calibration, "--fast-trigger"}).fastTrigger) << calibration;
 }
 
 TEST(Options, LastModeWinsAndPathIsShared) {
+    EXPECT_EQ(parse({}).mode, RunMode::live);
     EXPECT_EQ(parse({"--help", "--replay", "a.csv"}).mode, RunMode::replay);
     const Options exported = parse({"--replay", "a.csv", "--export-samples", "d"});
     EXPECT_EQ(exported.mode, RunMode::exportSamples);
@@ -61,66 +59,48 @@ TEST(Options, LastModeWinsAndPathIsShared) {
         EXPECT_EQ(parse({option}).mode, mode);
 }
 
-TEST(Options, CalibrationSwitches) {
-    const Options strong = parse({"--calibrate-strong"});
-    EXPECT_TRUE(strong.calibrateSides && strong.calibrateStrong && strong.learningSides());
-    const Options light = parse({"--calibrate-light"});
-    EXPECT_TRUE(light.calibrateLight && light.learningSides() && !light.calibrateSides);
-    EXPECT_EQ(failure({"--calibrate-light", "--calibrate-sides"}),
-              "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.");
-    // The calibrations collect full-window hits whatever the trigger: the
-    // fast trigger is accepted with them and left out of their runs.
-    for (const char* calibration : {"--calibrate-sides", "--calibrate-strong", "--calibrate-light", "--calibrate-typing"})
-        EXPECT_TRUE(parse({calibration, "--fast-trigger"}).fastTrigger) << calibration;
-}
-
+// (A kit, then one drum's sound: tests/e2e/export_test.cpp.)
 TEST(Options, KitsApplyInOrder) {
-    EXPECT_EQ(parse({"--kit", "electronic", "--kick-sound", "lofi"}).sounds,
-              (SoundSelection{DrumKit::lofi, DrumKit::electronic, DrumKit::electronic, DrumKit::electronic}));
     EXPECT_EQ(parse({"--kick-sound", "lofi", "--kit", "live"}).sounds, SoundSelection::all(DrumKit::live));
     EXPECT_EQ(parse({"--snare-sound", "live", "--hihat-sound", "lofi", "--tom-sound", "electronic"}).sounds,
               (SoundSelection{DrumKit::studio, DrumKit::live, DrumKit::lofi, DrumKit::electronic}));
-    EXPECT_EQ(failure({"--tom-sound", "Studio"}),
-              "Nieznane brzmienie: Studio. Wybierz studio, electronic albo lofi.");
 }
 
-TEST(Options, MalformedArguments) {
-    // (More cases through the program: tests/e2e/command_line_test.cpp.)
-    EXPECT_EQ(failure({"--kit"}), "Brak wartości po --kit.");
-    for (const char* number : {"0.1g", "", " 0.1"})
-        EXPECT_EQ(failure({"--threshold", number}), "Nieprawidłowa liczba: " + std::string(number));
-    for (const char* option : {"--threshold=0.1", "--HELP", "--thresh", "replay.csv"})
-        EXPECT_EQ(failure({option, "0.1"}), "Nieznana opcja: " + std::string(option) + ". Użyj --help.");
-}
-
-TEST(Options, FailuresComeInArgumentOrderBeforeValidation) {
-    // The first bad argument is reported even though validation would fail too.
-    EXPECT_EQ(failure({"--threshold", "0.9", "--bogus"}), "Nieznana opcja: --bogus. Użyj --help.");
-    EXPECT_EQ(failure({"--volume", "x", "--kit", "808"}), "Nieprawidłowa liczba: x");
-    // Validation comes before the calibration conflict.
-    EXPECT_EQ(failure({"--calibrate-sides", "--calibrate-light", "--volume", "2"}), required);
-}
-
-TEST(Options, ValidationBoundaries) {
+TEST(Options, ValuesAtTheLimitsAreAccepted) {
     for (const auto& good : std::vector<std::vector<std::string>>{
              {"--threshold", "0.008"}, {"--threshold", "0.15", "--accent", "0.3", "--full-velocity", "0.6"},
              {"--threshold", "0.5", "--accent", "0.6", "--full-velocity", "0.7"}, {"--cooldown", "70"},
              {"--cooldown", "2000"}, {"--volume", "0"}, {"--volume", "1.5"}, {"--volume", "-0"},
              {"--duration", "0.001"}, {"--kit", "live"}})
         EXPECT_EQ(failure(good), "(accepted)") << good[0] << " " << good[1];
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--threshold", "0.0079"},
-             {"--threshold", "0.51", "--accent", "0.6", "--full-velocity", "0.7"},
-             {"--accent", "0.05"},
-             {"--accent", "0.5"},
-             {"--full-velocity", "0.16"},
-             {"--cooldown", "69.9"},
-             {"--cooldown", "2000.1"},
-             {"--duration", "0"},
-             {"--duration", "-1"},
-             {"--volume", "-0.1"},
-             {"--volume", "1.5000001"}})
-        EXPECT_EQ(failure(bad), required) << bad[0] << " " << bad[1];
+}
+
+// The first bad argument is reported even where validation would fail too;
+// validation comes before the calibration conflict.
+TEST(Options, RefusedArgumentsAndTheirMessages) {
+    const std::string required =
+        "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
+        "volume 0–1.5, duration > 0.";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--kit"}, "Brak wartości po --kit."},
+        {{"--threshold", "0.1g"}, "Nieprawidłowa liczba: 0.1g"}, {{"--threshold", ""}, "Nieprawidłowa liczba: "},
+        {{"--threshold", " 0.1"}, "Nieprawidłowa liczba:  0.1"},
+        {{"--threshold=0.1", "0.1"}, "Nieznana opcja: --threshold=0.1. Użyj --help."},
+        {{"--HELP"}, "Nieznana opcja: --HELP. Użyj --help."}, {{"--thresh"}, "Nieznana opcja: --thresh. Użyj --help."},
+        {{"replay.csv"}, "Nieznana opcja: replay.csv. Użyj --help."},
+        {{"--tom-sound", "Studio"}, "Nieznane brzmienie: Studio. Wybierz studio, electronic albo lofi."},
+        {{"--calibrate-light", "--calibrate-sides"}, "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji."},
+        {{"--threshold", "0.9", "--bogus"}, "Nieznana opcja: --bogus. Użyj --help."},
+        {{"--volume", "x", "--kit", "808"}, "Nieprawidłowa liczba: x"},
+        {{"--calibrate-sides", "--calibrate-light", "--volume", "2"}, required},
+        {{"--threshold", "0.0079"}, required}, {{"--accent", "0.05"}, required}, {{"--accent", "0.5"}, required},
+        {{"--threshold", "0.51", "--accent", "0.6", "--full-velocity", "0.7"}, required},
+        {{"--full-velocity", "0.16"}, required}, {{"--cooldown", "69.9"}, required},
+        {{"--cooldown", "2000.1"}, required}, {{"--duration", "0"}, required}, {{"--duration", "-1"}, required},
+        {{"--volume", "-0.1"}, required}, {{"--volume", "1.5000001"}, required},
+    };
+    for (const auto& [arguments, message] : cases)
+        EXPECT_EQ(failure(arguments), message) << testing::PrintToString(arguments);
 }
 
 }  // namespace

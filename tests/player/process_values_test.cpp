@@ -13,25 +13,23 @@ using test::TemporaryDirectory;
 
 void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
-TEST(ProfileLocations, EnvironmentVariableThenAppBundleSupportFolder) {
+// The environment variable, then the app bundle's support folder, then the
+// folder above a bare executable's own; the light profile lies beside.
+TEST(ProfileLocations, EnvironmentVariableThenAppBundleThenTheFolderAboveTheProgram) {
     ProfileLocationInputs inputs{"/x/p.json", true, "build/knockbox", "/work", "/support/Knockbox", {}};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/x/p.json"));
     EXPECT_EQ(lightProfileLocation("/x/p.json"), fs::path("/x/light-side-profile.json"));
     EXPECT_EQ(lightProfileLocation("/x/.p.json"), fs::path("/x/.knockbox-light-side-profile.json"));
     inputs = {nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox", {}};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/s/Knockbox/side-profile.json"));
-}
 
-TEST(ProfileLocations, BareExecutableUsesTheFolderAboveItsOwn) {
     TemporaryDirectory root;
     fs::create_directories(root / "repo/build");
-    ProfileLocationInputs inputs{nullptr, false, "./build/../build/./knockbox", root / "repo", "/unused", {}};
-    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "repo/.knockbox-side-profile.json");
-    EXPECT_EQ(lightProfileLocation(sideProfileLocation(inputs)),
-              root.path() / "repo/.knockbox-light-side-profile.json");
-    inputs.argument0 = root / "repo/build/knockbox";
-    inputs.currentDirectory = "/elsewhere";
-    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "repo/.knockbox-side-profile.json");
+    const fs::path expected = root.path() / "repo/.knockbox-side-profile.json";
+    inputs = {nullptr, false, "./build/../build/./knockbox", root / "repo", "/unused", {}};
+    EXPECT_EQ(sideProfileLocation(inputs), expected);
+    inputs = {nullptr, false, root / "repo/build/knockbox", "/elsewhere", "/unused", {}};
+    EXPECT_EQ(sideProfileLocation(inputs), expected);
 }
 
 TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {

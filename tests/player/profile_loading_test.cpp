@@ -9,9 +9,10 @@
 namespace knockbox {
 namespace {
 
-// Which saved profiles a run looks at: a side calibration makes a new firm
-// profile and so skips the saved one, but keeps the light one; a light
-// calibration keeps both; --no-side-profile skips both; missing files say nothing.
+// Which saved profiles a calibration looks at: a side calibration makes a new
+// firm profile and so skips the saved one, but keeps the light one; a light
+// calibration keeps both; missing files say nothing. (A plain run and
+// --no-side-profile: tests/e2e/side_profile_replay_test.cpp.)
 TEST(ProfileLoading, WhichProfilesARunLoads) {
     test::TemporaryDirectory folder;
     const auto firm = test::simulatedSignatures(3, 8, simulation::Strength::firm);
@@ -29,15 +30,11 @@ TEST(ProfileLoading, WhichProfilesARunLoads) {
         return lines;
     };
     Options options;
-    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{firmLine, lightLine}));
     options.calibrateLight = true;
     EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{firmLine, lightLine}));
     options = Options{};
     options.calibrateSides = true;
     EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{lightLine}));
-    options = Options{};
-    options.noSideProfile = true;
-    EXPECT_TRUE(linesFor(options, sources).empty());
     EXPECT_TRUE(linesFor(Options{}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
 
     // A file that exists but cannot be read is reported like any other failure.

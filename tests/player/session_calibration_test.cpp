@@ -1,6 +1,7 @@
 // The calibration inside a play session, fed the simulator's calibration
-// scenarios at full speed (the built program's lines are checked end to end
-// in tests/e2e/calibration_replay_test.cpp).
+// scenarios at full speed. (Simulated users calibrating and then playing: the
+// self-test and tests/e2e/calibration_replay_test.cpp; refused taps: the
+// calibration capture's tests.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,33 +43,6 @@ Options calibrating(std::string_view mode) {
 void play(Session& session, const simulation::Scene& scene) {
     for (const AccelSample& sample : simulation::render(scene)) session.receive(sample, true);
     session.stop();
-}
-
-// The simulator's calibrations that no end-to-end test replays.
-TEST(SessionCalibration, SimulatedUsersCalibrateThenPlay) {
-    const std::string tooClose = "PRAWA 2/8: próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.";
-    const struct {
-        const char* scenario;
-        const char* mode;
-        std::vector<std::string> parts;  // each in exactly one line
-    } cases[] = {
-        {"calibration-sides", "sides", {"Profil stron zapisany · niezależny test 6/6"}},
-        {"calibration-strong-refused",
-         "strong",
-         {tooClose, " jest za mały do mocnej kalibracji", "Profil stron zapisany · niezależny test 6/6"}},
-        {"calibration-light-refused",
-         "light",
-         {tooClose, " jest za duży do lekkiej kalibracji", "Profil lekkich zapisany · niezależny test 6/6"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario);
-        CalibrationProbe probe;
-        Session session(calibrating(c.mode), probe.environment());
-        play(session, *simulation::scenario(c.scenario, 1));
-        for (const std::string& part : c.parts) EXPECT_EQ(probe.countContaining(part), 1u) << part;
-        EXPECT_EQ(session.hitCount(), 4);  // the taps after the calibration
-        EXPECT_EQ(session.uncertainHits(), 0);
-    }
 }
 
 TEST(SessionCalibration, UnwritableFolderCalibratesWithoutJournalAndSavesNothing) {

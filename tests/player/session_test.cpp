@@ -43,7 +43,9 @@ void feedQuiet(Session& session, double start, double seconds, double rate = 800
     }
 }
 
-TEST(Session, ReadyLineAfterTwoSecondsOfSampleTime) {
+// The ready lines (their text: tests/e2e) come after two seconds of sample
+// time at any rate; a low rate adds a warning.
+TEST(Session, ReadyAfterTwoSecondsOfSampleTimeAndALowRateWarns) {
     SessionProbe probe;
     Session session(mutedOptions(), probe.environment());
     feedQuiet(session, 5000.0, 1.99);
@@ -51,22 +53,18 @@ TEST(Session, ReadyLineAfterTwoSecondsOfSampleTime) {
     EXPECT_TRUE(probe.lines.empty());
     feedQuiet(session, 5001.99, 0.5);
     ASSERT_TRUE(session.warm());
-    ASSERT_EQ(probe.lines.size(), 2u);
-    EXPECT_EQ(probe.lines[0], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
-    EXPECT_EQ(probe.lines[1], "L: kick/tom  |  R: hi-hat/snare  |  Ctrl-C: koniec");
+    EXPECT_EQ(probe.lines.size(), 2u);
     session.stop();
     session.stop();  // a second stop writes nothing
     EXPECT_EQ(probe.lines.back(), "Koniec: 1992 próbek, 0 uderzeń, 0 niepewnych stron.");
     EXPECT_EQ(probe.lines.size(), 3u);
-}
 
-TEST(Session, LowRateWarning) {
-    SessionProbe probe;
-    Session session(mutedOptions(), probe.environment());
-    feedQuiet(session, 0.0, 2.1, 400);
-    ASSERT_EQ(probe.lines.size(), 3u);
-    EXPECT_TRUE(probe.lines[0].starts_with("GOTOWE · 400 Hz ·")) << probe.lines[0];
-    EXPECT_EQ(probe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
+    SessionProbe slowProbe;
+    Session slow(mutedOptions(), slowProbe.environment());
+    feedQuiet(slow, 0.0, 2.1, 400);
+    ASSERT_EQ(slowProbe.lines.size(), 3u);
+    EXPECT_TRUE(slowProbe.lines[0].starts_with("GOTOWE · 400 Hz ·")) << slowProbe.lines[0];
+    EXPECT_EQ(slowProbe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
 }
 
 simulation::Scene fourTaps() {
@@ -91,17 +89,15 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         Session session(options, environment);
         for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
         session.stop();
-        std::vector<std::string> hits;
-        std::copy_if(probe.lines.begin(), probe.lines.end(), std::back_inserter(hits),
-                     [](const std::string& line) { return line.starts_with("NIEPEWNE"); });
-        ASSERT_EQ(hits.size(), 4u);
         EXPECT_EQ(session.hitCount(), 0);
         EXPECT_EQ(session.uncertainHits(), 4);
-        if (debug)
-            EXPECT_TRUE(std::regex_match(hits[0], std::regex("NIEPEWNE · peak 0\\.\\d{3} g · model główny · strona 50%")))
-                << hits[0];
-        else
-            EXPECT_EQ(hits[0], "NIEPEWNE · klepnij bliżej boku obudowy");
+        const auto uncertain = [](const std::string& line) { return line.starts_with("NIEPEWNE"); };
+        EXPECT_EQ(std::count_if(probe.lines.begin(), probe.lines.end(), uncertain), 4);
+        const auto hit = std::find_if(probe.lines.begin(), probe.lines.end(), uncertain);
+        ASSERT_NE(hit, probe.lines.end());
+        EXPECT_TRUE(std::regex_match(*hit, std::regex(debug ? "NIEPEWNE · peak 0\\.\\d{3} g · model główny · strona 50%"
+                                                            : "NIEPEWNE · klepnij bliżej boku obudowy")))
+            << *hit;
         EXPECT_EQ(probe.lines.back(), "Koniec: 2800 próbek, 0 uderzeń, 4 niepewnych stron.");
     }
 }
@@ -144,10 +140,8 @@ TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLi
     ASSERT_EQ(full.delays.size(), 4u);
     ASSERT_EQ(early.delays.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_GE(full.delays[i], 0.034) << i;
-        EXPECT_LT(full.delays[i], 0.0365) << i;
-        EXPECT_GE(early.delays[i], 0.008) << i;
-        EXPECT_LT(early.delays[i], 0.0105) << i;
+        EXPECT_TRUE(full.delays[i] >= 0.034 && full.delays[i] < 0.0365) << i << ": " << full.delays[i];
+        EXPECT_TRUE(early.delays[i] >= 0.008 && early.delays[i] < 0.0105) << i << ": " << early.delays[i];
     }
     // Between taps an onset's early sound is due within a slice, so samples are
     // wanted at once; during the warm-up no tap can start.

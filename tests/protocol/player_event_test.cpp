@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "protocol/calibration_ui_state.h"
+#include "protocol/player_lines.h"
+
 namespace knockbox {
 namespace {
 
@@ -80,6 +83,18 @@ TEST(PlayerEvent, LinesAndTheirEvents) {
         {R"(CALIBRATION {"stage":"Profil zapisany · 100%"})", std::nullopt},
     };
     for (const auto& [line, event] : cases) EXPECT_EQ(parsePlayerEvent(line), event) << line;
+}
+
+// The player's calibration line reads back as its state; an absent target is left out.
+TEST(PlayerEvent, CalibrationLinesReadBackAsTheirState) {
+    EXPECT_EQ(encode({"Weryfikacja", std::nullopt, 3, 1, 3, 2, false}),
+              R"({"blockRemaining":2,"collecting":false,"leftCount":3,"rightCount":1,"stage":"Weryfikacja","total":3})");
+    for (const CalibrationUIState& state : {CalibrationUIState{"Trening", Side::right, 8, 5, 8, 3, true},
+                                            CalibrationUIState{"Weryfikacja", std::nullopt, 0, 0, 3, 0, false}}) {
+        const std::string line = lines::calibration(state);
+        EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+        EXPECT_EQ(parsePlayerEvent(line), PlayerEvent(CalibrationEvent{state})) << line;
+    }
 }
 
 TEST(PlayerEvent, HitVolumes) {
