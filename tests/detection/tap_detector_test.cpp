@@ -150,12 +150,9 @@ TEST(TapDetector, NoiseFloorAndEffectiveThresholdStayBoundedInStrongNoise) {
     EXPECT_GT(noisy.noise(), 0.029);
 }
 
-// Rolls at 150 ms and rebounds inside the attack window or the cooldown are
-// checked on simulated recordings (simulated_recordings_test.cpp); here the
-// cooldown setting itself.
+// Rolls at 150 ms and rebounds inside the cooldown are checked on simulated
+// recordings (simulated_recordings_test.cpp); here the cooldown setting itself.
 TEST(TapDetector, CooldownSettingThinsARoll) {
-    // A second attack 80 ms after an onset falls inside the cooldown.
-    EXPECT_EQ(detect(sceneWith({tapAt(1.0, Side::left, 0.3), tapAt(1.08, Side::left, 0.3)})).size(), 1u);
     // Four taps 150 ms apart give four hits, and with a 200 ms cooldown only every other one.
     const Scene roll = sceneWith({tapAt(1.0, Side::right, 0.1), tapAt(1.15, Side::right, 0.1),
                                   tapAt(1.3, Side::right, 0.1), tapAt(1.45, Side::right, 0.1)});
@@ -215,8 +212,6 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_LE(hits[0].at - hit.t, 0.038);
     EXPECT_EQ(hit.drum, Drum::tom);
     EXPECT_LT(hit.attackX, 0);
-    EXPECT_GE(hit.sideConfidence, 0.5);
-    EXPECT_LE(hit.sideConfidence, 1.0);
 
     // The trace runs from 100 ms before the onset to the sample that closed the window.
     const auto& trace = detector.lastHitTrace();
