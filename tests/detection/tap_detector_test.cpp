@@ -6,7 +6,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <numbers>
 
 #include "simulation/tap_simulation.h"
 
@@ -189,16 +188,8 @@ TEST(TapDetector, TypingAndEnableGates) {
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_NEAR(hits[0].hit.t, start + 2.0, 0.005);
     EXPECT_GE(detector.rejectedTyping(), 1);
-
-    // Hits are held back while disabled, but the detector keeps learning.
-    const Scene groove = *simulation::scenario("groove", 3);
-    const double enabledFrom = groove.startTime + 3.3;
-    TapDetector warming;
-    const auto played = feed(warming, simulation::render(groove), {}, [&](double t) { return t >= enabledFrom; });
-    std::size_t expected = 0;
-    for (const auto& intended : simulation::intendedHits(groove)) expected += intended.t > enabledFrom;
-    EXPECT_EQ(played.size(), expected);
-    EXPECT_EQ(warming.rejectedTyping(), 0);
+    // Hits held back while disabled, the detector learning all the same:
+    // SimulatedRecordings.ExamplesReplayToTheirHitLists (the player's first 2 s).
 }
 
 TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
@@ -210,8 +201,6 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&](const AccelSample& s) { return s.t == hit.t; }));
     EXPECT_GE(hits[0].at - hit.t, 0.034);
     EXPECT_LE(hits[0].at - hit.t, 0.038);
-    EXPECT_EQ(hit.drum, Drum::tom);
-    EXPECT_LT(hit.attackX, 0);
 
     // The trace runs from 100 ms before the onset to the sample that closed the window.
     const auto& trace = detector.lastHitTrace();
@@ -219,7 +208,6 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_LE(hit.t - trace.front().t, 0.1);
     EXPECT_GT(hit.t - trace.front().t, 0.098);
     EXPECT_EQ(trace.back().t, hits[0].at);
-    for (std::size_t i = 1; i < trace.size(); ++i) ASSERT_GT(trace[i].t, trace[i - 1].t);
 }
 
 TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {
