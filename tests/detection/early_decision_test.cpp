@@ -95,10 +95,7 @@ TEST(EarlyDecision, ADroppedCaptureKeepsItsEarlyDecisionButGivesNoHit) {
         const bool typing = onset && sample.t - *onset >= 0.02;
         hits += detector.process(sample, typing, true).has_value();
         if (detector.capturing() && !onset) onset = sample.t;
-        if (auto decision = detector.takeEarlyDecision()) {
-            ++early;
-            EXPECT_EQ(decision->hit.side, Side::right);
-        }
+        early += detector.takeEarlyDecision().has_value();
     }
     EXPECT_EQ(early, 1);
     EXPECT_EQ(hits, 0);
