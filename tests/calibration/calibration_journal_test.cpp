@@ -5,8 +5,6 @@
 
 #include <bit>
 #include <csignal>
-#include <fstream>
-#include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <system_error>
@@ -35,13 +33,19 @@ Hit hitAt(double t, double peak) {
 
 fs::perms permissionsOf(const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; }
 
-TEST(CalibrationJournal, HeaderThenOneEndOwnerOnly) {
+// The observation keeps the prompted label and every raw sample; a number
+// JSON cannot hold is written as null.
+TEST(CalibrationJournal, HeaderObservationsAndOneEndOwnerOnly) {
     TemporaryDirectory folder;
     fs::path url;
     {
         CalibrationJournal journal(folder.path(), header());
         url = journal.url();
         EXPECT_EQ(url, folder / "recordings/calibration/2025-03-01T09-15-42Z-6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B.jsonl");
+        const std::vector<AccelSample> trace{{1000.25, 0.5, -0.25, -1, GyroSample{1000.25, 1, 2, -3}},
+                                             {1000.5, 0, 0.125, -1, std::nullopt}};
+        // The detector said right; the user was asked for left.
+        journal.record(Side::left, "training", hitAt(1000.5, std::numeric_limits<double>::infinity()), trace);
         journal.finish();
         journal.finish();
         EXPECT_THROW(journal.status("late"), std::system_error);
@@ -49,27 +53,14 @@ TEST(CalibrationJournal, HeaderThenOneEndOwnerOnly) {
     EXPECT_EQ(test::readFile(url),
               "{\"accent\":0.16,\"event\":\"session\",\"featureVersion\":1,\"hardwareModel\":\"Mac14,2\","
               "\"kind\":\"strong\",\"started\":\"2025-03-01T09:15:42Z\",\"threshold\":0.05,\"version\":1}\n"
+              "{\"event\":\"observation\",\"features\":{\"gyroAvailable\":true,\"values\":[0.5,-1,0,0,0,0,0,2]},"
+              "\"label\":\"left\",\"onset\":1000.5,\"peak\":null,\"samples\":["
+              "{\"gyro\":[1,2,-3],\"t\":1000.25,\"x\":0.5,\"y\":-0.25,\"z\":-1},"
+              "{\"t\":1000.5,\"x\":0,\"y\":0.125,\"z\":-1}],\"stage\":\"training\"}\n"
               "{\"detail\":\"\",\"event\":\"status\",\"status\":\"session-ended\"}\n");
     EXPECT_EQ(permissionsOf(folder / "recordings"), fs::perms::owner_all);
     EXPECT_EQ(permissionsOf(folder / "recordings/calibration"), fs::perms::owner_all);
     EXPECT_EQ(permissionsOf(url), fs::perms::owner_read | fs::perms::owner_write);
-}
-
-TEST(CalibrationJournal, ObservationKeepsLabelAndEveryRawSample) {
-    TemporaryDirectory folder;
-    CalibrationJournal journal(folder.path(), header());
-    const std::vector<AccelSample> trace{{1000.25, 0.5, -0.25, -1, GyroSample{1000.25, 1, 2, -3}},
-                                         {1000.5, 0, 0.125, -1, std::nullopt}};
-    // The detector said right; the user was asked for left.
-    journal.record(Side::left, "training", hitAt(1000.5, 0.25), trace);
-    journal.finish();
-    const auto lines = test::linesOf(test::readFile(journal.url()));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1],
-              "{\"event\":\"observation\",\"features\":{\"gyroAvailable\":true,\"values\":[0.5,-1,0,0,0,0,0,2]},"
-              "\"label\":\"left\",\"onset\":1000.5,\"peak\":0.25,\"samples\":["
-              "{\"gyro\":[1,2,-3],\"t\":1000.25,\"x\":0.5,\"y\":-0.25,\"z\":-1},"
-              "{\"t\":1000.5,\"x\":0,\"y\":0.125,\"z\":-1}],\"stage\":\"training\"}");
 }
 
 TEST(CalibrationJournal, NumbersReadBackAsTheSameDouble) {
@@ -82,11 +73,9 @@ TEST(CalibrationJournal, NumbersReadBackAsTheSameDouble) {
     const auto lines = test::linesOf(test::readFile(journal.url()));
     ASSERT_EQ(lines.size(), std::size(values) + 2);
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        const auto record = nlohmann::json::parse(lines[i + 1]);
-        const double onset = record.at("onset").get<double>();
+        const double onset = nlohmann::json::parse(lines[i + 1]).at("onset").get<double>();
         EXPECT_EQ(std::bit_cast<std::uint64_t>(onset), std::bit_cast<std::uint64_t>(values[i])) << lines[i + 1];
     }
-    EXPECT_NE(lines[1].find("\"onset\":0.30000000000000004,"), std::string::npos) << lines[1];
 }
 
 TEST(CalibrationJournal, EveryRunGetsItsOwnFile) {
@@ -111,9 +100,6 @@ TEST(CalibrationJournal, EveryRunGetsItsOwnFile) {
 
 TEST(CalibrationJournal, FailuresLeaveWholeLines) {
     TemporaryDirectory folder;
-    std::ofstream(folder / "file") << "not a folder";
-    EXPECT_THROW(CalibrationJournal(folder / "file", header()), std::system_error);
-
     CalibrationJournal journal(folder.path(), header());
     const std::string before = test::readFile(journal.url());
     // A file size limit a few bytes away: the observation line is cut short by the system.

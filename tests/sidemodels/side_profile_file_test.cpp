@@ -3,7 +3,6 @@
 // in tests/e2e; how a failed write keeps the old file, in tests/core.)
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -41,12 +40,7 @@ TEST(SideProfileFile, TheVersionOneExampleLoadsPredictsAndSavesAsVersionOne) {
     EXPECT_FALSE(legacy.covarianceModel);
 
     // Left distance 0, right distance 16 + 16: left, confidence 1, no cap, no support gate.
-    const auto left = legacy.predict({{-0.2, -0.4, 0, 0, 0, 0, 0, 0}, false});
-    ASSERT_TRUE(left);
-    EXPECT_EQ(left->side, Side::left);
-    EXPECT_EQ(left->confidence, 1.0);
-    EXPECT_TRUE(left->isReliable);
-    EXPECT_FALSE(left->isOutOfDistribution);
+    EXPECT_EQ(legacy.predict({{-0.2, -0.4, 0, 0, 0, 0, 0, 0}, false}), (SidePrediction{Side::left, 1.0, true, false}));
     const auto far = legacy.predict({{30, 60, 0, 0, 0, 0, 0, 0}, true});
     ASSERT_TRUE(far);
     EXPECT_EQ(far->side, Side::right);
@@ -66,14 +60,21 @@ TEST(SideProfileFile, TheVersionOneExampleLoadsPredictsAndSavesAsVersionOne) {
     EXPECT_EQ(loadError(legacyFixture, "Mac15,3"), Kind::hardwareMismatch);
 }
 
-TEST(SideProfileFile, SaveLoadSaveIsByteStable) {
+TEST(SideProfileFile, SaveLoadSaveIsByteStableAndExact) {
+    SideProfile profile = trainedProfile(2);
+    profile.left[6] = 0.1 + 0.2;
+    profile.right[6] = 1.0 / 3.0;
+    profile.scales[6] = 5e-324;  // the smallest subnormal
+    profile.left[7] = -1.7976931348623157e308;
+    profile.right[7] = 2.2250738585072014e-308;
+    profile.scales[7] = 123456789.12345678;
+    ASSERT_TRUE(profile.isValid());
     test::TemporaryDirectory folder;
-    const SideProfile profile = trainedProfile();
     const fs::path path = folder / "nested/deeper/side-profile.json";  // folders are created
     profile.save(path);
     const std::string first = test::readFile(path);
     const SideProfile loaded = SideProfile::load(path, "Mac14,2");
-    EXPECT_EQ(loaded, profile);
+    EXPECT_EQ(loaded, profile);  // every number the same double
     loaded.save(path);
     EXPECT_EQ(test::readFile(path), first);
 
@@ -84,25 +85,6 @@ TEST(SideProfileFile, SaveLoadSaveIsByteStable) {
                             "scales", "validationAccuracy", "version"}) {
         at = first.find(std::string("\"").append(key).append("\": "), at);
         ASSERT_NE(at, std::string::npos) << key << " missing or out of order in\n" << first;
-    }
-}
-
-TEST(SideProfileFile, NumbersReadBackBitForBit) {
-    SideProfile profile = trainedProfile(2);
-    profile.left[6] = 0.1 + 0.2;
-    profile.right[6] = 1.0 / 3.0;
-    profile.scales[6] = 5e-324;  // the smallest subnormal
-    profile.left[7] = -1.7976931348623157e308;
-    profile.right[7] = 2.2250738585072014e-308;
-    profile.scales[7] = 123456789.12345678;
-    ASSERT_TRUE(profile.isValid());
-    test::TemporaryDirectory folder;
-    profile.save(folder / "p.json");
-    const SideProfile loaded = SideProfile::load(folder / "p.json", "Mac14,2");
-    for (std::size_t i = 0; i < 8; ++i) {
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.left[i]), std::bit_cast<std::uint64_t>(profile.left[i]));
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.right[i]), std::bit_cast<std::uint64_t>(profile.right[i]));
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(loaded.scales[i]), std::bit_cast<std::uint64_t>(profile.scales[i]));
     }
 }
 
@@ -148,15 +130,16 @@ TEST(SideProfileFile, EachBrokenFileGivesItsOwnError) {
     EXPECT_EQ(loadError(folder / "good.json", "Mac14,2 "), Kind::hardwareMismatch);
     EXPECT_EQ(loadError(folder / "none.json"), Kind::readFailed);
     EXPECT_EQ(loadError(folder.path()), Kind::readFailed);  // a folder is no file
+    // Nothing past 16 MiB is read: no profile is that large.
+    fs::resize_file(folder / "bad.json", (16 << 20) + 1);
+    EXPECT_EQ(loadError(folder / "bad.json"), Kind::readFailed);
 }
 
 TEST(SideProfileFile, SavingChecksFirstAndNamesWhatItCannotWrite) {
     test::TemporaryDirectory folder;
     SideProfile invalid = trainedProfile();
     invalid.validationAccuracy = 0.5;
-    const auto refused = thrown<CalibrationError>([&] { invalid.save(folder / "p.json"); });
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->kind(), Kind::invalidProfile);
+    EXPECT_EQ(thrown<CalibrationError>([&] { invalid.save(folder / "p.json"); }).value().kind(), Kind::invalidProfile);
     EXPECT_FALSE(fs::exists(folder / "p.json"));
 
     write(folder / "file", "");  // where a folder should be made
@@ -167,22 +150,7 @@ TEST(SideProfileFile, SavingChecksFirstAndNamesWhatItCannotWrite) {
               "Nie można zapisać profilu kalibracji: " + (folder / "file/inside").string() + ": Not a directory");
 }
 
-TEST(SideVerification, PassRule) {
-    struct Case {
-        SideVerification counts;
-        bool passed;
-    };
-    for (const Case& c : {Case{{3, 3, 3, 3}, true}, Case{{3, 2, 3, 3}, true}, Case{{2, 3, 3, 3}, true},
-                          Case{{2, 2, 3, 3}, false}, Case{{3, 1, 3, 3}, false}, Case{{2, 4, 2, 4}, false},
-                          Case{{4, 2, 4, 2}, false}, Case{{10, 8, 10, 10}, true}, Case{{0, 0, 0, 0}, false}}) {
-        EXPECT_EQ(c.counts.passed(), c.passed) << c.counts.leftCorrect << "/" << c.counts.leftCount << " "
-                                               << c.counts.rightCorrect << "/" << c.counts.rightCount;
-    }
-    EXPECT_DOUBLE_EQ((SideVerification{3, 2, 3, 4}).accuracy(), 0.75);
-    EXPECT_EQ((SideVerification{0, 2, 0, 3}).accuracy(), 0);
-    EXPECT_EQ((SideVerification{3, 2, 3, 3}).confidentCorrect(), 5);
-}
-
+// The pass rule itself: CalibrationCapture.VerificationVerdicts.
 TEST(SideVerification, CountsOnlyConfidentTapsInsideTheSupport) {
     const SideProfile profile = trainedProfile(3);
     const SideProfile before = profile;
@@ -211,10 +179,7 @@ TEST(SideVerification, CountsOnlyConfidentTapsInsideTheSupport) {
 
     SideProfile invalid = profile;
     invalid.version = 7;
-    EXPECT_EQ(invalid.evaluate(fresh.left.features, fresh.right.features), (SideVerification{0, 0, 3, 3}));
     EXPECT_THROW(invalid.verify(fresh.left.features, fresh.right.features), CalibrationError);
-    EXPECT_THROW(invalid.validate(std::nullopt), CalibrationError);
-    EXPECT_NO_THROW(profile.validate(std::nullopt));
 }
 
 }  // namespace
