@@ -164,12 +164,9 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     const auto release = gate("release");
     // A firm calibration that asks for the right side, has two taps, then is
     // saved; on SIGTERM it waits for the gate.
-    auto model = makeModel(
-        player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\n"
-               "echo 'CALIBRATION {\"stage\":\"Trening\",\"target\":\"right\",\"leftCount\":4,\"rightCount\":2,"
-               "\"total\":8,\"blockRemaining\":2,\"collecting\":true}'\n" +
-               test::waitForTerm),
-        false);
+    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\necho '" +
+                                  test::calibrationState("Trening", "right", 4, 2, 8, 2) + "'\n" + test::waitForTerm),
+                           false);
     OnboardingView view(*model, true);
     view.resize(800, 640);
     view.show();
@@ -185,6 +182,9 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     EXPECT_TRUE(model->showOnboarding());
     open(release);
     ASSERT_TRUE(test::waitFor([&] { return !model->showOnboarding(); }));
+    EXPECT_FALSE(QSettings(QString::fromStdString(preferencesFile.string()), QSettings::IniFormat)
+                     .value("onboardingComplete")
+                     .toBool());  // closed, not completed: offered again at the next start
 }
 
 }  // namespace
