@@ -1,40 +1,27 @@
-// The model driven by small fake players: shell scripts that print chosen
-// lines, wait, honour SIGTERM or not and exit with chosen statuses. Waits are
-// on conditions (event loop turning), never on a fixed time.
+// The model driven by small fake players (app/model_fixture.h).
 #include "app/configuration_model.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fstream>
-#include <functional>
 
 #include <QCoreApplication>
-#include <QTest>
 
+#include "app/model_fixture.h"
 #include "app/qstring_printer.h"
 #include "player/process_values.h"
-#include "support/child_process.h"
 
 namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
+using test::calibrationState;
+using test::endOnTerm;
+using test::ModelTest;
+using test::waitFor;
+using test::waitForTerm;
 
-constexpr int patience = 60000;  // ms; a sanitizer build on a busy machine is slow, never this slow
-
-bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, patience); }
-
-void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-// Script pieces. A trap is set before the first line, so a test that reacts
-// to a line knows the player's answer to SIGTERM.
-const std::string endOnTerm = "trap 'kill $! 2>/dev/null; exit 0' TERM\n";
-const std::string waitForTerm = "sleep 600 >/dev/null 2>&1 &\nwait $!\n";
 const std::string readyLine = "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms";
 
 std::string print(const std::vector<std::string>& lines) {
@@ -43,27 +30,17 @@ std::string print(const std::vector<std::string>& lines) {
     return script;
 }
 
-// "CALIBRATION {…}" as the player prints it.
-std::string stateLine(const std::string& stage, const char* target, int left, int right, int total, int remaining,
-                      bool collecting) {
-    return "CALIBRATION {\"stage\":\"" + stage + "\"" + (target ? std::string(",\"target\":\"") + target + "\"" : "") +
-           ",\"leftCount\":" + std::to_string(left) + ",\"rightCount\":" + std::to_string(right) +
-           ",\"total\":" + std::to_string(total) + ",\"blockRemaining\":" + std::to_string(remaining) +
-           ",\"collecting\":" + (collecting ? "true" : "false") + "}";
-}
-
 // A whole calibration as state lines: training blocks of 4 taps left, right,
 // left, right (8 per side), then verification blocks of 3, left then right.
 std::vector<std::string> calibrationLines() {
     std::vector<std::string> lines;
     int counts[2] = {0, 0};
     auto block = [&](const std::string& stage, int side, int size, int total) {
-        const char* target = side == 0 ? "left" : "right";
         for (int tap = 1; tap <= size; ++tap) {
             ++counts[side];
-            lines.push_back(stateLine(stage, target, counts[0], counts[1], total, size - tap, true));
+            lines.push_back(calibrationState(stage, side == 0 ? "left" : "right", counts[0], counts[1], total, size - tap));
         }
-        lines.push_back(stateLine(stage, nullptr, counts[0], counts[1], total, 0, false));
+        lines.push_back(calibrationState(stage, nullptr, counts[0], counts[1], total, 0, false));
     };
     for (int side : {0, 1, 0, 1}) block("Trening", side, 4, 8);
     counts[0] = counts[1] = 0;
@@ -71,58 +48,12 @@ std::vector<std::string> calibrationLines() {
     return lines;
 }
 
-struct ModelTest : ::testing::Test {
-    test::TemporaryDirectory folder;
-    fs::path settingsFile = folder / "support/settings.json";
-    fs::path preferencesFile = folder / "preferences.ini";
-    int scripts = 0;
-
-    std::unique_ptr<ConfigurationModel> makeModel(const std::optional<fs::path>& player = std::nullopt) {
-        ConfigurationModel::Setup setup;
-        setup.preferences =
-            std::make_unique<QSettings>(QString::fromStdString(preferencesFile.string()), QSettings::IniFormat);
-        setup.settingsFile = settingsFile;
-        setup.executable = player;
-        return std::make_unique<ConfigurationModel>(std::move(setup));
-    }
-
-    // A model past onboarding, as after a first completed run.
-    std::unique_ptr<ConfigurationModel> makeOnboardedModel(const std::optional<fs::path>& player = std::nullopt) {
-        QSettings(QString::fromStdString(preferencesFile.string()), QSettings::IniFormat)
-            .setValue("onboardingComplete", true);
-        return makeModel(player);
-    }
-
-    // A fake player; "$DIR" in its body is this test's folder.
-    fs::path player(const std::string& body) {
-        const fs::path path = folder / ("player" + std::to_string(++scripts));
-        write(path, "#!/bin/sh\nDIR='" + folder.path().string() + "'\n" + body);
-        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-        return path;
-    }
-
-    // A named pipe a fake player waits on with `read x < "$DIR/<name>"`.
-    fs::path gate(const std::string& name) {
-        const fs::path path = folder / name;
-        EXPECT_EQ(::mkfifo(path.c_str(), 0666), 0);
-        return path;
-    }
-    // Lets the player waiting on the gate go on, once it waits there.
-    void open(const fs::path& gate) {
-        int fd = -1;
-        ASSERT_TRUE(waitFor([&] { return (fd = ::open(gate.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }));
-        ASSERT_EQ(::write(fd, "go\n", 3), 3);
-        ::close(fd);
-    }
-
-    static void finish(ConfigurationModel& model) {
-        ASSERT_TRUE(waitFor([&] { return !model.active(); })) << model.status().toStdString();
-    }
-};
+void finish(ConfigurationModel& model) {
+    ASSERT_TRUE(waitFor([&] { return !model.active(); })) << model.status().toStdString();
+}
 
 TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
-    auto model = makeOnboardedModel(player(print({"Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.", readyLine,
+    auto model = makeModel(player(print({"Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.", readyLine,
                                                   "L  tom    peak 0.200 g  volume 0.70",
                                                   "R  hihat   peak 0.080 g  volume 0.30",
                                                   "L  tom    peak 0.300 g  volume 0.95", "L  kick    peak 0.080 g"})));
@@ -164,7 +95,7 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
         {"kill -KILL $$", noConnection, true},
     };
     for (const auto& c : cases) {
-        auto model = makeOnboardedModel(player(c.script));
+        auto model = makeModel(player(c.script));
         model->start();
         finish(*model);
         EXPECT_EQ(model->status().toStdString(), c.status) << c.script;
@@ -180,7 +111,7 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
 }
 
 TEST_F(ModelTest, StopSendsSigtermAndAStartWhileRunningIsIgnored) {
-    auto model = makeOnboardedModel(
+    auto model = makeModel(
         player("echo started >> \"$DIR/starts\"\n" + endOnTerm + print({readyLine}) + waitForTerm));
     std::vector<QString> statuses;
     QObject::connect(model.get(), &ConfigurationModel::statusChanged, [&] { statuses.push_back(model->status()); });
@@ -190,6 +121,7 @@ TEST_F(ModelTest, StopSendsSigtermAndAStartWhileRunningIsIgnored) {
     model->start();
     ASSERT_TRUE(waitFor([&] { return model->ready(); }));
     model->start();
+    model->selectKit(DrumKit::live);  // sounds change only while idle
     model->stop();
     EXPECT_TRUE(model->active() && model->stopping());
     EXPECT_EQ(model->status(), "Stopping…");
@@ -200,13 +132,14 @@ TEST_F(ModelTest, StopSendsSigtermAndAStartWhileRunningIsIgnored) {
                                               "Stopping…", "Ready for the next groove"}));
     EXPECT_EQ(stopped, 1);
     EXPECT_EQ(test::readFile(folder / "starts"), "started\n");
+    EXPECT_EQ(model->settings().sounds, SoundSelection{});
     model->stop();  // nothing to stop
     EXPECT_EQ(model->status(), "Ready for the next groove");
 }
 
 TEST_F(ModelTest, EndOfOutputBeforeTheExitWaitsForTheExit) {
     const fs::path go = gate("go");
-    auto model = makeOnboardedModel(
+    auto model = makeModel(
         player(print({readyLine}) + "exec >&- 2>&-\ntouch \"$DIR/closed\"\nread x < \"$DIR/go\"\nexit 0\n"));
     int stopped = 0;
     model->setOnStopped([&] { ++stopped; });
@@ -225,7 +158,7 @@ TEST_F(ModelTest, EndOfOutputBeforeTheExitWaitsForTheExit) {
 TEST_F(ModelTest, ExitBeforeEndOfOutputWaitsForTheLastLineWithoutLineFeed) {
     const fs::path go = gate("go");
     // A program the player started keeps the pipe open after the player has gone.
-    auto model = makeOnboardedModel(player(
+    auto model = makeModel(player(
         "echo $$ > \"$DIR/pid\"\n(read x < \"$DIR/go\"; printf 'R  snare  peak 0.400 g  volume 0.80') &\nexit 0\n"));
     int stopped = 0;
     model->setOnStopped([&] { ++stopped; });
@@ -246,7 +179,7 @@ TEST_F(ModelTest, ExitBeforeEndOfOutputWaitsForTheLastLineWithoutLineFeed) {
 }
 
 TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
-    auto model = makeOnboardedModel(player(
+    auto model = makeModel(player(
         "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\nprintf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n"));
     UISettings settings;
     settings.muted = true;
@@ -262,7 +195,7 @@ TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
 }
 
 TEST_F(ModelTest, StartRefusesInvalidSettingsAndReportsALaunchFailure) {
-    auto model = makeOnboardedModel(player("touch \"$DIR/ran\"\n"));
+    auto model = makeModel(player("touch \"$DIR/ran\"\n"));
     UISettings invalid;
     invalid.accent = invalid.threshold;
     model->setSettings(invalid);
@@ -270,9 +203,12 @@ TEST_F(ModelTest, StartRefusesInvalidSettingsAndReportsALaunchFailure) {
     EXPECT_FALSE(model->active());
     EXPECT_EQ(model->status(), "Restore the default settings and try again.");
     EXPECT_FALSE(fs::exists(folder / "ran"));
+    model->save();
+    EXPECT_EQ(model->notice(), "Restore the default settings and try again.");
+    EXPECT_FALSE(fs::exists(settingsFile));
 
-    write(folder / "not-a-program", "#!/bin/sh\n");  // not executable
-    model = makeOnboardedModel(folder / "not-a-program");
+    std::ofstream(folder / "not-a-program") << "#!/bin/sh\n";  // not executable
+    model = makeModel(folder / "not-a-program");
     model->start();
     EXPECT_FALSE(model->active());
     EXPECT_TRUE(model->failed());
@@ -286,17 +222,15 @@ TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
     // A sound server that does not exist: any attempt to play fails visibly.
     const QByteArray server = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", QByteArray("unix:") + QByteArray::fromStdString((folder / "no-server").string()));
-    model = makeModel();
+    model = makeModel(std::nullopt, false);
+    model->setSettings(UISettings{});
     ASSERT_TRUE(model->showOnboarding());
     model->preview(Drum::kick);  // onboarding shown: heard, not animated
     EXPECT_EQ(model->hits(Drum::kick), 0);
     EXPECT_EQ(model->status(), "Couldn't play the sound.");
 #endif
 
-    model = makeOnboardedModel();
-    UISettings muted;
-    muted.muted = true;
-    model->setSettings(muted);
+    model = makeModel();  // muted
     model->preview(Drum::snare);
     EXPECT_EQ(model->hits(Drum::snare), 1);
     EXPECT_EQ(model->hitVelocity().at(Drum::snare), 0.7);
@@ -310,45 +244,12 @@ TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
 #endif
 }
 
-TEST_F(ModelTest, SoundChoicesAreSavedAndOnlyWhileIdle) {
-    auto model = makeOnboardedModel(player(endOnTerm + print({readyLine}) + waitForTerm));
-    UISettings muted;
-    muted.muted = true;
-    model->setSettings(muted);
-
-    model->selectKit(DrumKit::electronic);
-    EXPECT_EQ(model->notice(), "Saved");
-    model->selectSound(DrumKit::lofi, Drum::hihat);
-    EXPECT_EQ(model->hits(Drum::hihat), 1);  // previewed
-    SoundSelection expected = SoundSelection::all(DrumKit::electronic);
-    expected.hihat = DrumKit::lofi;
-    EXPECT_EQ(model->settings().sounds, expected);
-    EXPECT_EQ(loadSettings(settingsFile)->sounds, expected);
-
-    model->start();
-    EXPECT_FALSE(model->notice());  // a start clears the last save's result
-    model->selectKit(DrumKit::live);
-    model->selectSound(DrumKit::live, Drum::kick);
-    model->preview(Drum::tom);  // playing: the hit lines animate, previews do not
-    EXPECT_EQ(model->settings().sounds, expected);
-    EXPECT_EQ(model->hits(Drum::tom), 0);
-    model->stop();
-    finish(*model);
-
-    UISettings invalid = model->settings();
-    invalid.volume = 2;
-    model->setSettings(invalid);
-    model->save();
-    EXPECT_EQ(model->notice(), "Restore the default settings and try again.");
-    EXPECT_EQ(loadSettings(settingsFile)->sounds, expected);
-}
-
 TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult) {
     std::vector<std::string> lines = calibrationLines();
     lines.push_back("Profil stron zapisany · walidacja 100%");
     const fs::path calibration =
         player("eval \"echo \\${$#}\" >> \"$DIR/modes\"\n" + endOnTerm + print(lines) + waitForTerm);
-    auto model = makeModel(calibration);
+    auto model = makeModel(calibration, false);
     ASSERT_TRUE(model->showOnboarding());
     ASSERT_EQ(model->stage(), OnboardingStage::welcome);
     model->selectKit(DrumKit::lofi);
@@ -383,48 +284,9 @@ TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult
     EXPECT_EQ(model->status(), "Pick your sounds or start playing");
 
     model.reset();
-    auto second = makeModel(calibration);
+    auto second = makeModel(calibration, std::nullopt);
     EXPECT_FALSE(second->showOnboarding());
     EXPECT_EQ(second->settings().sounds, SoundSelection::all(DrumKit::lofi));
-}
-
-TEST_F(ModelTest, AFailedCalibrationStaysOnItsStepAndCanBeRepeated) {
-    auto model = makeModel(player(print({"Błąd: brak danych"}) + "exit 1\n"));
-    model->beginCalibration(false);
-    finish(*model);
-    EXPECT_EQ(model->stage(), OnboardingStage::strong);
-    EXPECT_TRUE(model->failed());
-    EXPECT_TRUE(model->showOnboarding());
-    EXPECT_EQ(model->calibrationHint(), "Can't reach the motion sensor. Quit other apps using it and try again.");
-
-    model->beginCalibration(false);
-    EXPECT_TRUE(model->active());
-    EXPECT_FALSE(model->failed());
-    finish(*model);
-    EXPECT_EQ(model->stage(), OnboardingStage::strong);
-}
-
-TEST_F(ModelTest, ClosingOnboardingStopsARunningCalibrationFirst) {
-    auto model = makeModel(player(
-        endOnTerm +
-        print({"Trening — blok 1/4: klepnij LEWĄ stronę 4 razy mocniej (peak >= 0.160 g), co około pół sekundy."}) +
-        waitForTerm));
-    model->beginCalibration(false);
-    ASSERT_TRUE(waitFor([&] { return model->targetSide() == Side::left; }));
-    EXPECT_EQ(model->calibrationHint(), "Tap the left side 4 times, firmly");
-
-    model->closeOnboarding(false);
-    EXPECT_TRUE(model->showOnboarding());
-    EXPECT_TRUE(model->stopping());
-    finish(*model);
-    EXPECT_FALSE(model->showOnboarding());
-    EXPECT_EQ(model->stage(), OnboardingStage::welcome);
-    EXPECT_EQ(model->status(), "Pick your sounds or start playing");
-    EXPECT_FALSE(QSettings(QString::fromStdString(preferencesFile.string()), QSettings::IniFormat)
-                     .contains("onboardingComplete"));
-
-    model->openOnboarding();
-    EXPECT_TRUE(model->showOnboarding());
 }
 
 }  // namespace

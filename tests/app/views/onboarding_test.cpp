@@ -52,52 +52,31 @@ TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
     }
 }
 
-TEST(MacBookMotion, TheHandLiftsTouchesAndSquashes) {
-    const struct {
-        double p, lift;
-    } lifts[] = {{0.2, 1}, {0.3, 1}, {0.42, 0.5}, {0.55, 0}, {0.695, 0.5}, {0.9, 1}};
-    for (const auto& l : lifts) EXPECT_NEAR(tapLift(l.p), l.lift, 1e-12) << l.p;
-    EXPECT_NEAR(tapPhase(2.65 * 7.5, false), 0.5, 1e-12);
-    EXPECT_NEAR(tapPhase(2.35 * 3.25, true), 0.25, 1e-12);
+// The curves are for the eye to judge (the screenshots); these hold their
+// ends and directions.
+TEST(MacBookMotion, TheHandTouchesTheCaseGivesAndTheGlowFades) {
+    EXPECT_NEAR(tapLift(0.2), 1, 1e-12);   // lifted
+    EXPECT_NEAR(tapLift(0.55), 0, 1e-12);  // touching
+    EXPECT_NEAR(tapPhase(firmTapCycle * 7.5, false), 0.5, 1e-12);
+    EXPECT_NEAR(tapPhase(lightTapCycle * 3.25, true), 0.25, 1e-12);
 
-    // At the pulse's peak the hand touches: 6 % wider, 14 % flatter, on the
-    // overall 1.3 (vertical 0.7 of it); mirrored on the left.
-    const HandPose right = handPose(0.565, false, Side::right);
-    EXPECT_NEAR(right.height, 0, 1e-12);
-    EXPECT_NEAR(right.scaleX, 1.3 * 1.06, 1e-12);
-    EXPECT_NEAR(right.scaleY, 0.91 * 0.86, 1e-12);
-    EXPECT_NEAR(handPose(0.565, false, Side::left).scaleX, -1.3 * 1.06, 1e-12);
-    // Lifted: 30 points for firm taps, 16 for gentle ones; still at 10 with
-    // reduced motion.
-    EXPECT_NEAR(handPose(0.1, false, Side::right).height, 30, 1e-12);
-    EXPECT_NEAR(handPose(0.1, false, Side::right).scaleX, 1.3 + 0.36, 1e-6);
-    EXPECT_NEAR(handPose(0.1, true, Side::left).height, 16, 1e-12);
-    const HandPose still = handPose(std::nullopt, false, Side::right);
-    EXPECT_NEAR(still.height, 10, 1e-12);
-    EXPECT_NEAR(still.scaleX, 1.42, 1e-12);
-
-    EXPECT_NEAR(caseDip(0.55, false), 0.65, 1e-12);
-    EXPECT_NEAR(caseDip(0.55, true), 0.25, 1e-12);
+    // Touching at the pulse's peak, mirrored on the left; firm taps are
+    // lifted higher than gentle ones and dip the case further.
+    EXPECT_NEAR(handPose(0.565, false, Side::right).height, 0, 1e-12);
+    EXPECT_LT(handPose(0.565, false, Side::left).scaleX, 0);
+    EXPECT_GT(handPose(0.1, false, Side::right).height, handPose(0.1, true, Side::right).height);
+    EXPECT_EQ(handPose(std::nullopt, false, Side::right).height, reducedHandHeight);
+    EXPECT_GT(caseDip(0.55, false), caseDip(0.55, true));
     EXPECT_TRUE(demonstrationContact(0.54));
     EXPECT_FALSE(demonstrationContact(0.78));
+    EXPECT_GT(handShadow(0).opacity, handShadow(30).opacity);  // the lower hand, the darker its shadow
 
-    const HandShadow high = handShadow(30);
-    EXPECT_NEAR(high.width, 45, 1e-12);
-    EXPECT_NEAR(high.height, 16.2, 1e-12);
-    EXPECT_NEAR(high.blur, 7.4, 1e-12);
-    EXPECT_NEAR(high.opacity, 0.1, 1e-12);
-    EXPECT_NEAR(handShadow(0).opacity, 0.34, 1e-12);
-    EXPECT_NEAR(handShadow(40).opacity, 0.08, 1e-12);
-}
-
-TEST(MacBookMotion, EnergyAfterACountedTapAndDuringTheDemonstration) {
-    EXPECT_NEAR(tapEnergy(0.25, std::nullopt, false), 0.36787944117144233, 1e-12);
-    EXPECT_EQ(tapEnergy(0.8, std::nullopt, false), 0);
+    // The glow after a counted tap until it has faded, at the demonstration's
+    // contact (dimmer for gentle taps), and the brighter of the two.
+    EXPECT_GT(tapEnergy(0.25, std::nullopt, false), 0);
+    EXPECT_EQ(tapEnergy(acceptedGlowTime, std::nullopt, false), 0);
     EXPECT_EQ(tapEnergy(std::nullopt, 0.5, false), 0);
-    EXPECT_NEAR(tapEnergy(std::nullopt, 0.54, false), 0.9, 1e-12);
-    EXPECT_NEAR(tapEnergy(std::nullopt, 0.54, true), 0.5, 1e-12);
-    EXPECT_NEAR(tapEnergy(std::nullopt, 0.64, false), 0.9 * 0.4065696597405991, 1e-12);
-    // The brighter of the two.
+    EXPECT_GT(tapEnergy(std::nullopt, 0.54, false), tapEnergy(std::nullopt, 0.54, true));
     EXPECT_NEAR(tapEnergy(0.0, 0.64, false), 1.0, 1e-12);
 }
 
@@ -106,8 +85,6 @@ TEST(MacBookIllustration, ReadsWhereAndHowToTap) {
               "MacBook Pro showing the case and palm rests");
     EXPECT_EQ(MacBookIllustration::accessibilityLabel(Side::left, true),
               "MacBook Pro. Tap the left aluminum palm rest gently.");
-    EXPECT_EQ(MacBookIllustration::accessibilityLabel(Side::right, false),
-              "MacBook Pro. Tap the right aluminum palm rest firmly.");
 }
 
 TEST(MacBookIllustration, FramesRunOnlyWhileSomethingMoves) {
@@ -164,12 +141,9 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     const auto release = gate("release");
     // A firm calibration that asks for the right side, has two taps, then is
     // saved; on SIGTERM it waits for the gate.
-    auto model = makeModel(
-        player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\n"
-               "echo 'CALIBRATION {\"stage\":\"Trening\",\"target\":\"right\",\"leftCount\":4,\"rightCount\":2,"
-               "\"total\":8,\"blockRemaining\":2,\"collecting\":true}'\n" +
-               test::waitForTerm),
-        false);
+    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\necho '" +
+                                  test::calibrationState("Trening", "right", 4, 2, 8, 2) + "'\n" + test::waitForTerm),
+                           false);
     OnboardingView view(*model, true);
     view.resize(800, 640);
     view.show();
@@ -185,6 +159,9 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     EXPECT_TRUE(model->showOnboarding());
     open(release);
     ASSERT_TRUE(test::waitFor([&] { return !model->showOnboarding(); }));
+    EXPECT_FALSE(QSettings(QString::fromStdString(preferencesFile.string()), QSettings::IniFormat)
+                     .value("onboardingComplete")
+                     .toBool());  // closed, not completed: offered again at the next start
 }
 
 }  // namespace

@@ -21,26 +21,37 @@ namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 
-// A gentle and a firm tap on each side after the warm-up, then quiet: the
-// simulated sensor loops the recording.
+// All four drums after the warm-up, then quiet: the simulated sensor loops
+// the recording, and its taps come round again long after the test stopped.
 simulation::Scene groove() {
     simulation::Scene scene;
-    scene.seed = 47;
+    scene.seed = 31;
     scene.duration = 9.0;
     using simulation::Strength;
-    scene.taps = {{2.3, Side::left, Strength::gentle, 0.09},
-                  {2.7, Side::right, Strength::firm, 0.35},
-                  {3.1, Side::right, Strength::gentle, 0.10},
-                  {3.5, Side::left, Strength::firm, 0.30}};
+    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},
+                  {2.5, Side::right, Strength::gentle, 0.10},
+                  {2.8, Side::left, Strength::firm, 0.30},
+                  {3.1, Side::right, Strength::firm, 0.35},
+                  {3.4, Side::left, Strength::gentle, 0.08}};
     return scene;
 }
 
+// A shell command line: each word quoted. Built with << since GCC 12 warns
+// falsely (-Wrestrict) on "text" + std::string.
 std::string quoted(const std::vector<std::string>& words) {
     std::ostringstream line;
     for (const std::string& word : words) line << '\'' << word << "' ";
     return line.str();
 }
 
+int total(const DrumCounts& counts) {
+    int sum = 0;
+    for (const auto& [drum, count] : counts) sum += count;
+    return sum;
+}
+
+// The model counts per drum the hits a replay of the same recording prints,
+// and the kit flashes each of those drums.
 TEST(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
 #ifdef __APPLE__
     GTEST_SKIP() << "the simulated sensor exists on Linux only";
@@ -48,19 +59,12 @@ TEST(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     test::TemporaryDirectory folder;
     const fs::path recording = folder / "groove.csv";
     std::ofstream(recording) << recordingText(simulation::render(groove()));
+    // The replay runs in real time too, beside the live run.
+    test::ChildProcess replay(KNOCKBOX_EXECUTABLE,
+                              {.arguments = {"--replay", recording.string(), "--mute", "--no-side-profile",
+                                             "--duration", "4"}});
 
-    // The drums of the recording, as a replay of it prints them.
-    const test::ProcessResult replayed = test::runKnockbox(
-        {"--replay", recording.string(), "--mute", "--no-side-profile", "--duration", "5"});
-    ASSERT_EQ(replayed.exitStatus, 0) << replayed.err;
-    std::set<Drum> recordingDrums;
-    const std::regex hitLine("[LR]  (\\w+) .*");
-    for (const std::string& line : test::linesOf(replayed.err)) {
-        std::smatch match;
-        if (std::regex_match(line, match, hitLine)) recordingDrums.insert(parseDrum(match[1].str()).value());
-    }
-    ASSERT_GE(recordingDrums.size(), 3u) << replayed.err;
-
+    // The model adds its own arguments.
     const test::Command command = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
     std::vector<std::string> words{command.executable};
     words.insert(words.end(), command.setup.arguments.begin(), command.setup.arguments.end());
@@ -71,7 +75,7 @@ TEST(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     ConfigurationModel::Setup setup;
     setup.preferences =
         std::make_unique<QSettings>(QString::fromStdString((folder / "preferences.ini").string()), QSettings::IniFormat);
-    setup.preferences->setValue("onboardingComplete", true);
+    setup.preferences->setValue("onboardingComplete", true);  // hits animate only past onboarding
     setup.settingsFile = folder / "settings.json";
     setup.executable = folder / "player";
     ConfigurationModel model(std::move(setup));
@@ -102,17 +106,28 @@ TEST(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     ASSERT_TRUE(model.active()) << model.status().toStdString();
     EXPECT_EQ(model.status(), "Don't touch your MacBook for 2 seconds");
 
-    // The simulated sensor falls behind real time on a busy machine: wait
-    // for the drums, not for a time.
-    EXPECT_TRUE(test::waitFor([&] {
-        return !model.active() ||
-               std::includes(flashed.begin(), flashed.end(), recordingDrums.begin(), recordingDrums.end());
-    })) << statusTrail();
+    const test::ProcessResult replayed = replay.wait(60);
+    ASSERT_EQ(replayed.exitStatus, 0) << replayed.err;
+    DrumCounts replayedHits;
+    const std::regex hitLine("[LR]  (\\w+) .*");
+    for (const std::string& line : test::linesOf(replayed.err)) {
+        std::smatch match;
+        if (std::regex_match(line, match, hitLine)) ++replayedHits[parseDrum(match[1].str()).value()];
+    }
+    ASSERT_EQ(replayedHits.size(), 4u) << replayed.err;
+    std::set<Drum> recordingDrums;
+    for (const auto& [drum, count] : replayedHits) recordingDrums.insert(drum);
+
+    // Live play keeps pace with the sensor, which falls behind real time on a
+    // busy machine: wait for the hits, not for a time.
+    EXPECT_TRUE(test::waitFor([&] { return total(model.hits()) >= total(replayedHits) || !model.active(); }))
+        << statusTrail();
     EXPECT_TRUE(kit.timelineRunning() || !kit.animating());
     QTest::mouseClick(test::find<QAbstractButton>(&window, "Stop"), Qt::LeftButton);
     ASSERT_TRUE(test::waitFor([&] { return !model.active(); })) << statusTrail();
 
-    EXPECT_EQ(flashed, recordingDrums) << statusTrail() << "\n  hits: " << model.hits().size();
+    EXPECT_EQ(model.hits(), replayedHits) << statusTrail();
+    EXPECT_EQ(flashed, recordingDrums) << statusTrail();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Ready — start playing!"), statuses.end()) << statusTrail();
     EXPECT_EQ(model.status(), "Ready for the next groove");
     EXPECT_EQ(test::accessibleName(test::find<QAbstractButton>(&window, "Play")), "Play");

@@ -39,10 +39,8 @@ void save(QWidget& widget, const std::string& name) {
     EXPECT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
 }
 
-std::string calibrationLine(const char* stage, const char* target, int left, int right, int total) {
-    return std::string("echo 'CALIBRATION {\"stage\":\"") + stage + "\",\"target\":\"" + target +
-           "\",\"leftCount\":" + std::to_string(left) + ",\"rightCount\":" + std::to_string(right) +
-           ",\"total\":" + std::to_string(total) + ",\"blockRemaining\":2,\"collecting\":true}'\n";
+std::string echoState(const char* target, int left, int right) {
+    return "echo '" + test::calibrationState("Trening", target, left, right, 8, 2) + "'";
 }
 
 TEST_F(ViewTest, ScreenshotsOfTheMainWindow) {
@@ -83,8 +81,8 @@ TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
         test::endOnTerm + "scenario=$(cat \"$DIR/scenario\")\n" +
         "if [ \"$scenario\" = fail ]; then echo 'Błąd: brak danych'; exit 1; fi\n"
         "case \"$*\" in\n"
-        "*--calibrate-strong) " + calibrationLine("Trening", "right", 4, 2, 8) + ";;\n"
-        "*--calibrate-light) " + calibrationLine("Trening", "left", 1, 0, 8) + ";;\n"
+        "*--calibrate-strong) " + echoState("right", 4, 2) + ";;\n"
+        "*--calibrate-light) " + echoState("left", 1, 0) + ";;\n"
         "esac\n"
         "read x < \"$DIR/next\"\n"
         "echo 'Profil stron zapisany · walidacja 100%'\n" + test::waitForTerm);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/qstring_printer.h"
-#include "app/views/sound_signature.h"
 #include "app/views/studio_controls.h"
 #include "app/views/view_fixture.h"
 
@@ -76,19 +75,6 @@ TEST_F(SoundPickerTest, NothingChangesWhilePlaying) {
     model->stop();
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
     EXPECT_TRUE(card->isEnabled());
-}
-
-TEST(SoundSignature, EachKitStartsWhereItsWaveDoes) {
-    // Only the live kit's wave starts off the middle: 0.35 × 0.45 × sin 1.
-    const QSizeF area(100, 40);
-    EXPECT_NEAR(soundSignaturePath(DrumKit::live, area).elementAt(0).y, 20 - 40 * 0.35 * 0.45 * 0.8414709848078965,
-                1e-9);
-    for (DrumKit kit : {DrumKit::studio, DrumKit::electronic, DrumKit::lofi}) {
-        const QPainterPath path = soundSignaturePath(kit, area);
-        EXPECT_EQ(path.elementCount(), 141);
-        EXPECT_DOUBLE_EQ(path.elementAt(0).y, 20);
-        EXPECT_DOUBLE_EQ(path.elementAt(140).x, 100);
-    }
 }
 
 }  // namespace
