@@ -20,9 +20,8 @@ struct SideFeatures {
     friend bool operator==(const SideFeatures&, const SideFeatures&) = default;
 };
 
-// JSON: {"gyroAvailable": bool, "values": [numbers]}, both keys required.
-// Decoding anything else throws nlohmann::json::exception.
+// JSON: {"gyroAvailable": bool, "values": [numbers]} (the calibration
+// journal's form; nothing reads it back).
 void to_json(nlohmann::json& json, const SideFeatures& features);
-void from_json(const nlohmann::json& json, SideFeatures& features);
 
 }  // namespace knockbox
