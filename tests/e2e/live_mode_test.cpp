@@ -183,32 +183,32 @@ TEST_F(LiveMode, SensorProcessFailuresThenTheEndedChild) {
         const char* faults;
         double from, to;  // seconds to the end
         std::string failure;
-        double samples, tolerance;
+        long samples;  // at most (a busy machine may lose some on the way)
     } cases[] = {
         // The sensor process gives up after 5 s, before the player's 7 s.
         {"no-reports", 5.0, 7.0,
-         "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.", 0, 0},
+         "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.", 0},
         {"stall-after=0.3", 3.3, 7.0,
-         "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.", 0.3 * 800, 60},
+         "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.", 300},
         {"open-refused", 0, 7.0,
          "Błąd: IOHIDDeviceOpen akcelerometru SPU: odmowa uprawnień (0xe00002c1). W razie odmowy dostępu uruchom "
-         "helper sensora przez sudo; nie jest potrzebne sudo do audio.", 0, 0},
+         "helper sensora przez sudo; nie jest potrzebne sudo do audio.", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.faults);
         const auto start = Clock::now();
         const ProcessResult result = test::runKnockboxUnprivileged({"--direct-sensor", "--mute"},
                                                                    test::simulatedSensor(recording, c.faults), 20);
-        EXPECT_GE(secondsSince(start), c.from);
-        EXPECT_LT(secondsSince(start), c.to);  // ended by the sensor process, before the player's 7 s watchdog
+        const double took = secondsSince(start);
+        EXPECT_GE(took, c.from);
+        EXPECT_LT(took, c.to);  // ended by the sensor process, before the player's 7 s watchdog
         EXPECT_EQ(result.exitStatus, 1);
         auto lines = linesOf(result.err);
         ASSERT_EQ(lines.size(), 4u) << result.err;
         if (std::string(c.faults) == "open-refused" && lines[0] == c.failure) std::swap(lines[0], lines[1]);
         EXPECT_EQ(lines[0], startLine);
         EXPECT_EQ(lines[1], c.failure);
-        // No more than the sensor delivered (a busy machine may lose some on the way).
-        EXPECT_LE(static_cast<double>(samplesIn(lines[2])), c.samples + c.tolerance) << lines[2];
+        EXPECT_TRUE(samplesIn(lines[2]) >= 0 && samplesIn(lines[2]) <= c.samples) << lines[2];
         EXPECT_EQ(lines[3], endedChild);
     }
 }
