@@ -92,17 +92,6 @@ struct LiveMode : ::testing::Test {
 #endif
     }
 
-    // The muted player on the directly started sensor process, unprivileged,
-    // run to its end; `took` is how long that was.
-    ProcessResult play(const std::string& faults, std::vector<std::string> more = {}) {
-        std::vector<std::string> arguments{"--direct-sensor", "--mute"};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        const auto start = Clock::now();
-        ProcessResult result = test::runKnockboxUnprivileged(arguments, test::simulatedSensor(recording, faults), 20);
-        took = secondsSince(start);
-        return result;
-    }
-
     // The player, unprivileged, started in the background, and its sensor process.
     std::unique_ptr<ChildProcess> startPlayer(std::vector<std::string> arguments) {
         const test::Command command =
@@ -118,7 +107,6 @@ struct LiveMode : ::testing::Test {
 
     test::TemporaryDirectory directory;
     fs::path recording = directory / "groove.csv";
-    double took = 0;
     pid_t sensor = -1;
 };
 
@@ -170,19 +158,6 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     }
 }
 
-TEST_F(LiveMode, DurationEndsTheRunAndTheSensorProcess) {
-    const ProcessResult result = play("", {"--duration", "1"});
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_GE(took, 1.0);  // never early
-    const auto lines = linesOf(result.err);
-    ASSERT_EQ(lines.size(), 3u) << result.err;
-    EXPECT_EQ(lines[0], startLine);
-    EXPECT_TRUE(lines[1].starts_with("Sensor: ")) << lines[1];
-    // About a second of 800 Hz samples (a busy machine may lose some on the way).
-    EXPECT_GT(samplesIn(lines[2]), 200) << lines[2];
-    EXPECT_LE(samplesIn(lines[2]), 1000) << lines[2];
-}
-
 TEST_F(LiveMode, KillingThePlayerEndsTheSensorProcessAtItsNextWrite) {
     auto player = startPlayer({"--direct-sensor", "--mute"});
     ASSERT_GT(sensor, 0);
@@ -208,30 +183,32 @@ TEST_F(LiveMode, SensorProcessFailuresThenTheEndedChild) {
         const char* faults;
         double from, to;  // seconds to the end
         std::string failure;
-        double samples, tolerance;
+        long samples;  // at most (a busy machine may lose some on the way)
     } cases[] = {
         // The sensor process gives up after 5 s, before the player's 7 s.
         {"no-reports", 5.0, 7.0,
-         "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.", 0, 0},
+         "Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.", 0},
         {"stall-after=0.3", 3.3, 7.0,
-         "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.", 0.3 * 800, 60},
+         "Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.", 300},
         {"open-refused", 0, 7.0,
          "Błąd: IOHIDDeviceOpen akcelerometru SPU: odmowa uprawnień (0xe00002c1). W razie odmowy dostępu uruchom "
-         "helper sensora przez sudo; nie jest potrzebne sudo do audio.", 0, 0},
+         "helper sensora przez sudo; nie jest potrzebne sudo do audio.", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.faults);
-        const ProcessResult result = play(c.faults);
-        EXPECT_EQ(result.exitStatus, 1);
+        const auto start = Clock::now();
+        const ProcessResult result = test::runKnockboxUnprivileged({"--direct-sensor", "--mute"},
+                                                                   test::simulatedSensor(recording, c.faults), 20);
+        const double took = secondsSince(start);
         EXPECT_GE(took, c.from);
         EXPECT_LT(took, c.to);  // ended by the sensor process, before the player's 7 s watchdog
+        EXPECT_EQ(result.exitStatus, 1);
         auto lines = linesOf(result.err);
         ASSERT_EQ(lines.size(), 4u) << result.err;
         if (std::string(c.faults) == "open-refused" && lines[0] == c.failure) std::swap(lines[0], lines[1]);
         EXPECT_EQ(lines[0], startLine);
         EXPECT_EQ(lines[1], c.failure);
-        // No more than the sensor delivered (a busy machine may lose some on the way).
-        EXPECT_LE(static_cast<double>(samplesIn(lines[2])), c.samples + c.tolerance) << lines[2];
+        EXPECT_TRUE(samplesIn(lines[2]) >= 0 && samplesIn(lines[2]) <= c.samples) << lines[2];
         EXPECT_EQ(lines[3], endedChild);
     }
 }

@@ -1,5 +1,6 @@
-// Saved side profiles with the built program: loaded and used, skipped with
-// their reason, or ignored on request. Short recordings (replay runs in real time).
+// Saved side profiles with the built program: loaded and used, or skipped
+// with their reason (which runs load which: tests/player). Short recordings
+// (replay runs in real time).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -98,17 +99,6 @@ TEST(SideProfileReplay, ProfilesThatDoNotLoadAreSkippedAndTheHeuristicPlays) {
                             hardwareModel() + ". Wykonaj nową kalibrację. Użyj --calibrate-light.");
     EXPECT_EQ(lines[2], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
     expectHitsJudgedBy(lines, 3, {"heurystyka", "heurystyka", "heurystyka", "heurystyka"});
-}
-
-TEST(SideProfileReplay, NoSideProfileIgnoresValidFiles) {
-    TemporaryDirectory folder;
-    saveProfiles(folder, hardwareModel());
-    const auto result = replayWithProfiles(folder, {"--no-side-profile"});
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    const auto lines = test::linesOf(result.err);
-    ASSERT_GE(lines.size(), 1u) << result.err;
-    EXPECT_EQ(lines[0], "REPLAY: dane CSV, bez sensora i bez blokady klawiatury.");
-    expectHitsJudgedBy(lines, 1, {"heurystyka", "heurystyka", "heurystyka", "heurystyka"});
 }
 
 }  // namespace

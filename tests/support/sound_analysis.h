@@ -6,8 +6,7 @@
 // afterwards, a little later and sometimes a few frames short. Exact silence
 // (two or more frames of exact zeros) never occurs inside a sound otherwise,
 // so these helpers treat silent frames as missing rather than quiet: no onset
-// is found where a sound resumes, loudness is measured over what was heard,
-// and a sound's shape is compared piece by piece, each piece where it landed.
+// is found where a sound resumes, and loudness is measured over what was heard.
 
 #include <cstddef>
 #include <vector>
@@ -36,10 +35,5 @@ float peakIn(const std::vector<float>& channel, std::size_t from, std::size_t le
 // (silent frames left out); steadier than a peak, which resampling can
 // overshoot.
 double rmsIn(const std::vector<float>& channel, std::size_t from, std::size_t length);
-
-// How well the sound that starts near `onset` (within 512 frames) has the
-// shape of `sample`'s first 50 ms: the normalised correlation, 1 for the same
-// shape at any loudness. The sound may lie over the tail of an earlier one.
-double shapeMatch(const std::vector<float>& channel, std::size_t onset, const std::vector<float>& sample);
 
 }  // namespace knockbox::test
