@@ -49,6 +49,9 @@ std::string calibrationTap(std::string_view line) {
 }  // namespace
 
 std::optional<std::string> playerMessage(std::string_view line) {
+    // The calibration's state is drawn, never said; a damaged one must not
+    // announce anything ("zapisany ·" inside it is no saved profile).
+    if (line.starts_with("CALIBRATION ")) return std::nullopt;
     if (line.starts_with("Błąd:"))
         return contains(line, "Brak akcelerometru")
                    ? "This Mac doesn't support playing on the case."

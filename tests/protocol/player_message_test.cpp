@@ -51,6 +51,7 @@ TEST(PlayerMessage, LinesAndTheirTexts) {
         {"Koniec: 4000 próbek, 4 uderzeń, 0 niepewnych stron.", std::nullopt},
         {R"(CALIBRATION {"stage":"Trening","leftCount":0,"rightCount":0,"total":8,"blockRemaining":4,"collecting":false})",
          std::nullopt},
+        {R"(CALIBRATION {"stage":"Profil stron zapisany · niezależny test)", std::nullopt},
     };
     for (const auto& [line, message] : cases) EXPECT_EQ(playerMessage(line), message) << line;
 }
