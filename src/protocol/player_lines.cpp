@@ -47,8 +47,15 @@ std::string sideProfileLoaded(double validationAccuracy) {
     return "Profil stron załadowany · walidacja " + percent(validationAccuracy);
 }
 
+// The skipped line with its hint, which an error that already ends with it does not repeat.
+std::string skipped(std::string_view what, std::string_view description, std::string_view hint) {
+    std::string line = std::string(what) + " pominięty: " + sentence(description);
+    if (!line.ends_with(hint)) (line += ' ') += hint;
+    return line;
+}
+
 std::string sideProfileSkipped(std::string_view description) {
-    return "Profil stron pominięty: " + sentence(description) + " Użyj --calibrate-sides.";
+    return skipped("Profil stron", description, "Użyj --calibrate-sides.");
 }
 
 std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
@@ -57,7 +64,7 @@ std::string lightProfileLoaded(double maximumPeak, double validationAccuracy) {
 }
 
 std::string lightProfileSkipped(std::string_view description) {
-    return "Profil lekkich pominięty: " + sentence(description) + " Użyj --calibrate-light.";
+    return skipped("Profil lekkich", description, "Użyj --calibrate-light.");
 }
 
 std::string hit(Side side, Drum drum, double peak, double velocity,

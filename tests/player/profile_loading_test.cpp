@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "sidemodels/light_side_profile.h"
 #include "support/child_process.h"
 #include "support/side_signatures.h"
@@ -11,8 +13,8 @@ namespace {
 
 // Which saved profiles a calibration looks at: a side calibration makes a new
 // firm profile and so skips the saved one, but keeps the light one; a light
-// calibration keeps both; missing files say nothing. (A plain run and
-// --no-side-profile: tests/e2e/side_profile_replay_test.cpp.)
+// calibration keeps both; --no-side-profile loads neither; missing files say
+// nothing. (A plain run: tests/e2e/side_profile_replay_test.cpp.)
 TEST(ProfileLoading, WhichProfilesARunLoads) {
     test::TemporaryDirectory folder;
     const auto firm = test::simulatedSignatures(3, 8, simulation::Strength::firm);
@@ -35,7 +37,16 @@ TEST(ProfileLoading, WhichProfilesARunLoads) {
     options = Options{};
     options.calibrateSides = true;
     EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{lightLine}));
+    options = Options{};
+    options.noSideProfile = true;
+    EXPECT_TRUE(linesFor(options, sources).empty());
     EXPECT_TRUE(linesFor(Options{}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
+
+    // An error whose text already gives the hint is not followed by it twice.
+    std::ofstream(folder / "v3-light.json") << R"({"version": 3, "maximumPeak": 0.1})";
+    EXPECT_EQ(linesFor(Options{}, {folder / "none.json", folder / "v3-light.json", "Mac14,2"}),
+              (std::vector<std::string>{
+                  "Profil lekkich pominięty: Nieprawidłowy profil lekkich klepnięć. Użyj --calibrate-light."}));
 
     // A file that exists but cannot be read is reported like any other failure.
     const auto unreadable = linesFor(Options{}, {folder.path(), folder / "none.json", "Mac14,2"});
