@@ -9,25 +9,13 @@
 #include "app/views/player_settings_view.h"
 #include "app/views/sound_picker_view.h"
 #include "app/views/studio_button.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_icons.h"
 #include "app/views/studio_palette.h"
 #include "app/views/transitions.h"
 
 namespace knockbox {
 namespace {
-
-QLabel* label(const QString& content, double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
-    auto* result = new QLabel(content, parent);
-    QFont font = result->font();
-    font.setPixelSize(qRound(points));
-    font.setWeight(weight);
-    result->setFont(font);
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    result->setPalette(palette);
-    result->setAlignment(Qt::AlignCenter);
-    return result;
-}
 
 QFont wordmarkFont(QFont font) {
     font.setPixelSize(15);
@@ -74,24 +62,24 @@ ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotio
     column->setSpacing(0);
     column->addWidget(new Wordmark(main_), 0, Qt::AlignHCenter);
     column->addStretch(1);
-    QLabel* title = label(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold, studio::white(0.97), main_);
+    QLabel* title = studioLabel(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold, studio::white(0.97), main_);
     QFont titleFont = title->font();
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
     title->setFont(titleFont);
     column->addWidget(title);
     column->addSpacing(4);
     column->addWidget(
-        label(QStringLiteral("Two sides of your MacBook. Four drums."), 14, QFont::Normal, studio::color(studio::muted),
+        studioLabel(QStringLiteral("Two sides of your MacBook. Four drums."), 14, QFont::Normal, studio::color(studio::muted),
               main_));
     column->addSpacing(6);
     drumKit_ = new DrumKitView(model_, reduceMotion, clock, main_);
     drumKit_->setFixedSize(700, 380);
     column->addWidget(drumKit_, 0, Qt::AlignHCenter);
     column->addSpacing(6);
-    column->addWidget(label(QStringLiteral("Click a drum to hear it"), 11, QFont::Normal,
+    column->addWidget(studioLabel(QStringLiteral("Click a drum to hear it"), 11, QFont::Normal,
                             studio::color(studio::muted, 0.8), main_));
     column->addStretch(1);
-    status_ = label(model_.status(), 13, QFont::Medium, studio::white(0.82), main_);
+    status_ = studioLabel(model_.status(), 13, QFont::Medium, studio::white(0.82), main_);
     status_->setAccessibleName(QStringLiteral("Status"));
     column->addWidget(status_);
     column->addSpacing(14);

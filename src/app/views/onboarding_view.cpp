@@ -9,6 +9,7 @@
 #include "app/views/macbook_illustration.h"
 #include "app/views/onboarding_texts.h"
 #include "app/views/studio_button.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 #include "app/views/transitions.h"
 
@@ -16,19 +17,6 @@ namespace knockbox {
 namespace {
 
 constexpr double titleFadeSeconds = 0.25;
-
-QLabel* label(double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
-    auto* result = new QLabel(parent);
-    QFont font = result->font();
-    font.setPixelSize(qRound(points));
-    font.setWeight(weight);
-    result->setFont(font);
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    result->setPalette(palette);
-    result->setAlignment(Qt::AlignCenter);
-    return result;
-}
 
 int currentStep(OnboardingStage stage) {
     switch (stage) {
@@ -172,7 +160,7 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
     column->addWidget(title_);
     column->addSpacing(6);
 
-    explanation_ = label(13, QFont::Normal, studio::color(studio::muted), this);
+    explanation_ = studioLabel({}, 13, QFont::Normal, studio::color(studio::muted), this);
     explanation_->setWordWrap(true);
     explanation_->setFixedWidth(500);
     explanation_->setMinimumHeight(36);
@@ -188,10 +176,10 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
     progress_ = new TapProgress(this);
     progress_->setFixedSize(380, 48);
     column->addWidget(progress_, 0, Qt::AlignHCenter);
-    spacingCaption_ = label(11, QFont::Normal, studio::color(studio::muted), this);
+    spacingCaption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::muted), this);
     spacingCaption_->setText(QStringLiteral("Leave about half a second between taps."));
     column->addWidget(spacingCaption_);
-    hint_ = label(12.5, QFont::Medium, studio::white(0.85), this);
+    hint_ = studioLabel({}, 12.5, QFont::Medium, studio::white(0.85), this);
     hint_->setWordWrap(true);
     hint_->setFixedWidth(500);
     column->addWidget(hint_, 0, Qt::AlignHCenter);

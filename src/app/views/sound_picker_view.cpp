@@ -10,10 +10,15 @@
 
 #include "app/views/sound_signature.h"
 #include "app/views/studio_button.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 
 namespace knockbox {
 namespace {
+
+QLabel* pickerLabel(const QString& text, double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
+    return studioLabel(text, points, weight, colour, parent, Qt::AlignLeft | Qt::AlignVCenter);
+}
 
 QString qtext(std::string_view value) { return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())); }
 
@@ -38,18 +43,6 @@ QAccessibleInterface* kitCardAccessible(const QString& className, QObject* objec
     if (className == QLatin1String("knockbox::KitCard") && object && object->isWidgetType())
         return new KitCardAccessible(static_cast<KitCard*>(object));
     return nullptr;
-}
-
-QLabel* label(const QString& content, double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
-    auto* result = new QLabel(content, parent);
-    QFont font = result->font();
-    font.setPixelSize(qRound(points));
-    font.setWeight(weight);
-    result->setFont(font);
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    result->setPalette(palette);
-    return result;
 }
 
 }  // namespace
@@ -161,8 +154,8 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(4);
-    heading->addWidget(label(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::white(0.96), this));
-    heading->addWidget(label(QStringLiteral("Pick a kit or mix sounds your way."), 13, QFont::Normal,
+    heading->addWidget(pickerLabel(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::white(0.96), this));
+    heading->addWidget(pickerLabel(QStringLiteral("Pick a kit or mix sounds your way."), 13, QFont::Normal,
                              studio::color(studio::pickerSecondary), this));
     column->addLayout(heading);
 
@@ -186,7 +179,7 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     for (Drum drum : allDrums) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        QLabel* title = label(drumTitle(drum), 13, QFont::DemiBold, studio::white(0.9), this);
+        QLabel* title = pickerLabel(drumTitle(drum), 13, QFont::DemiBold, studio::white(0.9), this);
         title->setFixedWidth(94);
         row->addWidget(title);
         auto* segments = new SegmentedControl(names, this);
@@ -208,7 +201,7 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     column->addLayout(drumRows);
 
     auto* footer = new QHBoxLayout;
-    caption_ = label({}, 11, QFont::Normal, studio::color(studio::pickerSecondary), this);
+    caption_ = pickerLabel({}, 11, QFont::Normal, studio::color(studio::pickerSecondary), this);
     footer->addWidget(caption_, 1);
     auto* done = new StudioButton(QStringLiteral("Done"), true, this);
     done->setCapsuleHeight(32);
