@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/number_text.h"
+#include "core/write_all.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
@@ -101,19 +102,6 @@ std::string line(const json& value) {
 
 json statusRecord(std::string_view status, std::string_view detail) {
     return {{"event", "status"}, {"status", std::string(status)}, {"detail", std::string(detail)}};
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

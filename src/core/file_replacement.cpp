@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "core/write_all.h"
+
 namespace knockbox {
 namespace fs = std::filesystem;
 
@@ -15,19 +17,6 @@ namespace {
 
 [[noreturn]] void fail(int error, const fs::path& path) {
     throw std::system_error(error, std::generic_category(), path.string());
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

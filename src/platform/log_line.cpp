@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
+
+#include "core/write_all.h"
 
 namespace knockbox {
 
@@ -12,13 +13,7 @@ void logLine(std::string_view message) {
     line.reserve(message.size() + 1);
     line.append(message);
     line.push_back('\n');
-    std::string_view rest = line;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;  // nowhere left to report to
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    writeAll(STDERR_FILENO, line);  // nowhere left to report a failure to
 }
 
 }  // namespace knockbox

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/app_error.h"
+#include "core/write_all.h"
 #include "platform/directories.h"
 #include "platform/log_line.h"
 #include "platform/run_loop.h"
@@ -25,13 +26,7 @@ namespace {
 void writeHelp() {
     std::string text(processValues().help);
     text += '\n';
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw AppError(std::string("standardowe wyjście: ") + std::strerror(written < 0 ? errno : EIO));
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    if (!writeAll(STDOUT_FILENO, text)) throw AppError(std::string("standardowe wyjście: ") + std::strerror(errno));
 }
 
 void dispatch(const Options& options, const ConfigurationUILauncher& launchUI,

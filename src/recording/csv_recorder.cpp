@@ -10,28 +10,11 @@
 #include <system_error>
 
 #include "core/app_error.h"
+#include "core/write_all.h"
 #include "recording/csv_recording.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
-
-namespace {
-
-// Writes all bytes; false with errno set when the system takes fewer.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-}  // namespace
 
 fs::path CsvRecorder::partialPath(const fs::path& target) {
     fs::path partial = target;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace knockbox {
+
+// Writes every byte to `fd`, again after an interrupted or partial write;
+// false with errno set when the system takes no more (EIO if it took none
+// without saying why).
+bool writeAll(int fd, std::string_view bytes);
+
+}  // namespace knockbox
