@@ -62,24 +62,24 @@ ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotio
     column->setSpacing(0);
     column->addWidget(new Wordmark(main_), 0, Qt::AlignHCenter);
     column->addStretch(1);
-    QLabel* title = studioLabel(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold, studio::white(0.97), main_);
+    QLabel* title = studioLabel(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold, studio::white(0.97), main_,
+                                Qt::AlignCenter);
     QFont titleFont = title->font();
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
     title->setFont(titleFont);
     column->addWidget(title);
     column->addSpacing(4);
-    column->addWidget(
-        studioLabel(QStringLiteral("Two sides of your MacBook. Four drums."), 14, QFont::Normal, studio::color(studio::muted),
-              main_));
+    column->addWidget(studioLabel(QStringLiteral("Two sides of your MacBook. Four drums."), 14, QFont::Normal,
+                                  studio::color(studio::muted), main_, Qt::AlignCenter));
     column->addSpacing(6);
     drumKit_ = new DrumKitView(model_, reduceMotion, clock, main_);
     drumKit_->setFixedSize(700, 380);
     column->addWidget(drumKit_, 0, Qt::AlignHCenter);
     column->addSpacing(6);
     column->addWidget(studioLabel(QStringLiteral("Click a drum to hear it"), 11, QFont::Normal,
-                            studio::color(studio::muted, 0.8), main_));
+                                  studio::color(studio::muted, 0.8), main_, Qt::AlignCenter));
     column->addStretch(1);
-    status_ = studioLabel(model_.status(), 13, QFont::Medium, studio::white(0.82), main_);
+    status_ = studioLabel(model_.status(), 13, QFont::Medium, studio::white(0.82), main_, Qt::AlignCenter);
     status_->setAccessibleName(QStringLiteral("Status"));
     column->addWidget(status_);
     column->addSpacing(14);

@@ -160,7 +160,7 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
     column->addWidget(title_);
     column->addSpacing(6);
 
-    explanation_ = studioLabel({}, 13, QFont::Normal, studio::color(studio::muted), this);
+    explanation_ = studioLabel({}, 13, QFont::Normal, studio::color(studio::muted), this, Qt::AlignCenter);
     explanation_->setWordWrap(true);
     explanation_->setFixedWidth(500);
     explanation_->setMinimumHeight(36);
@@ -176,10 +176,10 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
     progress_ = new TapProgress(this);
     progress_->setFixedSize(380, 48);
     column->addWidget(progress_, 0, Qt::AlignHCenter);
-    spacingCaption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::muted), this);
+    spacingCaption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::muted), this, Qt::AlignCenter);
     spacingCaption_->setText(QStringLiteral("Leave about half a second between taps."));
     column->addWidget(spacingCaption_);
-    hint_ = studioLabel({}, 12.5, QFont::Medium, studio::white(0.85), this);
+    hint_ = studioLabel({}, 12.5, QFont::Medium, studio::white(0.85), this, Qt::AlignCenter);
     hint_->setWordWrap(true);
     hint_->setFixedWidth(500);
     column->addWidget(hint_, 0, Qt::AlignHCenter);

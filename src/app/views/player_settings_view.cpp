@@ -14,6 +14,7 @@
 #include "app/views/sensitivity.h"
 #include "app/views/studio_button.h"
 #include "app/views/studio_controls.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 
 namespace knockbox {
@@ -22,29 +23,17 @@ namespace {
 constexpr int arrowHeight = 9;
 constexpr int inset = 24;
 
-QLabel* text(const QString& content, double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(content, parent);
-    QFont font = label->font();
-    font.setPixelSize(qRound(points));
-    font.setWeight(weight);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    return label;
-}
-
 // A slider with its title above and two small captions under its ends.
 QVBoxLayout* sliderBlock(const QString& title, StudioSlider* slider, const QString& low, const QString& high,
                          QWidget* parent) {
     auto* block = new QVBoxLayout;
     block->setSpacing(4);
-    block->addWidget(text(title, 13, QFont::DemiBold, studio::white(0.92), parent));
+    block->addWidget(studioLabel(title, 13, QFont::DemiBold, studio::white(0.92), parent));
     block->addWidget(slider);
     auto* captions = new QHBoxLayout;
-    captions->addWidget(text(low, 10, QFont::Normal, studio::color(studio::muted), parent));
+    captions->addWidget(studioLabel(low, 10, QFont::Normal, studio::color(studio::muted), parent));
     captions->addStretch();
-    captions->addWidget(text(high, 10, QFont::Normal, studio::color(studio::muted), parent));
+    captions->addWidget(studioLabel(high, 10, QFont::Normal, studio::color(studio::muted), parent));
     block->addLayout(captions);
     return block;
 }
@@ -64,7 +53,7 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     auto* column = new QVBoxLayout(content_);
     column->setContentsMargins(inset, inset, inset, inset);
     column->setSpacing(18);
-    QLabel* title = text(QStringLiteral("Settings"), 21, QFont::DemiBold, studio::white(0.96), content_);
+    QLabel* title = studioLabel(QStringLiteral("Settings"), 21, QFont::DemiBold, studio::white(0.96), content_);
     column->addWidget(title);
 
     volume_ = new StudioSlider(studio::mint, content_);
@@ -91,7 +80,7 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     switches->setSpacing(10);
     const auto addSwitch = [&](const QString& name, bool UISettings::*field) {
         auto* row = new QHBoxLayout;
-        row->addWidget(text(name, 13, QFont::Normal, studio::white(0.9), content_));
+        row->addWidget(studioLabel(name, 13, QFont::Normal, studio::white(0.9), content_));
         row->addStretch();
         auto* toggle = new ToggleSwitch(name, content_);
         row->addWidget(toggle);
@@ -105,8 +94,8 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     mute_ = addSwitch(QStringLiteral("Mute"), &UISettings::muted);
     column->addLayout(switches);
 
-    activeCaption_ = text(QStringLiteral("Stop playing to change settings."), 11, QFont::Normal,
-                          studio::color(studio::gold), content_);
+    activeCaption_ = studioLabel(QStringLiteral("Stop playing to change settings."), 11, QFont::Normal,
+                                 studio::color(studio::gold), content_);
     column->addWidget(activeCaption_);
 
     auto* buttons = new QHBoxLayout;
@@ -122,7 +111,7 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     connect(defaults, &QAbstractButton::clicked, this, [this] { model_.setSettings(UISettings{}); });
     connect(save, &QAbstractButton::clicked, this, [this] { model_.save(); });
 
-    notice_ = text({}, 11, QFont::Normal, studio::color(studio::mint), content_);
+    notice_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::mint), content_);
     notice_->setWordWrap(true);
     column->addWidget(notice_);
 

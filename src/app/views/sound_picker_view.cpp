@@ -16,10 +16,6 @@
 namespace knockbox {
 namespace {
 
-QLabel* pickerLabel(const QString& text, double points, QFont::Weight weight, const QColor& colour, QWidget* parent) {
-    return studioLabel(text, points, weight, colour, parent, Qt::AlignLeft | Qt::AlignVCenter);
-}
-
 QString qtext(std::string_view value) { return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())); }
 
 // A kit card reads as a button named after the kit whose value says whether
@@ -154,9 +150,9 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(4);
-    heading->addWidget(pickerLabel(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::white(0.96), this));
-    heading->addWidget(pickerLabel(QStringLiteral("Pick a kit or mix sounds your way."), 13, QFont::Normal,
-                             studio::color(studio::pickerSecondary), this));
+    heading->addWidget(studioLabel(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::white(0.96), this));
+    heading->addWidget(studioLabel(QStringLiteral("Pick a kit or mix sounds your way."), 13, QFont::Normal,
+                                   studio::color(studio::pickerSecondary), this));
     column->addLayout(heading);
 
     auto* cardRow = new QHBoxLayout;
@@ -179,7 +175,7 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     for (Drum drum : allDrums) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        QLabel* title = pickerLabel(drumTitle(drum), 13, QFont::DemiBold, studio::white(0.9), this);
+        QLabel* title = studioLabel(drumTitle(drum), 13, QFont::DemiBold, studio::white(0.9), this);
         title->setFixedWidth(94);
         row->addWidget(title);
         auto* segments = new SegmentedControl(names, this);
@@ -201,7 +197,7 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     column->addLayout(drumRows);
 
     auto* footer = new QHBoxLayout;
-    caption_ = pickerLabel({}, 11, QFont::Normal, studio::color(studio::pickerSecondary), this);
+    caption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::pickerSecondary), this);
     footer->addWidget(caption_, 1);
     auto* done = new StudioButton(QStringLiteral("Done"), true, this);
     done->setCapsuleHeight(32);

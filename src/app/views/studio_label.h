@@ -10,6 +10,6 @@ namespace knockbox {
 
 // Sizes are in points, which this app draws as logical pixels.
 QLabel* studioLabel(const QString& text, double points, QFont::Weight weight, const QColor& colour, QWidget* parent,
-                    Qt::Alignment alignment = Qt::AlignCenter);
+                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 
 }  // namespace knockbox
