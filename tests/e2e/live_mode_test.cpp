@@ -20,6 +20,7 @@
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/player_lines.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -65,19 +66,6 @@ long samplesIn(const std::string& line) {
     return std::stol(match[1]);
 }
 
-// A short groove on all four drums after the warm-up.
-simulation::Scene groove() {
-    simulation::Scene scene;
-    scene.seed = 23;
-    scene.duration = 4.0;
-    using simulation::Strength;
-    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},
-                  {2.5, Side::right, Strength::gentle, 0.10},
-                  {2.8, Side::left, Strength::firm, 0.30},
-                  {3.1, Side::right, Strength::firm, 0.35}};
-    return scene;
-}
-
 bool isHitLine(const std::string& line) { return line.starts_with("L  ") || line.starts_with("R  "); }
 
 struct LiveMode : ::testing::Test {
@@ -88,7 +76,7 @@ struct LiveMode : ::testing::Test {
         // A sensor process the player leaves behind is handed to us instead of
         // init, so we can see whether (and how) it ends.
         ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-        std::ofstream(recording) << recordingText(simulation::render(groove()));
+        std::ofstream(recording) << recordingText(simulation::render(test::fourDrums(23, 4.0)));
 #endif
     }
 

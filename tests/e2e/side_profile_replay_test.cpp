@@ -13,6 +13,7 @@
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/player_lines.h"
+#include "support/scenes.h"
 #include "support/side_signatures.h"
 
 namespace knockbox {
@@ -40,13 +41,7 @@ void saveProfiles(const TemporaryDirectory& folder, const std::string& model) {
 
 // Gentle and firm taps on both sides after the warm-up.
 fs::path writeRecording(const TemporaryDirectory& folder) {
-    simulation::Scene scene;
-    scene.seed = 23;
-    scene.duration = 3.6;
-    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},
-                  {2.5, Side::right, Strength::gentle, 0.10},
-                  {2.8, Side::left, Strength::firm, 0.30},
-                  {3.1, Side::right, Strength::firm, 0.35}};
+    const simulation::Scene scene = test::fourDrums(23, 3.6);
     const fs::path path = folder / "taps.csv";
     std::ofstream(path, std::ios::binary) << recordingText(simulation::render(scene));
     return path;

@@ -13,6 +13,7 @@
 #include "platform/run_loop.h"
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 
 namespace knockbox {
 namespace {
@@ -67,15 +68,6 @@ TEST(Session, ReadyAfterTwoSecondsOfSampleTimeAndALowRateWarns) {
     EXPECT_EQ(slowProbe.lines[2], "Uwaga: niski rate sensora — rozpoznawanie strony może być mniej pewne.");
 }
 
-simulation::Scene fourTaps() {
-    simulation::Scene scene;
-    scene.duration = 3.5;
-    using simulation::Strength;
-    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09}, {2.5, Side::right, Strength::gentle, 0.1},
-                  {2.8, Side::left, Strength::firm, 0.3}, {3.1, Side::right, Strength::firm, 0.3}};
-    return scene;
-}
-
 TEST(Session, UnreliableSidesAreReportedNotPlayed) {
     for (bool debug : {false, true}) {
         SessionProbe probe;
@@ -87,7 +79,7 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         Options options = mutedOptions();
         options.debug = debug;
         Session session(options, environment);
-        for (const AccelSample& sample : simulation::render(fourTaps())) session.receive(sample, true);
+        for (const AccelSample& sample : simulation::render(test::fourDrums(1, 3.5))) session.receive(sample, true);
         session.stop();
         EXPECT_EQ(session.hitCount(), 0);
         EXPECT_EQ(session.uncertainHits(), 4);
@@ -127,7 +119,7 @@ Sounded play(Session& session, const std::vector<AccelSample>& samples) {
 }
 
 TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLines) {
-    const std::vector<AccelSample> samples = simulation::render(fourTaps());
+    const std::vector<AccelSample> samples = simulation::render(test::fourDrums(1, 3.5));
     SessionProbe plainProbe, fastProbe;
     Session plain(mutedOptions(), plainProbe.environment());
     Options options = mutedOptions();

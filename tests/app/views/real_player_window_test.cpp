@@ -15,6 +15,7 @@
 #include "app/views/view_fixture.h"
 #include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -24,15 +25,8 @@ namespace fs = std::filesystem;
 // All four drums after the warm-up, then quiet: the simulated sensor loops
 // the recording, and its taps come round again long after the test stopped.
 simulation::Scene groove() {
-    simulation::Scene scene;
-    scene.seed = 31;
-    scene.duration = 9.0;
-    using simulation::Strength;
-    scene.taps = {{2.2, Side::left, Strength::gentle, 0.09},
-                  {2.5, Side::right, Strength::gentle, 0.10},
-                  {2.8, Side::left, Strength::firm, 0.30},
-                  {3.1, Side::right, Strength::firm, 0.35},
-                  {3.4, Side::left, Strength::gentle, 0.08}};
+    simulation::Scene scene = test::fourDrums(31, 9.0);
+    scene.taps.push_back({3.4, Side::left, simulation::Strength::gentle, 0.08});
     return scene;
 }
 
