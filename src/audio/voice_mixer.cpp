@@ -37,7 +37,7 @@ void VoiceMixer::takeMessages() noexcept {
         limiter_.setPreGainDb(settings.preGainDb);
     }
     VoiceStart start;
-    bool took = false;
+    double takenAt = 0;  // one clock read per block, and only when a start comes
     while (starts_.tryPop(start)) {
         if (start.voice >= voiceCount) continue;
         // Equal-power pan: the two gains keep left² + right² constant.
@@ -48,12 +48,12 @@ void VoiceMixer::takeMessages() noexcept {
         voice.position = 0;
         voice.left = static_cast<float>(start.gain * std::cos(angle));
         voice.right = static_cast<float>(start.gain * std::sin(angle));
+        // When and where first, then the count: whoever sees the count
+        // (acquire) sees this start's time and frame, never the last one's.
+        if (takenAt == 0) takenAt = uptime();
+        lastStartTakenAt_.store(takenAt, std::memory_order_relaxed);
+        lastStartFrame_.store(blockStartFrame_, std::memory_order_relaxed);
         startsTaken_.fetch_add(1, std::memory_order_release);
-        took = true;
-    }
-    if (took) {
-        lastStartTakenAt_.store(uptime(), std::memory_order_release);
-        lastStartFrame_.store(blockStartFrame_, std::memory_order_release);
     }
 }
 
