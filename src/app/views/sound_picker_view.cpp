@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/views/drum_kit_canvas.h"
 #include "app/views/sound_signature.h"
 #include "app/views/studio_button.h"
 #include "app/views/studio_label.h"
@@ -116,16 +117,6 @@ void KitCard::paintEvent(QPaintEvent*) {
     }
 }
 
-QString SoundPickerView::drumTitle(Drum drum) {
-    switch (drum) {
-    case Drum::kick: return QStringLiteral("Kick");
-    case Drum::snare: return QStringLiteral("Snare");
-    case Drum::hihat: return QStringLiteral("Hi-hat");
-    case Drum::tom: return QStringLiteral("Tom");
-    }
-    return {};
-}
-
 QString SoundPickerView::caption(bool active) {
     return active ? QStringLiteral("Stop playing to change sounds.")
                   : QStringLiteral("Changes save automatically. Press play to listen.");
@@ -175,17 +166,17 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     for (Drum drum : allDrums) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        QLabel* title = studioLabel(drumTitle(drum), 13, QFont::DemiBold, studio::white(0.9), this);
+        QLabel* title = studioLabel(DrumKitCanvas::name(drum), 13, QFont::DemiBold, studio::white(0.9), this);
         title->setFixedWidth(94);
         row->addWidget(title);
         auto* segments = new SegmentedControl(names, this);
-        segments->setAccessibleName(drumTitle(drum) + QStringLiteral(" sound"));
+        segments->setAccessibleName(DrumKitCanvas::name(drum) + QStringLiteral(" sound"));
         connect(segments, &SegmentedControl::activated, this, [this, drum](int choice) {
             model_.selectSound(allKits[static_cast<std::size_t>(choice)], drum);
             refresh();
         });
         row->addWidget(segments, 1);
-        auto* preview = new SymbolButton(StudioIcon::playFill, QStringLiteral("Preview ") + drumTitle(drum) +
+        auto* preview = new SymbolButton(StudioIcon::playFill, QStringLiteral("Preview ") + DrumKitCanvas::name(drum) +
                                                                    QStringLiteral(" sound"),
                                          30, this);
         connect(preview, &QAbstractButton::clicked, this, [this, drum] { model_.preview(drum); });

@@ -41,8 +41,6 @@ public:
 
     SoundPickerView(ConfigurationModel& model, QWidget* parent = nullptr);
 
-    // "Kick", "Snare", "Hi-hat", "Tom".
-    static QString drumTitle(Drum drum);
     // "Stop playing to change sounds." while the player runs.
     static QString caption(bool active);
 
