@@ -47,14 +47,6 @@ TEST_F(ViewTest, QuittingWhilePlayingStopsThePlayerAndWaitsForIt) {
     EXPECT_EQ(test::accessibleName(play), "Play");
 }
 
-TEST_F(ViewTest, ClosingTheWindowWithNoPlayerRunningEndsAtOnce) {
-    auto model = makeModel();
-    MainWindow window(*model, true);
-    window.show();
-    EXPECT_TRUE(window.close());
-    EXPECT_FALSE(window.isVisible());
-}
-
 TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosed) {
     auto model = makeModel(std::nullopt, false);
     MainWindow window(*model, true);
