@@ -76,7 +76,9 @@ struct LiveMode : ::testing::Test {
         // A sensor process the player leaves behind is handed to us instead of
         // init, so we can see whether (and how) it ends.
         ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-        std::ofstream(recording) << recordingText(simulation::render(test::fourDrums(23, 4.0)));
+        // Half a minute long: the simulated sensor loops it, and no tap may
+        // come round again before a test has seen the four it waits for.
+        std::ofstream(recording) << recordingText(simulation::render(test::fourDrums(23, 30.0)));
 #endif
     }
 

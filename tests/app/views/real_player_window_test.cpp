@@ -22,10 +22,12 @@ namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 
-// All four drums after the warm-up, then quiet: the simulated sensor loops
-// the recording, and its taps come round again long after the test stopped.
+// All four drums after the warm-up, then a minute of quiet: the simulated
+// sensor loops the recording, and its taps must not come round again before
+// the test stops the player, however long a busy machine makes it wait for
+// the replay beside it (9 s were once too short).
 simulation::Scene groove() {
-    simulation::Scene scene = test::fourDrums(31, 9.0);
+    simulation::Scene scene = test::fourDrums(31, 60.0);
     scene.taps.push_back({3.4, Side::left, simulation::Strength::gentle, 0.08});
     return scene;
 }
