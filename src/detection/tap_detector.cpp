@@ -68,10 +68,13 @@ void TapDetector::setConfig(const DetectorConfig& config) noexcept {
     effectiveThreshold_ = std::max(thresholdPerNoise * noise_, config_.threshold);
 }
 
-void TapDetector::setEarlyWindow(std::optional<double> seconds) noexcept {
-    if (seconds && !std::isfinite(*seconds)) seconds.reset();
-    if (seconds) seconds = std::clamp(*seconds, 0.0, attackLength);
-    earlyWindow_ = seconds;
+void TapDetector::setEarlyTrigger(std::optional<EarlyTrigger> trigger) noexcept {
+    if (trigger && !(std::isfinite(trigger->earliest) && std::isfinite(trigger->latest))) trigger.reset();
+    if (trigger) {
+        trigger->latest = std::clamp(trigger->latest, 0.0, attackLength);
+        trigger->earliest = std::clamp(trigger->earliest, 0.0, trigger->latest);
+    }
+    earlyTrigger_ = trigger;
 }
 
 std::optional<EarlyDecision> TapDetector::takeEarlyDecision() noexcept {
@@ -244,12 +247,7 @@ std::optional<Hit> TapDetector::continueCapture(const Frame& frame) {
         attack_.push_back(frame);
         peak_ = std::max(peak_, frame.magnitude);
     }
-    // The early decision sees every frame so far; with the early window at
-    // the window's end it sees what the hit sees, and is the hit.
-    if (earlyWindow_ && !earlyJudged_ && elapsed >= *earlyWindow_) {
-        earlyJudged_ = true;
-        if (accepted()) early_ = judgeTap(*earlyWindow_ >= attackLength);
-    }
+    if (earlyTrigger_ && !earlyJudged_ && elapsed >= earlyTrigger_->earliest) decideEarly(frame, elapsed);
     if (elapsed < attackLength) return std::nullopt;
 
     capture_ = false;
@@ -283,6 +281,25 @@ EarlyDecision TapDetector::judgeTap(bool wholeWindow) const {
     hit.sideReliable = decision.sideReliable;
     hit.impulse = std::move(impulse);
     return judged;
+}
+
+// The early decision sees every frame so far; decided at the window's end it
+// sees what the hit sees, and is the hit. Before the latest time it waits
+// until the tap's strength has settled and its side is sure.
+void TapDetector::decideEarly(const Frame& frame, double elapsed) {
+    const EarlyTrigger& trigger = *earlyTrigger_;
+    const bool last = elapsed >= trigger.latest;
+    const bool settled = frame.magnitude <= trigger.peakFallen * peak_ || peak_ >= config_.fullVelocity;
+    if (!last && !settled) return;
+    if (!accepted()) {
+        if (last) earlyJudged_ = true;  // a tap that never stood out has no early decision
+        return;
+    }
+    EarlyDecision judged = judgeTap(elapsed >= attackLength);
+    if (!last && !judged.hit.sideReliable) return;
+    earlyJudged_ = true;
+    judged.after = elapsed;
+    early_ = std::move(judged);
 }
 
 Hit TapDetector::finishTap() {

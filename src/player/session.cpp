@@ -45,7 +45,7 @@ Session::Session(const Options& options, SessionEnvironment environment)
     if (!options_.muted)
         audio_ = startAudio(options_, environment_.log);
     if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
-    if (options_.fastTrigger && !options_.learningSides()) detector_.setEarlyWindow(fastTriggerWindow);
+    if (options_.fastTrigger && !options_.learningSides()) detector_.setEarlyTrigger(fastTriggerRule);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
 }
 

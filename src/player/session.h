@@ -105,7 +105,7 @@ private:
     // Fast trigger: a tap sounds from its early decision when that is sure of
     // its side; the full window then only writes the line. Otherwise it
     // sounds from the full window, as without the option.
-    bool fastTriggerArmed() const { return warm_ && detector_.earlyWindow() && detector_.armed(); }
+    bool fastTriggerArmed() const { return warm_ && detector_.earlyTrigger() && detector_.armed(); }
     void soundEarly(EarlyDecision early);
     bool soundedEarly(const Hit& hit) const;
     void sound(const Hit& hit);

@@ -20,6 +20,10 @@ using simulation::Strength;
 constexpr double warmUp = 2.0;        // s, as the play session
 constexpr int measuredSeeds = 6;      // grooves and rolls
 constexpr int calibrationSeeds = 3;   // measured calibration sessions of each strength
+constexpr std::uint64_t checkingSeeds = 11;  // the second set's first seed
+constexpr std::uint64_t latePeakSeeds = 21;
+constexpr int latePeakSessions = 3;
+constexpr int latePeakTaps = 24;
 constexpr std::uint64_t trainingSeed = 101;  // the sessions the profiles learn from
 const char* const hardware = "Simulated1,1";
 
@@ -42,6 +46,27 @@ simulation::Scene calibrationSession(std::uint64_t seed, Strength strength, bool
             scene.taps.push_back({time, side, strength, low + (high - low) * spread, 0, 0});
         }
         time += 1.2;
+    }
+    scene.duration = time + 0.2;
+    return scene;
+}
+
+// Taps whose magnitude still grows after the first milliseconds: each with a
+// second, larger knock of the hand 2–4 ms in. Gentle and firm taps on
+// alternating sides, half a second apart.
+simulation::Scene latePeaks(std::uint64_t seed, bool gyro) {
+    simulation::Scene scene;
+    scene.seed = seed;
+    scene.gyro = gyro;
+    double time = 2.5;
+    for (int index = 0; index < latePeakTaps; ++index, time += 0.5) {
+        const Side side = index % 2 == 0 ? Side::left : Side::right;
+        const Strength strength = index % 4 < 2 ? Strength::gentle : Strength::firm;
+        const double low = strength == Strength::firm ? simulation::firmLow : simulation::gentleLow;
+        const double high = strength == Strength::firm ? simulation::firmHigh : simulation::gentleHigh;
+        const double spread = static_cast<double>((index * 7 + static_cast<int>(seed)) % 10) / 9.0;
+        const double other = static_cast<double>((index * 3 + static_cast<int>(seed)) % 10) / 9.0;
+        scene.taps.push_back({time, side, strength, low + (high - low) * spread, 0.002 + 0.002 * other, 1 + 2 * spread});
     }
     scene.duration = time + 0.2;
     return scene;
@@ -113,32 +138,46 @@ double median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// The value nine in ten lie at or below (nearest rank).
+double ninetieth(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[(values.size() * 9 + 9) / 10 - 1];  // rank ceil(0.9 n), from 1
+}
+
 }  // namespace
 
-std::vector<SimulatedRecording> measurementRecordings() {
+std::vector<SimulatedRecording> measurementRecordings(MeasurementSet set) {
     std::vector<SimulatedRecording> recordings;
     for (bool gyro : {true, false}) {
+        if (set == MeasurementSet::latePeaks) {
+            for (std::uint64_t seed = latePeakSeeds; seed < latePeakSeeds + latePeakSessions; ++seed)
+                recordings.push_back({"late peak", gyro, simulation::render(latePeaks(seed, gyro))});
+            continue;
+        }
+        const std::uint64_t first = set == MeasurementSet::choosing ? 1 : checkingSeeds;
         for (const char* name : {"groove", "roll"})
-            for (std::uint64_t seed = 1; seed <= measuredSeeds; ++seed)
+            for (std::uint64_t seed = first; seed < first + measuredSeeds; ++seed)
                 recordings.push_back({name, gyro, simulation::render(*simulation::scenario(name, seed, 0, gyro))});
         for (Strength strength : {Strength::firm, Strength::gentle})
-            for (std::uint64_t seed = 1; seed <= calibrationSeeds; ++seed)
+            for (std::uint64_t seed = first; seed < first + calibrationSeeds; ++seed)
                 recordings.push_back({"calibration", gyro, simulation::render(calibrationSession(seed, strength, gyro))});
     }
     return recordings;
 }
 
-Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, double window, SideModels models) {
+Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, const EarlyTrigger& trigger,
+                           SideModels models) {
     std::optional<Profiles> withGyro, withoutGyro;
     if (models == SideModels::learned) {
         withGyro = learnedProfiles(true);
         withoutGyro = learnedProfiles(false);
     }
     Agreement agreement;
-    std::vector<double> velocityErrors;
+    std::vector<double> velocityErrors, decisions;
     for (const SimulatedRecording& recording : recordings) {
         TapDetector detector;
-        detector.setEarlyWindow(window);
+        detector.setEarlyTrigger(trigger);
         if (models == SideModels::learned) {
             const Profiles& profiles = recording.gyro ? *withGyro : *withoutGyro;
             detector.setSideProfile(profiles.firm);
@@ -154,6 +193,7 @@ Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, do
                 velocityErrors.push_back(hit.velocity);
                 continue;
             }
+            decisions.push_back(early->after);
             const Hit& first = early->hit;
             const bool bothSure = first.sideReliable && hit.sideReliable;
             const bool bothUnsure = !first.sideReliable && !hit.sideReliable;
@@ -165,6 +205,8 @@ Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, do
         }
     }
     agreement.medianVelocityError = median(velocityErrors);
+    agreement.medianDecision = median(decisions);
+    agreement.ninetiethDecision = ninetieth(decisions);
     if (!velocityErrors.empty())
         agreement.maximumVelocityError = *std::max_element(velocityErrors.begin(), velocityErrors.end());
     return agreement;

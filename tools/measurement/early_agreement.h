@@ -11,17 +11,25 @@
 #include <vector>
 
 #include "core/accel_sample.h"
+#include "detection/early_trigger.h"
 
 namespace knockbox::measurement {
 
 struct SimulatedRecording {
-    std::string set;  // "groove", "roll", "calibration"
+    std::string set;  // "groove", "roll", "calibration", "late peak"
     bool gyro = true;
     std::vector<AccelSample> samples;
 };
 
-// The fixed measurement set, every recording with a 2 s warm-up before its taps.
-std::vector<SimulatedRecording> measurementRecordings();
+// Grooves, rolls and calibration sessions from two fixed sets of seeds: the
+// one the fast trigger's rule was chosen on, and a second one that played no
+// part in the choice. And taps whose magnitude still grows after the first
+// milliseconds, as a slowly rising tap's would (each with a second, larger
+// knock of the hand 2–4 ms in), from seeds of their own.
+enum class MeasurementSet { choosing, checking, latePeaks };
+
+// A fixed measurement set, every recording with a 2 s warm-up before its taps.
+std::vector<SimulatedRecording> measurementRecordings(MeasurementSet set = MeasurementSet::choosing);
 
 enum class SideModels { heuristic, learned };
 
@@ -37,16 +45,18 @@ struct Agreement {
     int wrongSound = 0;   // sounded early, and the full window found another side or drum, or no sure side
     double medianVelocityError = 0;   // |early velocity − full velocity|
     double maximumVelocityError = 0;
+    double medianDecision = 0;        // s from the onset to the early decision
+    double ninetiethDecision = 0;     // s: nine in ten early decisions come by then
 
     double sideShare() const { return taps ? static_cast<double>(sameSide) / taps : 0; }
     double drumShare() const { return taps ? static_cast<double>(sameDrum) / taps : 0; }
 };
 
-// The taps of `recordings`, each judged `window` seconds after its onset and
-// at the end of its window, played as the session plays them (hits only after
-// the warm-up). A full-window hit without an early decision counts as an
-// unsure early decision with no loudness.
-Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, double window,
+// The taps of `recordings`, each decided early by `trigger` and at the end of
+// its window, played as the session plays them (hits only after the warm-up).
+// A full-window hit without an early decision counts as an unsure early
+// decision with no loudness and no decision time.
+Agreement measureAgreement(const std::vector<SimulatedRecording>& recordings, const EarlyTrigger& trigger,
                            SideModels models);
 
 }  // namespace knockbox::measurement
