@@ -26,8 +26,8 @@ constexpr float sidePan = 0.45f;
 std::optional<lines::EarlyDiagnostics> earlyDiagnostics(const std::optional<EarlyDecision>& early, const Hit& hit) {
     if (!early || early->hit.t != hit.t) return std::nullopt;
     const Hit& first = early->hit;
-    return lines::EarlyDiagnostics{first.sideReliable, first.side,     first.drum, first.peak,
-                                   first.velocity,     first.sideConfidence, early->model};
+    return lines::EarlyDiagnostics{first.sideReliable, first.side,           first.drum,  first.peak,
+                                   first.velocity,     first.sideConfidence, early->model, early->after};
 }
 
 }  // namespace

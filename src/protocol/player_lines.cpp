@@ -20,8 +20,8 @@ std::string sentence(std::string_view description) {
     return text;
 }
 
-// "  wcześnie R mocne  peak 0.201 g  głośność 0.71  strona 93%  model heurystyka",
-// or "  wcześnie niepewne  peak …  strona …  model …" when nothing sounded early.
+// "  wcześnie R mocne  peak 0.201 g  głośność 0.71  strona 93%  model heurystyka  po 3.8 ms",
+// or "  wcześnie niepewne  peak …  strona …  model …  po …" when nothing sounded early.
 std::string earlySuffix(const std::optional<EarlyDiagnostics>& early) {
     if (!early) return {};
     std::string text = "  wcześnie ";
@@ -33,7 +33,8 @@ std::string earlySuffix(const std::optional<EarlyDiagnostics>& early) {
     }
     text += "  peak " + fixed(early->peak, 3) + " g";
     if (early->reliable) text += "  głośność " + fixed(early->velocity, 2);
-    return text + "  strona " + percent(early->confidence) + "  model " + std::string(early->model);
+    return text + "  strona " + percent(early->confidence) + "  model " + std::string(early->model) + "  po " +
+           fixed(early->after * 1000.0, 1) + " ms";
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ struct EarlyDiagnostics {
     double velocity;
     double confidence;  // 0.5–1
     std::string_view model;
+    double after;       // s from the onset to the decision
 };
 
 // "L  kick    peak 0.080 g  volume 0.37", with the diagnostics appended when

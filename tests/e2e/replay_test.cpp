@@ -51,7 +51,7 @@ TEST(Replay, DefaultLinesAreUnchangedAndTheFastTriggerWritesTheSame) {
     const std::string fastDebugErr = fastDebug.wait().err;
     const auto debugLines = test::linesOf(expectedDebug), fastLines = test::linesOf(fastDebugErr);
     ASSERT_EQ(fastLines.size(), debugLines.size()) << fastDebugErr;
-    const std::regex rest(R"(\d\.\d{3} g  głośność [01]\.\d{2}  strona \d+%  model heurystyka)");
+    const std::regex rest(R"(\d\.\d{3} g  głośność [01]\.\d{2}  strona \d+%  model heurystyka  po \d\.\d ms)");
     for (std::size_t i = 0; i < debugLines.size(); ++i) {
         const std::string& line = debugLines[i];
         if (!line.starts_with("L  ") && !line.starts_with("R  ")) {
