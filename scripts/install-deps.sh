@@ -9,7 +9,7 @@ debian_packages=(
   nlohmann-json3-dev                            # JSON files and lines
   libfast-float-dev                             # locale-independent number parsing
   libsndfile1-dev                               # CAF input, WAV output
-  librtaudio-dev libpulse-dev                   # audio output (RtAudio over PulseAudio)
+  librtaudio-dev libpulse-dev                   # audio output (RtAudio over PulseAudio); the latency bench asks the server
   pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
   qt6-base-dev qt6-qpa-plugins libgl-dev        # configuration app (offscreen in tests)
   libgtest-dev libgmock-dev libbenchmark-dev    # tests and benchmarks
