@@ -109,7 +109,7 @@ const char* title(MeasurementSet set) {
     switch (set) {
     case MeasurementSet::choosing: return "Seeds the rule is chosen on";
     case MeasurementSet::checking: return "Second seeds, not used to choose";
-    case MeasurementSet::latePeaks: return "Late peaks: a second, larger knock 2-4 ms into each tap";
+    case MeasurementSet::latePeaks: return "Late peaks: a second, larger knock 2–4 ms into each tap";
     }
     return "";
 }
@@ -127,7 +127,9 @@ int main() {
         std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
         for (const EarlyTrigger& rule : candidates) results[s].push_back(printRule(rule, recordings));
     }
-    const std::vector<Result>&choosing = results[0], &checking = results[1], &latePeaks = results[2];
+    const std::vector<Result>& choosing = results[0];
+    const std::vector<Result>& checking = results[1];
+    const std::vector<Result>& latePeaks = results[2];
 
     std::size_t chosen = std::size(candidates);
     for (std::size_t i = references; i < std::size(candidates); ++i)
