@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "audio/drum_audio.h"
+#include "core/app_error.h"
 #include "platform/hardware_model.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
@@ -147,13 +148,18 @@ void Session::stop() {
     if (recorder_) {
         try {
             recorder_->finish();
-        } catch (const std::system_error& error) {
-            environment_.log(std::string("Błąd zapisu CSV: ") + error.what());
-            failed_ = true;
+        } catch (const AppError& error) {
+            fail(error.message());
         }
     }
     if (calibrationJournal_) calibrationJournal_->finish();
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
+    if (!failure_.empty()) environment_.log(lines::error(failure_));
+}
+
+void Session::fail(const std::string& description) {
+    failed_ = true;
+    if (failure_.empty()) failure_ = description;
 }
 
 }  // namespace knockbox

@@ -67,8 +67,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     // One accelerometer sample; `replay` switches the typing guard off. Never
-    // throws: a recording that cannot be written says so and fails the
-    // session, which ignores every later sample.
+    // throws: a recording that cannot be written, or a verified profile that
+    // cannot be saved, fails the session, which ignores every later sample.
     void receive(const AccelSample& sample, bool replay);
     // The next sample may decide a sound: a tap is being captured, whose
     // completing (or, with the fast trigger, early) sample must be handled as
@@ -77,7 +77,8 @@ public:
     bool awaitingHit() const { return detector_.capturing() || fastTriggerArmed(); }
     // The run must end and report failure (after its summary).
     bool failed() const { return failed_; }
-    // Stops audio, closes the recording and writes the summary line. Once.
+    // Stops audio, closes the recording and writes the summary line, then
+    // the "Błąd: …" line of a failure no line has told yet. Once.
     void stop();
 
     double lastWall() const { return lastWall_; }
@@ -118,7 +119,10 @@ private:
     void finishTraining(const CalibrationCapture::Training& training, double t);
     void finishVerification(const CalibrationCapture::Verification& verification, double t);
     void rejectCalibration(std::string_view status, const std::string& description, double t);
+    void failSave(const std::string& description);
     void journalStatus(std::string_view status, const std::string& detail);
+    // Ends the run: every later sample is ignored, and stop tells why.
+    void fail(const std::string& description);
     void logAll(const std::vector<std::string>& messages);
 
     Options options_;
@@ -135,6 +139,7 @@ private:
     bool typingAnnounced_ = false;
     bool stopped_ = false;
     bool failed_ = false;
+    std::string failure_;  // told by stop; empty when a line has told it already
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
     std::optional<Hit> lastHit_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/number_text.h"
+#include "sidemodels/calibration_error.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
 
@@ -156,6 +157,11 @@ void Session::finishVerification(const Capture::Verification& verification, doub
             pendingSideProfile_->save(environment_.calibration.sideProfile);
             detector_.setSideProfile(*pendingSideProfile_);
         }
+    } catch (const CalibrationError& error) {
+        // Taps cannot mend a folder or a disk: another attempt would fail the
+        // same way, so the run ends here and says why.
+        if (error.kind() == CalibrationError::Kind::writeFailed) return failSave(error.message());
+        return rejectCalibration("verification-rejected", error.what(), t);
     } catch (const std::exception& error) {
         return rejectCalibration("verification-rejected", error.what(), t);
     }
@@ -164,6 +170,14 @@ void Session::finishVerification(const Capture::Verification& verification, doub
     pendingLightProfile_.reset();
     journalStatus("profile-saved", std::to_string(left + right) + "/6 independent hits");
     environment_.log(lines::profileSaved(light, left, right));
+}
+
+// A verified profile that could not be saved: the old profile file stays.
+void Session::failSave(const std::string& description) {
+    pendingSideProfile_.reset();
+    pendingLightProfile_.reset();
+    journalStatus("profile-save-failed", description);
+    fail(description);
 }
 
 // A fit or a verification that failed: nothing is kept, the old profile file

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
+#include "core/small_file.h"
 #include "sidemodels/calibration_error.h"
 #include "sidemodels/profile_files.h"
 
@@ -69,11 +71,15 @@ void LightSideProfile::save(const std::filesystem::path& path) const {
     json object{{"version", version}, {"maximumPeak", maximumPeak}};
     if (profile) object["profile"] = sideProfileJson(*profile);
     if (impulseProfile) object["impulseProfile"] = sideProfileJson(*impulseProfile);
-    pf::writeJson(path, object);
+    try {
+        pf::writeJson(path, object);
+    } catch (const std::system_error& error) {
+        throw CalibrationError::writeFailed(error.what());
+    }
 }
 
 LightSideProfile LightSideProfile::load(const std::filesystem::path& path, const std::string& hardwareModel) {
-    const std::string contents = pf::readText(path);
+    const std::string contents = readSmallFile(path);
     std::optional<LightSideProfile> light;
     try {
         const json object = pf::parse(contents);

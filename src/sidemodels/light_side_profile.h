@@ -48,7 +48,7 @@ struct LightSideProfile {
     // profiles' CalibrationError (invalidProfile, hardwareMismatch).
     void validate(const std::optional<std::string>& currentModel) const;
     // Validates (without the hardware), then writes the file atomically,
-    // creating its folder. Throws those errors or std::system_error.
+    // creating its folder. Throws those errors or CalibrationError::writeFailed.
     void save(const std::filesystem::path& path) const;
     // Throws std::system_error (reading), LightProfileError (malformed file),
     // CalibrationError (a malformed or foreign wrapped profile).
