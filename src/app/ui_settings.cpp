@@ -1,13 +1,13 @@
 #include "app/ui_settings.h"
 
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include <nlohmann/json.hpp>
 
 #include "core/app_error.h"
 #include "core/file_replacement.h"
+#include "core/json_nesting.h"
+#include "core/small_file.h"
 #include "core/number_text.h"
 
 namespace knockbox {
@@ -86,18 +86,22 @@ void from_json(const json& object, UISettings& settings) {
 
 std::string settingsFileText(const UISettings& settings) { return json(settings).dump(2) + "\n"; }
 
-std::optional<UISettings> loadSettings(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return std::nullopt;
-    std::ostringstream text;
-    text << stream.rdbuf();
-    if (stream.bad()) return std::nullopt;
+LoadedSettings loadSettings(const fs::path& file) {
+    std::string text;
     try {
-        const UISettings settings = json::parse(text.str()).get<UISettings>();
-        if (settings.validation()) return std::nullopt;
-        return settings;
+        text = readSmallFile(file);
+    } catch (const std::system_error& error) {
+        const bool absent =
+            error.code() == std::errc::no_such_file_or_directory || error.code() == std::errc::not_a_directory;
+        return {std::nullopt, !absent};
+    }
+    try {
+        if (!jsonNestingWithin(text)) return {std::nullopt, true};
+        const UISettings settings = json::parse(text).get<UISettings>();
+        if (settings.validation()) return {std::nullopt, true};
+        return {settings, true};
     } catch (const json::exception&) {
-        return std::nullopt;
+        return {std::nullopt, true};
     }
 }
 
@@ -105,7 +109,7 @@ void copyLegacySettings(const fs::path& legacy, const fs::path& file) {
     std::error_code ignored;
     if (fs::exists(file, ignored) || ignored) return;
     if (!file.parent_path().empty()) fs::create_directories(file.parent_path(), ignored);
-    fs::copy_file(legacy, file, ignored);
+    copySmallFileIfAbsent(legacy, file);
 }
 
 SaveOutcome saveSettings(const UISettings& settings, const fs::path& file) {

@@ -49,9 +49,16 @@ void from_json(const nlohmann::json& json, UISettings& settings);
 // The settings file's text: pretty-printed, keys sorted, all twelve present.
 std::string settingsFileText(const UISettings& settings);
 
-// The settings stored at `file`, when it can be read and decoded and the
-// player accepts them; nothing otherwise.
-std::optional<UISettings> loadSettings(const std::filesystem::path& file);
+// What the settings file gave.
+struct LoadedSettings {
+    // The file's settings, when it is a regular file of at most 1 MiB that
+    // decodes and whose values the player accepts.
+    std::optional<UISettings> settings;
+    // Something is at the path; without settings it cannot be used.
+    bool found = false;
+    bool unusable() const { return found && !settings; }
+};
+LoadedSettings loadSettings(const std::filesystem::path& file);
 
 // When `file` does not exist: creates its folder and copies `legacy` (the
 // settings of the program's earlier name) there. Failures are ignored:

@@ -76,7 +76,7 @@ SelfCheck fileRoundTrip(const fs::path& folder) {
     const UISettings settings = changedSettings();
     if (saveSettings(settings, file) != SaveOutcome::saved)
         return {false, "pliku ustawień nie zapisano w " + folder.string()};
-    const std::optional<UISettings> read = loadSettings(file);
+    const std::optional<UISettings> read = loadSettings(file).settings;
     if (!read) return {false, "zapisany plik ustawień nie wczytuje się"};
     const std::string fields = differing({
         {"threshold", read->threshold == settings.threshold},
@@ -109,7 +109,7 @@ SelfCheck invalidFilesGiveDefaults(const fs::path& folder) {
         const fs::path file = folder / ("invalid-" + std::to_string(++index) + ".json");
         std::ofstream(file, std::ios::binary) << text;
         // The configuration app starts from the defaults when nothing loads.
-        if (loadSettings(file).value_or(UISettings{}) != UISettings{}) accepted += (accepted.empty() ? "" : ", ") + std::string(name);
+        if (loadSettings(file).settings.value_or(UISettings{}) != UISettings{}) accepted += (accepted.empty() ? "" : ", ") + std::string(name);
     }
     if (!accepted.empty()) return {false, "nieprawidłowe pliki przyjęte zamiast ustawień domyślnych: " + accepted};
     return {true, std::to_string(index) +

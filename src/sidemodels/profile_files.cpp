@@ -1,57 +1,20 @@
 #include "sidemodels/profile_files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <limits>
 #include <system_error>
 
 #include "core/file_replacement.h"
+#include "core/json_nesting.h"
+#include "core/line_text.h"
 
 namespace knockbox::profile_files {
 namespace fs = std::filesystem;
-
-namespace {
-
-// No profile comes near this; a larger file (or an endless device) is not one.
-constexpr std::size_t largestProfile = 16 << 20;
-
-[[noreturn]] void fail(int error, const fs::path& path) {
-    throw std::system_error(error, std::generic_category(), path.string());
-}
-
-}  // namespace
-
-std::string readText(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail(errno, path);
-    std::string contents;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            fail(error, path);
-        }
-        if (got == 0) break;
-        contents.append(buffer, static_cast<std::size_t>(got));
-        if (contents.size() > largestProfile) {
-            ::close(fd);
-            fail(EFBIG, path);
-        }
-    }
-    ::close(fd);
-    return contents;
-}
 
 void writeJson(const fs::path& path, const nlohmann::json& json) {
     if (path.has_parent_path()) {
         std::error_code error;
         fs::create_directories(path.parent_path(), error);
-        if (error) throw std::system_error(error, path.parent_path().string());
+        if (error) throw std::system_error(error, pathText(path.parent_path()));
     }
     // Text that is not UTF-8 cannot stand in JSON; it is written replaced
     // rather than failing the save.
@@ -59,6 +22,7 @@ void writeJson(const fs::path& path, const nlohmann::json& json) {
 }
 
 nlohmann::json parse(std::string_view text) {
+    if (!jsonNestingWithin(text)) throw DecodingFailure("nested too deeply");
     nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (json.is_discarded()) throw DecodingFailure("malformed JSON");
     return json;

@@ -1,5 +1,5 @@
 #pragma once
-// What the two profile files share: reading a whole file, writing JSON whole,
+// What the two profile files share: writing JSON whole, guarded parsing,
 // and strict decoding of members (a JSON true is not the number 1, 2.0 is not
 // an integer).
 
@@ -13,9 +13,6 @@
 
 namespace knockbox::profile_files {
 
-// The file's bytes. Throws std::system_error ("<path>: <description>").
-std::string readText(const std::filesystem::path& path);
-
 // Pretty-printed (members ascending, as every nlohmann object is), written
 // through a temporary file that replaces `path`, after creating the folder.
 // Throws std::system_error ("<path>: <description>").
@@ -26,7 +23,8 @@ struct DecodingFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Malformed JSON throws DecodingFailure as well.
+// Malformed JSON, or JSON nested deeper than any profile, throws
+// DecodingFailure as well.
 nlohmann::json parse(std::string_view text);
 const nlohmann::json& member(const nlohmann::json& object, const char* key);
 // Absent when the member is missing or null.

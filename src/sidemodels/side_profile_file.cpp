@@ -4,6 +4,7 @@
 #include <limits>
 #include <system_error>
 
+#include "core/small_file.h"
 #include "sidemodels/calibration_error.h"
 #include "sidemodels/profile_files.h"
 #include "sidemodels/side_profile.h"
@@ -84,7 +85,7 @@ void SideProfile::save(const std::filesystem::path& path) const {
 SideProfile SideProfile::load(const std::filesystem::path& path, const std::string& hardwareModel) {
     std::string contents;
     try {
-        contents = pf::readText(path);
+        contents = readSmallFile(path);
     } catch (const std::system_error& error) {
         throw CalibrationError::readFailed(error.what());
     }

@@ -87,7 +87,7 @@ TEST(UISettings, SavedSettingsLoadBackFieldByField) {
     test::TemporaryDirectory folder;
     const fs::path file = folder / "Knockbox/settings.json";  // the folder is made
     EXPECT_EQ(saveSettings(changedSettings(), file), SaveOutcome::saved);
-    EXPECT_EQ(loadSettings(file), changedSettings());
+    EXPECT_EQ(loadSettings(file).settings, changedSettings());
 }
 
 TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
@@ -105,12 +105,15 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
         {R"({"threshold": 0.9})", std::nullopt},  // decodes, but the player refuses it
         {R"([0.05])", std::nullopt},
         {"{\"debug\": \"\xff\"}", std::nullopt},
+        {std::string(100000, '['), std::nullopt},  // refused before the parser builds anything
     };
     for (const auto& [text, settings] : cases) {
         write(file, text);
-        EXPECT_EQ(loadSettings(file), settings) << text;
+        const LoadedSettings loaded = loadSettings(file);
+        EXPECT_EQ(loaded.settings, settings) << text;
+        EXPECT_TRUE(loaded.found) << text;
     }
-    EXPECT_EQ(loadSettings(folder / "missing.json"), std::nullopt);
+    EXPECT_FALSE(loadSettings(folder / "missing.json").found);
 }
 
 TEST(UISettings, LegacySettingsAreCopiedOnlyWhenThereAreNone) {
