@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "audio/sample_library.h"
+#include "core/line_text.h"
 #include "platform/bundle_resources.h"
 #include "platform/executable_path.h"
 
@@ -57,8 +58,9 @@ const fs::path& liveKitURL() {
 
 std::vector<float> readDrumRecording(const fs::path& file) {
     const std::string name = file.filename().string();
-    const Descriptor descriptor{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (descriptor.fd < 0) throw std::system_error(errno, std::generic_category(), file.string());
+    // Not blocking: a FIFO in the kit's folder must not hold the program.
+    const Descriptor descriptor{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (descriptor.fd < 0) throw std::system_error(errno, std::generic_category(), pathText(file));
 
     SF_INFO info{};
     const SoundFile sound{sf_open_fd(descriptor.fd, SFM_READ, &info, SF_FALSE)};

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/line_text.h"
 #include "core/number_text.h"
 #include "core/write_all.h"
 
@@ -24,7 +25,7 @@ constexpr mode_t folderMode = 0700;
 constexpr mode_t fileMode = 0600;
 
 [[noreturn]] void fail(int error, const fs::path& path) {
-    throw std::system_error(error, std::generic_category(), path.string());
+    throw std::system_error(error, std::generic_category(), pathText(path));
 }
 
 // Every missing folder on the way, owner only; existing ones stay as they are.

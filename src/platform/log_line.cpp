@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "core/line_text.h"
 #include "core/write_all.h"
 
 namespace knockbox {
 
 void logLine(std::string_view message) {
-    std::string line;
-    line.reserve(message.size() + 1);
-    line.append(message);
+    // Whatever outside text a message carries, it stays one line and sends
+    // the terminal no control sequence.
+    std::string line = visibleControls(message);
     line.push_back('\n');
     writeAll(STDERR_FILENO, line);  // nowhere left to report a failure to
 }

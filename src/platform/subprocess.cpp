@@ -11,6 +11,8 @@
 #include <system_error>
 #include <thread>
 
+#include "core/line_text.h"
+
 extern char** environ;
 
 namespace knockbox {
@@ -67,7 +69,7 @@ Subprocess::Subprocess(const std::filesystem::path& executable, const std::vecto
     if (error != 0) {
         close(pipeEnds[0]);
         pid_ = -1;
-        throw std::system_error(error, std::generic_category(), executable.string());
+        throw std::system_error(error, std::generic_category(), pathText(executable));
     }
     output_ = pipeEnds[0];
     fcntl(output_, F_SETFL, O_NONBLOCK);

@@ -54,6 +54,7 @@ int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher&
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
+        if (options.untilInputEnds) stopAtEndOfInput();
         dispatch(options, launchUI, uiSettingsChecks);
         return 0;
     } catch (const ReportedFailure&) {

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "audio/sample_export.h"
+#include "core/line_text.h"
 #include "platform/log_line.h"
 #include "player/run_modes.h"
 
@@ -11,7 +12,7 @@ void exportSamples(const Options& options) {
     const std::string directory = options.path.value_or("");
     exportSamples(std::filesystem::path(directory), options.sounds);
     // The folder as the user typed it.
-    logLine("Zapisano kick/snare/hihat/tom WAV w " + directory + ".");
+    logLine("Zapisano kick/snare/hihat/tom WAV w " + outsideText(directory) + ".");
 }
 
 }  // namespace knockbox

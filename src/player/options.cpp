@@ -1,6 +1,7 @@
 #include "player/options.h"
 
 #include "core/app_error.h"
+#include "core/line_text.h"
 #include "core/number_text.h"
 
 namespace knockbox {
@@ -15,20 +16,20 @@ public:
     const std::string& take() { return arguments_[next_++]; }
 
     const std::string& value(const std::string& option) {
-        if (done()) throw AppError("Brak wartości po " + option + ".");
+        if (done()) throw AppError("Brak wartości po " + outsideText(option) + ".");
         return take();
     }
 
     double number(const std::string& option) {
         const std::string& text = value(option);
         if (auto parsed = parseNumber(text)) return *parsed;
-        throw AppError("Nieprawidłowa liczba: " + text);
+        throw AppError("Nieprawidłowa liczba: " + outsideText(text));
     }
 
     DrumKit kit(const std::string& option) {
         const std::string& text = value(option);
         if (auto parsed = parseDrumKit(text)) return *parsed;
-        throw AppError("Nieznane brzmienie: " + text + ". Wybierz studio, electronic albo lofi.");
+        throw AppError("Nieznane brzmienie: " + outsideText(text) + ". Wybierz studio, electronic albo lofi.");
     }
 
 private:
@@ -58,6 +59,7 @@ bool* switchOf(Options& options, const std::string& option) {
     if (option == "--debug") return &options.debug;
     if (option == "--direct-sensor") return &options.directSensor;
     if (option == "--fast-trigger") return &options.fastTrigger;
+    if (option == "--until-input-ends") return &options.untilInputEnds;
     return nullptr;
 }
 
@@ -116,7 +118,7 @@ Options parseOptions(std::span<const std::string> arguments) {
             const Drum drum = *parseDrum(std::string_view(option).substr(2, option.size() - 8));
             options.sounds.kit(drum) = cursor.kit(option);
         } else {
-            throw AppError("Nieznana opcja: " + option + ". Użyj --help.");
+            throw AppError("Nieznana opcja: " + outsideText(option) + ". Użyj --help.");
         }
     }
     validate(options);

@@ -34,6 +34,10 @@ struct Options {
     // Play each tap from an early decision a few milliseconds after its onset
     // instead of waiting for the whole attack window (live play and replay).
     bool fastTrigger = false;
+    // End as on SIGTERM once standard input ends: the configuration app hands
+    // its player a pipe whose other end only the app holds, so the player
+    // ends when the app goes, however it goes.
+    bool untilInputEnds = false;
 
     bool learningSides() const { return calibrateSides || calibrateLight; }
 };

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/line_text.h"
+
 namespace knockbox {
 namespace {
 
@@ -23,7 +25,7 @@ struct Descriptor {
 std::optional<Recording> loadRecording(const std::string& path, RunLoop& loop) {
     // Not blocking: opening a FIFO would otherwise wait for a writer, deaf to signals.
     const Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-    if (file.fd < 0) throw std::system_error(errno, std::generic_category(), path);
+    if (file.fd < 0) throw std::system_error(errno, std::generic_category(), outsideText(path));
 
     RecordingParser parser(path);
     std::vector<char> piece(pieceSize);
@@ -35,7 +37,7 @@ std::optional<Recording> loadRecording(const std::string& path, RunLoop& loop) {
         try {
             const ssize_t count = ::read(file.fd, piece.data(), piece.size());
             if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
-            if (count < 0) throw std::system_error(errno, std::generic_category(), path);  // EISDIR for a folder
+            if (count < 0) throw std::system_error(errno, std::generic_category(), outsideText(path));  // EISDIR for a folder
             if (count == 0) ended = true;
             else parser.append(std::string_view(piece.data(), static_cast<std::size_t>(count)));
         } catch (...) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/app_error.h"
+#include "core/line_text.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
@@ -25,7 +26,7 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 void replay(const Options& options) {
     if (options.record && sameFile(*options.record, *options.path))
-        throw AppError("Nie można nagrywać do odtwarzanego pliku: " + *options.record);
+        throw AppError("Nie można nagrywać do odtwarzanego pliku: " + outsideText(*options.record));
     RunLoop& loop = mainRunLoop();
     const std::optional<Recording> samples = loadRecording(*options.path, loop);
     if (!samples) return;  // stopped while reading: nothing was played or written

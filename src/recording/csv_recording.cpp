@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/app_error.h"
+#include "core/line_text.h"
 #include "core/sample_text.h"
 #include "core/utf8_text.h"
 
@@ -73,7 +74,7 @@ void RecordingParser::completeLine(std::string_view line) {
     if (line.empty()) return;
     ++lines_;
     if (line.size() > maxLineLength) throw badLine(lines_);
-    if (!isValidUtf8(line)) throw std::system_error(EILSEQ, std::generic_category(), name_);
+    if (!isValidUtf8(line)) throw std::system_error(EILSEQ, std::generic_category(), outsideText(name_));
     if (lines_ == 1 && (line == "t,x,y,z" || line == csvHeader)) return;
     const std::optional<AccelSample> sample = parseSampleFields(line, ',', MissingGyro::emptyFields);
     if (!sample || (!samples_.empty() && !(sample->t > samples_.back().t))) throw badLine(lines_);
@@ -96,8 +97,9 @@ Recording parseRecording(std::string_view text) {
 }
 
 Recording readRecording(const std::filesystem::path& path) {
-    const auto failure = [&](int code) { return std::system_error(code, std::generic_category(), path.string()); };
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto failure = [&](int code) { return std::system_error(code, std::generic_category(), pathText(path)); };
+    // Not blocking: a FIFO without a writer must not hold the program.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) throw failure(errno);
     RecordingParser parser(path.string());
     std::array<char, 65536> buffer;

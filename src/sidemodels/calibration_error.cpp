@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "core/line_text.h"
 #include "core/number_text.h"
 
 namespace knockbox {
@@ -52,8 +53,9 @@ CalibrationError CalibrationError::failedVerification(const SideVerification& ve
 }
 
 CalibrationError CalibrationError::hardwareMismatch(const std::string& stored, const std::string& current) {
-    return CalibrationError(Kind::hardwareMismatch, "Profil kalibracji pochodzi z modelu " + stored +
-                                                        ", a ten Mac ma model " + current +
+    // Both come from outside: the file, the system.
+    return CalibrationError(Kind::hardwareMismatch, "Profil kalibracji pochodzi z modelu " + outsideText(stored) +
+                                                        ", a ten Mac ma model " + outsideText(current) +
                                                         ". Wykonaj nową kalibrację.");
 }
 

@@ -22,6 +22,8 @@ TEST(CommandLine, HelpPrintsTheUsageTextExactly) {
 TEST(CommandLine, BadArgumentsGiveOneErrorLineAndStatusOne) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--bogus"}, "Nieznana opcja: --bogus. Użyj --help."},
+        // An argument cannot forge a line or reach the terminal raw.
+        {{"--mute\nBłąd: fake\x1b[2J"}, "Nieznana opcja: --mute\\nBłąd: fake\\x1b[2J. Użyj --help."},
         {{"--cooldown", "60", "--help"},
          "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, "
          "volume 0–1.5, duration > 0."},
