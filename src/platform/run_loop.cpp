@@ -80,6 +80,7 @@ void RunLoop::runUntil(double deadline) {
 // One wait of at most a slice, then whatever became due.
 void RunLoop::turn(double deadline) {
     if (depth_ == 1) std::erase_if(sources_, [](const auto& source) { return source->cancelled; });
+    const unsigned long thisTurn = ++turns_;
     const double now = uptime();
     double wakeAt = std::min(deadline, now + maxSlice);
     fds_.clear();
@@ -96,7 +97,10 @@ void RunLoop::turn(double deadline) {
     const int ready = waitForEvents(fds_.data(), fds_.size(), wakeAt - now);
     if (ready < 0 && errno != EINTR) return;
 
-    for (std::size_t i = 0; ready > 0 && i < fds_.size() && !stopped_; ++i) {
+    // A handler that ran the loop itself has had the descriptors polled and
+    // dispatched again: what this turn's poll said is stale (and the poll set
+    // was refilled), so the rest waits for the next turn.
+    for (std::size_t i = 0; ready > 0 && i < fds_.size() && !stopped_ && turns_ == thisTurn; ++i) {
         if (fds_[i].revents == 0) continue;
         // Looked up again: an earlier handler may have cancelled it.
         if (Source* source = find(fdTokens_[i])) source->handler();
@@ -129,10 +133,23 @@ void setupSignals() {
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) ends a run as Ctrl-C does: with its summary,
+    // its recording in place and the sensor's drivers restored.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write instead of ending us
+}
+
+void stopAtEndOfInput() {
+    fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    mainRunLoop().watch(STDIN_FILENO, [] {
+        char bytes[256];
+        ssize_t got;
+        while ((got = read(STDIN_FILENO, bytes, sizeof bytes)) > 0) {
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+        mainRunLoop().stop();
+    });
 }
 
 int signalPipeReadEnd() { return signalPipe[0]; }

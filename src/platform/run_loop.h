@@ -36,7 +36,8 @@ public:
     void post(Handler work);
 
     // Dispatches whatever becomes due for `seconds`, or until `deadline`
-    // (seconds of uptime); both return early once the loop is stopped.
+    // (seconds of uptime); both return early once the loop is stopped. A
+    // handler may run the loop itself (a wait inside a handler).
     void runFor(double seconds);
     void runUntil(double deadline);
 
@@ -64,6 +65,7 @@ private:
     std::vector<pollfd> fds_;
     std::vector<Token> fdTokens_;
     Token nextToken_ = 1;
+    unsigned long turns_ = 0;  // counts turns, so a turn sees one nested in a handler
     int depth_ = 0;  // nested runs (a handler that waits); only the outermost prunes
     bool stopped_ = false;
 };
@@ -71,12 +73,19 @@ private:
 // The main thread's loop.
 RunLoop& mainRunLoop();
 
-// SIGINT and SIGTERM stop the main loop (through a self-pipe it watches);
+// SIGINT, SIGTERM and SIGHUP stop the main loop (through a self-pipe it
+// watches);
 // SIGPIPE and SIGXFSZ are ignored, so a write to a closed pipe or past a
 // file size limit fails instead of ending the process.
 void setupSignals();
 
-// The read end of the pipe those two signals write to, for an event loop
+// Standard input reaching its end (or failing) stops the main loop as those
+// signals do: a parent that hands its child a pipe as standard input, and
+// keeps the other end, ends the child by going away, however it goes. What
+// arrives on standard input meanwhile is read and ignored.
+void stopAtEndOfInput();
+
+// The read end of the pipe those signals write to, for an event loop
 // other than mainRunLoop (the configuration app's), which then drains it
 // itself; -1 before setupSignals.
 int signalPipeReadEnd();

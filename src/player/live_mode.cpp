@@ -53,16 +53,18 @@ void live(const Options& options) {
     try {
         logLine(lines::sensorStart);
         const double start = uptime();
-        while (!loop.stopped() && !reader.ended() && !session.failed()) {
+        while (!loop.stopped() && !session.failed()) {
+            // An ended pipe: the child died, or it closed its output and runs
+            // on, silent, until the data watchdog ends the run. Never a wait
+            // a signal cannot end.
+            if (reader.ended() && !child->isRunning())
+                throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
+                               "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");
             if (uptime() - session.lastWall() > dataWatchdog)
                 throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
             if (options.duration && uptime() - start >= *options.duration) break;
             followSensorForASlice(reader, session, loop);
         }
-        // An ended pipe while nobody asked to stop: the child died.
-        if (reader.ended() && !loop.stopped() && !session.failed())
-            throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
-                           "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");
     } catch (...) {
         failure = std::current_exception();
     }

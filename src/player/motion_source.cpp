@@ -14,7 +14,13 @@ namespace knockbox {
 
 #ifdef __APPLE__
 std::unique_ptr<MotionHid> makeMotionHid() { return makeSystemMotionHid(); }
+bool closesSensorOutput(const MotionHid&) { return false; }
 #else
+bool closesSensorOutput(const MotionHid& hid) {
+    const auto* simulated = dynamic_cast<const SimulatedMotionHid*>(&hid);
+    return simulated && simulated->faults().closedOutput;
+}
+
 std::unique_ptr<MotionHid> makeMotionHid() {
     SimulatedMotionHid::Setup setup;
     const char* recording = std::getenv("KNOCKBOX_SIMULATED_SPU");

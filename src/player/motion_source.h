@@ -13,4 +13,9 @@ namespace knockbox {
 // Throws AppError when the simulation is asked for but cannot be set up.
 std::unique_ptr<MotionHid> makeMotionHid();
 
+// The simulated fault "closed-output": the sensor process is to close its
+// output at once and run on, silent (how a reader copes with that is tested
+// with it).
+bool closesSensorOutput(const MotionHid& hid);
+
 }  // namespace knockbox

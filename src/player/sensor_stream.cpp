@@ -2,6 +2,7 @@
 // the motion sensor and writes one sample line per accelerometer report to
 // standard output, each with a single unbuffered write, until it is stopped,
 // its reader goes away or the sensor goes quiet.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,12 @@ constexpr double stallTimeout = 3.0;
 
 void sensorStream(const Options& options) {
     const std::unique_ptr<MotionHid> hid = makeMotionHid();
+    if (closesSensorOutput(*hid)) {
+        // The reader sees the stream end while this process runs on.
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::close(nowhere);
+    }
     SPUSensor sensor(*hid);
     RunLoop& loop = mainRunLoop();
     const double start = uptime();

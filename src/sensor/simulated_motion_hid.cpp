@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/app_error.h"
+#include "core/line_text.h"
 #include "core/number_text.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
@@ -44,12 +45,13 @@ SimulatedFaults parseSimulatedFaults(std::string_view text) {
         else if (word == "busy") faults.busy = true;
         else if (word == "no-gyroscope") faults.noGyroscope = true;
         else if (word == "wake-refused") faults.wakeRefused = true;
+        else if (word == "closed-output") faults.closedOutput = true;
         else if (word.starts_with(stall) && parseNumber(word.substr(stall.size())).value_or(-1) >= 0)
             faults.stallAfter = *parseNumber(word.substr(stall.size()));
         else
-            throw AppError("KNOCKBOX_SIMULATED_SPU_FAULTS: nieznana usterka \"" + std::string(word) +
+            throw AppError("KNOCKBOX_SIMULATED_SPU_FAULTS: nieznana usterka \"" + outsideText(word) +
                            "\". Dostępne: no-reports, stall-after=<s>, open-refused, busy, "
-                           "no-gyroscope, wake-refused.");
+                           "no-gyroscope, wake-refused, closed-output.");
     }
     return faults;
 }

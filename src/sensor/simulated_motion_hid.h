@@ -23,11 +23,12 @@ struct SimulatedFaults {
     bool busy = false;                  // opening answers "exclusive access"
     bool noGyroscope = false;           // no usage-9 device service (its driver stays)
     bool wakeRefused = false;           // drivers already report, but refuse every property write
+    bool closedOutput = false;          // the sensor process closes its output at once and runs on, silent
 };
 
 // The companion variable's text: comma-separated "no-reports",
 // "stall-after=<seconds>", "open-refused", "busy", "no-gyroscope",
-// "wake-refused". Throws AppError on anything else.
+// "wake-refused", "closed-output". Throws AppError on anything else.
 SimulatedFaults parseSimulatedFaults(std::string_view text);
 
 class SimulatedMotionHid final : public MotionHid {
@@ -50,6 +51,7 @@ public:
                        std::vector<std::unique_ptr<RegistryService>>& services) override;
     std::unique_ptr<HidDevice> createDevice(RegistryService& service) override;
     double ticksToSeconds(std::uint64_t ticks) const override;
+    const SimulatedFaults& faults() const { return setup_.faults; }
 
     // For tests: hands one report to the open, scheduled device of that usage
     // as the device itself would.

@@ -84,11 +84,12 @@ ChildProcess::ChildProcess(const std::string& executable, const ProcessSetup& se
     envPointers.push_back(nullptr);
     const std::string directory = setup.workingDirectory ? setup.workingDirectory->string() : "";
     const std::string outPath = outFile_.string(), errPath = errFile_.string();
+    const std::string inPath = setup.input ? setup.input->string() : "/dev/null";
 
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(inPath.c_str(), O_RDONLY);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0) _exit(126);

@@ -18,6 +18,7 @@ struct ProcessSetup {
     std::map<std::string, std::optional<std::string>> environment{};  // set, or remove when empty
     std::optional<std::filesystem::path> workingDirectory{};
     std::optional<std::string> argument0{};  // defaults to the executable
+    std::optional<std::filesystem::path> input{};  // standard input; defaults to the null device
 };
 
 struct ProcessResult {
