@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/small_file.h"
 #include "platform/directories.h"
 #include "platform/executable_path.h"
 #include "player/usage.h"
@@ -14,22 +15,16 @@ namespace {
 
 ProcessValues installedValues;
 
-// Profiles written under the program's earlier names are copied to the
-// current name once, when no profile of the current name exists yet.
-void migrateLegacyProfiles(const fs::path& directory) {
+}  // namespace
+
+void migrateLegacyProfiles(const fs::path& folder) {
     for (const char* name : {"side", "light-side"}) {
         for (const char* prefix : {"pendrel", "vexbeat"}) {
-            const fs::path current = directory / (std::string(".knockbox-") + name + "-profile.json");
-            // A folder we may not look into is no reason to stop: nothing is copied.
-            std::error_code ignored;  // usually: there is no legacy file
-            if (fs::exists(current, ignored) || ignored) continue;
-            const fs::path legacy = directory / (std::string(".") + prefix + "-" + name + "-profile.json");
-            fs::copy_file(legacy, current, ignored);
+            const fs::path current = folder / (std::string(".knockbox-") + name + "-profile.json");
+            copySmallFileIfAbsent(folder / (std::string(".") + prefix + "-" + name + "-profile.json"), current);
         }
     }
 }
-
-}  // namespace
 
 fs::path standardizedPath(const fs::path& path, const fs::path& currentDirectory) {
     const fs::path absolute = path.is_absolute() ? path : currentDirectory / path;
@@ -45,12 +40,11 @@ fs::path sideProfileLocation(const ProfileLocationInputs& inputs) {
     const fs::path executable = foundThroughPath && !inputs.executable.empty()
                                     ? inputs.executable
                                     : standardizedPath(inputs.argument0, inputs.currentDirectory);
-    const fs::path directory = executable.parent_path().parent_path();
-    migrateLegacyProfiles(directory);
-    return directory / ".knockbox-side-profile.json";
+    return executable.parent_path().parent_path() / ".knockbox-side-profile.json";
 }
 
 fs::path lightProfileLocation(const fs::path& sideProfile) {
+    if (sideProfile.empty()) return {};
     const std::string name = sideProfile.filename().string();
     const bool hidden = !name.empty() && name.front() == '.';
     return sideProfile.parent_path() /
@@ -69,6 +63,7 @@ ProcessValues makeProcessValues(const char* argument0) {
                                  values.appSupportURL, values.executablePath};
     values.sideProfileURL = sideProfileLocation(inputs);
     values.lightProfileURL = lightProfileLocation(values.sideProfileURL);
+    if (!inputs.environmentProfile && !inputs.insideAppBundle) values.legacyProfileFolder = values.sideProfileURL.parent_path();
     return values;
 }
 

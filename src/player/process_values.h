@@ -15,6 +15,10 @@ struct ProcessValues {
     std::filesystem::path lightProfileURL;  // light-tap side profile
     // The program's own file (links resolved), started as the sensor process.
     std::filesystem::path executablePath;
+    // Where profiles saved under the program's earlier names are copied to
+    // the current ones: the profiles' folder beside a bare executable; empty
+    // when the location comes from the environment or the app bundle.
+    std::filesystem::path legacyProfileFolder;
 };
 
 struct ProfileLocationInputs {
@@ -28,12 +32,17 @@ struct ProfileLocationInputs {
 
 // The firm profile's location by the first rule that applies: the environment
 // variable, the app's support folder inside a bundle, else beside the folder
-// that holds argument 0, or the running file when argument 0 is a bare name
-// (migrating older profile names there first).
+// that holds argument 0, or the running file when argument 0 is a bare name.
 std::filesystem::path sideProfileLocation(const ProfileLocationInputs& inputs);
 
 // The light profile lies beside the firm one; hidden when the firm one is.
+// Nothing for no firm profile (an empty KNOCKBOX_SIDE_PROFILE).
 std::filesystem::path lightProfileLocation(const std::filesystem::path& sideProfile);
+
+// Profiles saved under the program's earlier names in `folder` are copied to
+// the current names, each only while no profile of the current name exists.
+// Only a run that loads or saves profiles does this, and never as root.
+void migrateLegacyProfiles(const std::filesystem::path& folder);
 
 // argv[0] made absolute against the current directory, "." and ".." removed,
 // symbolic links kept.

@@ -1,5 +1,7 @@
 #include "player/profile_loading.h"
 
+#include <unistd.h>
+
 #include <exception>
 #include <system_error>
 
@@ -46,6 +48,8 @@ void loadSavedProfiles(const Options& options, TapDetector& detector, const Sess
 SessionEnvironment::ProfileLoader savedProfileLoader() {
     return [](const Options& options, TapDetector& detector, const SessionEnvironment::Log& log) {
         const ProcessValues& values = processValues();
+        // Root would leave files the user cannot replace in the user's folder.
+        if (!values.legacyProfileFolder.empty() && ::geteuid() != 0) migrateLegacyProfiles(values.legacyProfileFolder);
         loadSavedProfiles(options, detector, log, {values.sideProfileURL, values.lightProfileURL, hardwareModel()});
     };
 }

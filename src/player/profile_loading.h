@@ -24,7 +24,8 @@ struct ProfileSources {
 void loadSavedProfiles(const Options& options, TapDetector& detector, const SessionEnvironment::Log& log,
                        const ProfileSources& sources);
 
-// The loader of a real run: this process's profile locations and this Mac's model.
+// The loader of a real run: this process's profile locations and this Mac's
+// model; profiles of the program's earlier names are migrated first.
 SessionEnvironment::ProfileLoader savedProfileLoader();
 
 }  // namespace knockbox

@@ -65,6 +65,29 @@ TEST(AudibleLiveKit, ACopyWithoutItsKitSaysOnceWhereItLooked) {
     EXPECT_EQ(result.err.find(line, 1), std::string::npos);
 }
 
+// Profiles of the program's earlier names beside a copy of it are migrated
+// by a run that loads profiles, as its user, and by no other mode.
+TEST(ProgramLocation, OnlyARunThatLoadsProfilesMigratesOldOnes) {
+    TemporaryDirectory folder;
+    fs::create_directories(folder / "bin");
+    const std::string copy = (folder / "bin/knockbox").string();
+    fs::copy_file(KNOCKBOX_EXECUTABLE, copy);
+    std::ofstream(folder / ".vexbeat-side-profile.json") << "old";
+    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(*simulation::scenario("quiet", 1, 0.3)));
+    const std::vector<std::string> replay{"--replay", (folder / "quiet.csv").string(), "--mute"};
+    const fs::path migrated = folder / ".knockbox-side-profile.json";
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--help"}, {"--self-test"}, replay}) {
+        // The replay runs as root here when the tests do: root leaves the user's folder alone.
+        ChildProcess(copy, {.arguments = arguments}).wait();
+        EXPECT_EQ(fs::exists(migrated), arguments == replay && ::geteuid() != 0) << arguments[0];
+    }
+    if (::geteuid() == 0)
+        ChildProcess("/usr/bin/setpriv", {.arguments = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", copy,
+                                                        replay[0], replay[1], replay[2]}})
+            .wait();
+    EXPECT_EQ(test::readFile(migrated), "old");
+}
+
 #ifndef __APPLE__
 // Live play starts the sensor process from the program's own file: an
 // executable of the same name in the current folder is never run.

@@ -20,6 +20,7 @@ TEST(ProfileLocations, EnvironmentVariableThenAppBundleThenTheFolderAboveTheProg
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/x/p.json"));
     EXPECT_EQ(lightProfileLocation("/x/p.json"), fs::path("/x/light-side-profile.json"));
     EXPECT_EQ(lightProfileLocation("/x/.p.json"), fs::path("/x/.knockbox-light-side-profile.json"));
+    EXPECT_EQ(lightProfileLocation(""), fs::path());  // an empty KNOCKBOX_SIDE_PROFILE names no folder
     inputs = {nullptr, true, "/A/Knockbox.app/Contents/MacOS/knockbox", "/", "/s/Knockbox", {}};
     EXPECT_EQ(sideProfileLocation(inputs), fs::path("/s/Knockbox/side-profile.json"));
 
@@ -34,35 +35,26 @@ TEST(ProfileLocations, EnvironmentVariableThenAppBundleThenTheFolderAboveTheProg
 
 TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
     TemporaryDirectory root;
-    fs::create_directories(root / "build");
     write(root / ".pendrel-side-profile.json", "pendrel side");
     write(root / ".vexbeat-side-profile.json", "vexbeat side");
     write(root / ".vexbeat-light-side-profile.json", "vexbeat light");
-    ProfileLocationInputs inputs{nullptr, false, root / "build/knockbox", "/", "/unused", {}};
-    sideProfileLocation(inputs);
+    migrateLegacyProfiles(root.path());
     // The first legacy name found wins; the later one finds the file present.
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "pendrel side");
     EXPECT_EQ(test::readFile(root / ".knockbox-light-side-profile.json"), "vexbeat light");
 
     // An existing current profile is never overwritten.
     write(root / ".knockbox-side-profile.json", "mine");
-    sideProfileLocation(inputs);
+    migrateLegacyProfiles(root.path());
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "mine");
 
-    // Without legacy files nothing is copied.
+    // Without legacy files nothing is copied, and a folder that cannot be
+    // read (a symbolic link loop, which fails even for root) is no failure.
     TemporaryDirectory empty;
-    sideProfileLocation({nullptr, false, empty / "build/knockbox", "/", "/unused", {}});
-    EXPECT_TRUE(fs::is_empty(empty.path()));
-}
-
-TEST(ProfileLocations, AFolderThatCannotBeReadIsNoFailure) {
-    // The program may run from a folder its user cannot look into (here a
-    // symbolic link loop, which fails even for root); the location is still
-    // known and nothing is copied.
-    TemporaryDirectory root;
-    fs::create_symlink("loop", root / "loop");
-    ProfileLocationInputs inputs{nullptr, false, root / "loop/build/knockbox", "/", "/unused", {}};
-    EXPECT_EQ(sideProfileLocation(inputs), root.path() / "loop/.knockbox-side-profile.json");
+    migrateLegacyProfiles(empty.path());
+    fs::create_symlink("loop", empty / "loop");
+    migrateLegacyProfiles(empty / "loop");
+    EXPECT_EQ(std::distance(fs::directory_iterator(empty.path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace
