@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "core/line_text.h"
 #include "protocol/line_tokens.h"
 
 namespace knockbox {
@@ -46,16 +47,49 @@ std::string calibrationTap(std::string_view line) {
     return replacingAll(replacingAll(counted, "LEWA", "Left side:"), "PRAWA", "Right side:");
 }
 
+// A failure line ("Błąd: …"): one sentence per family of causes, found by
+// words of the player's messages (the first family that matches decides);
+// a cause no family knows keeps the player's own words.
+std::string failureMessage(std::string_view line) {
+    struct Family {
+        std::array<std::string_view, 4> words;  // unused places stay empty
+        std::string_view message;
+    };
+    static const Family families[] = {
+#ifdef __APPLE__
+        {{"Brak akcelerometru"}, "This Mac doesn't support playing on the case."},
+#else
+        {{"Brak akcelerometru"}, "This computer has no motion sensor to play on."},
+#endif
+        {{"urządzenie zajęte", "brak raportów", "Nie można wyliczyć urządzeń SPU", "IOHIDDeviceCreate"},
+         "Can't reach the motion sensor. Quit other apps using it and try again."},
+        // The sensor process ended without a word of its own: sudo refused it.
+        {{"odmowa uprawnień", "Proces sensora zakończył się"},
+         "Knockbox isn't allowed to read the motion sensor. Check the sensor helper's permissions."},
+        {{"bez sudo"}, "Knockbox can't play as root. Start it as your own user."},
+        {{"Strumień SPU zatrzymał się", "Brak danych sensora"},
+         "The motion sensor stopped sending data. Press Play to start again."},
+        {{"audio output", "Core Audio", "audio limiter"},
+         "Can't play sound. Check your speakers or headphones and try again."},
+        {{"KNOCKBOX_SIMULATED_SPU"}, "The simulated sensor's recording can't be used."},
+        {{"Nie można zapisać profilu"},
+         "Couldn't save the calibration. Check that its folder can be written and the disk has room."},
+    };
+    for (const Family& family : families)
+        for (std::string_view word : family.words)
+            if (!word.empty() && contains(line, word)) return std::string(family.message);
+    std::string_view description = line.substr(std::string_view("Błąd:").size());
+    while (description.starts_with(' ')) description.remove_prefix(1);
+    return "Player error: " + outsideText(description);
+}
+
 }  // namespace
 
 std::optional<std::string> playerMessage(std::string_view line) {
     // The calibration's state is drawn, never said; a damaged one must not
     // announce anything ("zapisany ·" inside it is no saved profile).
     if (line.starts_with("CALIBRATION ")) return std::nullopt;
-    if (line.starts_with("Błąd:"))
-        return contains(line, "Brak akcelerometru")
-                   ? "This Mac doesn't support playing on the case."
-                   : "Can't reach the motion sensor. Quit other apps using it and try again.";
+    if (line.starts_with("Błąd:")) return failureMessage(line);
     if (line.starts_with("GOTOWE")) return "Ready — start playing!";
     if (line.starts_with("Start SPU")) return "Don't touch your MacBook for 2 seconds";
     if (contains(line, "teraz pisz")) return "Type normally for 5 seconds";

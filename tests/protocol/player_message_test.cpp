@@ -9,9 +9,35 @@ namespace {
 
 TEST(PlayerMessage, LinesAndTheirTexts) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
+        // Failures: one sentence per family of causes, else the player's own words.
+#ifdef __APPLE__
         {"Błąd: Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.",
          "This Mac doesn't support playing on the case."},
-        {"Błąd: brak danych", "Can't reach the motion sensor. Quit other apps using it and try again."},
+#else
+        {"Błąd: Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.",
+         "This computer has no motion sensor to play on."},
+#endif
+        {"Błąd: IOHIDDeviceOpen akcelerometru SPU: urządzenie zajęte przez inny proces (0xe00002c5). W razie",
+         "Can't reach the motion sensor. Quit other apps using it and try again."},
+        {"Błąd: SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.",
+         "Can't reach the motion sensor. Quit other apps using it and try again."},
+        {"Błąd: IOHIDDeviceOpen akcelerometru SPU: odmowa uprawnień (0xe00002c1). W razie odmowy dostępu",
+         "Knockbox isn't allowed to read the motion sensor. Check the sensor helper's permissions."},
+        {"Błąd: Proces sensora zakończył się (kod 1). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.",
+         "Knockbox isn't allowed to read the motion sensor. Check the sensor helper's permissions."},
+        {"Błąd: Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root.",
+         "Knockbox can't play as root. Start it as your own user."},
+        {"Błąd: Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.",
+         "The motion sensor stopped sending data. Press Play to start again."},
+        {"Błąd: Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.",
+         "The motion sensor stopped sending data. Press Play to start again."},
+        {"Błąd: No active audio output. Start a sound server (PulseAudio or PipeWire) or set PULSE_SERVER",
+         "Can't play sound. Check your speakers or headphones and try again."},
+        {"Błąd: KNOCKBOX_SIMULATED_SPU: /x/m.csv: No such file or directory",
+         "The simulated sensor's recording can't be used."},
+        {"Błąd: Nie można zapisać profilu kalibracji: /x/p.json: Is a directory",
+         "Couldn't save the calibration. Check that its folder can be written and the disk has room."},
+        {"Błąd: brak danych", "Player error: brak danych"},
         {"GOTOWE · 800 Hz · próg 0.050 g", "Ready — start playing!"},
         {"Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.", "Don't touch your MacBook for 2 seconds"},
         {"Kalibracja: teraz pisz normalnie przez 5 s.", "Type normally for 5 seconds"},
