@@ -11,7 +11,9 @@
 
 #include "app/player_process.h"
 #include "app/preferences.h"
+#include "app/set_aside.h"
 #include "audio/drum_audio.h"
+#include "core/line_text.h"
 #include "core/utf8_text.h"
 #include "platform/directories.h"
 #include "player/process_values.h"
@@ -69,7 +71,17 @@ ConfigurationModel::ConfigurationModel(Setup setup, QObject* parent)
         copyLegacySettings(applicationSupportDirectory() / "Vexbeat" / "settings.json", settingsFile_);
     }
     showOnboarding_ = !preferences_->value(onboardingCompleteKey, false).toBool();
-    settings_ = loadSettings(settingsFile_).value_or(UISettings{});
+    const LoadedSettings loaded = loadSettings(settingsFile_);
+    settings_ = loaded.settings.value_or(UISettings{});
+    if (loaded.unusable()) {
+        // The defaults from here on, and the next save must not destroy what
+        // the user had: the file goes aside first, and the status says where.
+        const std::optional<fs::path> kept = setAside(settingsFile_);
+        status_ = QStringLiteral("Couldn't read your settings, so the defaults are in use. ") +
+                  (kept ? QStringLiteral("The old file is kept as ") + QString::fromStdString(pathText(*kept)) + "."
+                        : QStringLiteral("The old file is at ") + QString::fromStdString(pathText(settingsFile_)) +
+                              ".");
+    }
 }
 
 ConfigurationModel::~ConfigurationModel() {
@@ -105,8 +117,10 @@ void ConfigurationModel::start(const std::optional<std::string>& mode) {
     const fs::path program = playerExecutable(executableOverride_, processValues().executablePath);
     QStringList arguments;
     for (const std::string& argument : settings_.arguments()) arguments << QString::fromStdString(argument);
-    // The player starts its sensor process itself rather than through sudo.
-    arguments << QStringLiteral("--direct-sensor");
+    // The player ends when the app goes, even killed outright: its standard
+    // input ends then. It starts its sensor process itself rather than
+    // through sudo.
+    arguments << QStringLiteral("--until-input-ends") << QStringLiteral("--direct-sensor");
     if (mode) arguments << QString::fromStdString(*mode);
     // Player and app agree on the profile file.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -182,12 +196,18 @@ void ConfigurationModel::finishIfNeeded() {
     setReady(false);
     if (*exitStatus_ == 0 && !failed_) {
         setStatus(finishedStatus);
+        repeatedFailure_.clear();
+        failureRepeats_ = 0;
     } else {
         // A "Błąd:" line has already put the player's own reason in the status.
         if (!failed_) {
             setStatus(connectFailedStatus);
             setFailed(true);
         }
+        // The same failure again says so: the new attempt must show.
+        failureRepeats_ = status_ == repeatedFailure_ ? failureRepeats_ + 1 : 0;
+        repeatedFailure_ = status_;
+        if (failureRepeats_ > 0) setStatus(status_ + QStringLiteral(" (attempt %1)").arg(failureRepeats_ + 1));
         setCalibrationHint(status_);
     }
     if (auto action = std::exchange(afterStop_, nullptr)) action();
@@ -195,12 +215,15 @@ void ConfigurationModel::finishIfNeeded() {
 }
 
 void ConfigurationModel::consumeLine(const std::string& line) {
-    if (const auto message = playerMessage(line)) {
+    const auto event = parsePlayerEvent(line);
+    // The first failure names the cause; a later one (the player's word on
+    // its sensor process, after that process's own) only follows from it.
+    const bool laterFailure = failed_ && event && std::holds_alternative<FailureEvent>(*event);
+    if (const auto message = playerMessage(line); message && !laterFailure) {
         const QString text = QString::fromStdString(*message);
         if (!isHitLine(line)) setStatus(text);
         if (showOnboarding_) setCalibrationHint(text);
     }
-    const auto event = parsePlayerEvent(line);
     if (!event) return;
     if (const auto* hit = std::get_if<HitEvent>(&*event)) {
         if (!showOnboarding_) flash(hit->drum, hitVolume(line).value_or(defaultHitVelocity));

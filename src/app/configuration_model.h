@@ -72,7 +72,9 @@ public:
         std::optional<std::filesystem::path> executable;
     };
 
-    // Loads the settings and the onboarding flag.
+    // Loads the settings and the onboarding flag. A settings file that cannot
+    // be used is set aside (see setAside) and the status says so; the
+    // defaults apply.
     explicit ConfigurationModel(Setup setup = {}, QObject* parent = nullptr);
     // A player still running is killed.
     ~ConfigurationModel() override;
@@ -102,9 +104,9 @@ public:
     bool verifying() const { return progress_.verifying(); }
     int tapTotal() const { return progress_.calibrationTotal; }
 
-    // Starts the player with the settings' arguments, "--direct-sensor" and
-    // the mode ("--calibrate-strong", "--calibrate-light") when given. Does
-    // nothing while a player runs.
+    // Starts the player with the settings' arguments, "--until-input-ends",
+    // "--direct-sensor" and the mode ("--calibrate-strong",
+    // "--calibrate-light") when given. Does nothing while a player runs.
     void start(const std::optional<std::string>& mode = std::nullopt);
     // Asks the running player to end (SIGTERM); the rest happens when it has.
     void stop();
@@ -197,6 +199,10 @@ private:
     std::string pending_;  // output not yet cut into lines
     bool outputEnded_ = false;
     std::optional<int> exitStatus_;
+    // The last run's failure text as first shown, and how many runs in a row
+    // have ended with it since.
+    QString repeatedFailure_;
+    int failureRepeats_ = 0;
 
     std::function<void()> afterStop_;
     std::function<void()> onStopped_;

@@ -42,7 +42,8 @@ bool PlayerProcess::start(const std::filesystem::path& program, const QStringLis
     process_.setProgram(QString::fromStdString(program.string()));
     process_.setArguments(arguments);
     process_.setProcessEnvironment(environment);
-    process_.setStandardInputFile(QProcess::nullDevice());
+    // Standard input stays Qt's pipe, whose write end only we hold and never
+    // write: when this app goes, however it goes, the player reads its end.
     // Qt leaves standard output and error alone; the child then points both
     // at the one pipe. Runs between fork and exec: async-signal-safe calls only.
     process_.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -15,7 +15,9 @@ inline constexpr char onboardingCompleteKey[] = "onboardingComplete";
 
 // The store named by the identifier: on macOS the preferences domain
 // io.github.knockbox.Knockbox (the bundle's own defaults when it runs inside
-// Knockbox.app); elsewhere Qt's native user settings under that name.
+// Knockbox.app); elsewhere Qt's native user settings under that name, the
+// file knockbox.github.io/Knockbox.conf in $XDG_CONFIG_HOME or ~/.config, set
+// aside first when it is no regular file or far too large to be ours.
 std::unique_ptr<QSettings> applicationPreferences();
 
 }  // namespace knockbox

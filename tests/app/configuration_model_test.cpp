@@ -2,6 +2,7 @@
 #include "app/configuration_model.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -81,16 +82,22 @@ TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
     EXPECT_EQ(model->status(), "Ready for the next groove");
 }
 
+// The failure lines' own texts: PlayerMessage.LinesAndTheirTexts.
 TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
-    const std::string unreachable = "Can't reach the motion sensor. Quit other apps using it and try again.";
+    const std::string stalled = "The motion sensor stopped sending data. Press Play to start again.";
     const std::string noConnection = "Couldn't connect. Please try again.";
     const struct {
         std::string script, status;
         bool failed;
     } cases[] = {
         {"exit 0", "Ready for the next groove", false},
-        {"echo 'Błąd: brak danych'\nexit 1", unreachable, true},
-        {"echo 'Błąd: brak danych'\nexit 0", unreachable, true},
+        {"echo 'Błąd: brak danych'\nexit 1", "Player error: brak danych", true},
+        {"echo 'Błąd: brak danych'\nexit 0", "Player error: brak danych", true},
+        // The first failure names the cause; the player's word on its ended
+        // sensor process follows from it.
+        {print({"Błąd: Strumień SPU zatrzymał się na 3 s.", "Koniec: 0 próbek, 0 uderzeń, 0 niepewnych stron.",
+                "Błąd: Proces sensora zakończył się (kod 1)."}) + "exit 1",
+         stalled, true},
         {"exit 1", noConnection, true},
         {"kill -KILL $$", noConnection, true},
     };
@@ -102,11 +109,13 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
         EXPECT_EQ(model->failed(), c.failed) << c.script;
         EXPECT_EQ(model->calibrationHint().toStdString(), c.failed ? c.status : "") << c.script;
         EXPECT_FALSE(model->stopping() || model->ready()) << c.script;
-        // The next run can start at once, and starts clean.
+        // The next run can start at once, and starts clean; the same failure
+        // again says so, so that the new attempt shows.
         model->start();
         EXPECT_TRUE(model->active()) << c.script;
         EXPECT_FALSE(model->failed()) << c.script;
         finish(*model);
+        EXPECT_EQ(model->status().toStdString(), c.status + (c.failed ? " (attempt 2)" : "")) << c.script;
     }
 }
 
@@ -179,8 +188,10 @@ TEST_F(ModelTest, ExitBeforeEndOfOutputWaitsForTheLastLineWithoutLineFeed) {
 }
 
 TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
+    // Standard input is the pipe that ends when the app goes.
     auto model = makeModel(player(
-        "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\nprintf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n"));
+        "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\nprintf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n"
+        "[ -p /dev/stdin ] && echo pipe > \"$DIR/input\"\n"));
     UISettings settings;
     settings.muted = true;
     settings.sounds.tom = DrumKit::live;
@@ -190,7 +201,8 @@ TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
 
     std::string expected;
     for (const std::string& argument : settings.arguments()) expected += argument + "\n";
-    EXPECT_EQ(test::readFile(folder / "arguments"), expected + "--direct-sensor\n--calibrate-light\n");
+    EXPECT_EQ(test::readFile(folder / "arguments"), expected + "--until-input-ends\n--direct-sensor\n--calibrate-light\n");
+    EXPECT_EQ(test::readFile(folder / "input"), "pipe\n");
     EXPECT_EQ(test::readFile(folder / "profile"), processValues().sideProfileURL.string());
 }
 
@@ -242,6 +254,33 @@ TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
     else
         qputenv("PULSE_SERVER", server);
 #endif
+}
+
+// The defaults apply, but what the user had is kept beside, never over an
+// earlier kept file, and the status says where once.
+TEST_F(ModelTest, AnUnusableSettingsFileIsSetAsideAndTheStatusSaysWhere) {
+    fs::create_directories(settingsFile.parent_path());
+    const std::string mine = R"({"threshold": 0.9, "sounds": {"kick": "live"}})";  // the player refuses 0.9
+    std::ofstream(settingsFile) << mine;
+    auto model = makeModel();
+    EXPECT_EQ(model->settings().sounds, SoundSelection{});
+    const fs::path kept = settingsFile.string() + ".invalid";
+    EXPECT_EQ(model->status().toStdString(),
+              "Couldn't read your settings, so the defaults are in use. The old file is kept as " + kept.string() + ".");
+    model->selectKit(DrumKit::lofi);
+    EXPECT_EQ(model->notice(), "Saved");
+    EXPECT_EQ(test::readFile(kept), mine);
+
+    // A FIFO there (which must not hold the app) goes beside the first one.
+    fs::remove(settingsFile);
+    ASSERT_EQ(::mkfifo(settingsFile.c_str(), 0600), 0);
+    model = makeModel();
+    EXPECT_EQ(model->settings().sounds, SoundSelection{});
+    EXPECT_EQ(test::readFile(kept), mine);
+    int dated = 0;
+    for (const auto& entry : fs::directory_iterator(settingsFile.parent_path()))
+        dated += entry.path().filename().string().starts_with("settings.json.invalid-") && entry.is_fifo();
+    EXPECT_EQ(dated, 1);
 }
 
 TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult) {
