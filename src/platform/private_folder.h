@@ -1,6 +1,7 @@
 #pragma once
-// A fresh folder under the system's temporary folder that only its owner can
-// enter, removed with everything in it when the value goes away.
+// A fresh folder under the system's temporary folder ($TMPDIR, else /tmp)
+// that only its owner can enter, removed with everything in it when the value
+// goes away.
 
 #include <filesystem>
 
@@ -8,7 +9,8 @@ namespace knockbox {
 
 class PrivateFolder {
 public:
-    // Throws std::system_error when no folder can be made.
+    // Throws std::system_error naming where it was tried ("TMPDIR=<path>" or
+    // "/tmp") when no folder can be made.
     PrivateFolder();
     // Removal failures are ignored: nothing can be done about them here.
     ~PrivateFolder();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/app_error.h"
@@ -29,7 +30,13 @@ void selfTest(const Options&, const SelfCheckGroup& uiSettings) {
         {"kalibracja lekkich", selfcheck::lightCalibration},
         {"ustawienia UI", uiSettings},
     };
-    const PrivateFolder folder;
+    const PrivateFolder folder = [] {
+        try {
+            return PrivateFolder();
+        } catch (const std::system_error& error) {
+            throw AppError(std::string("nie można utworzyć folderu tymczasowego w ") + error.what());
+        }
+    }();
     int total = 0, failed = 0, index = 0;
     for (const Group& group : groups) {
         std::vector<SelfCheck> checks;

@@ -37,6 +37,7 @@ public:
     // Hands on every complete line that has arrived.
     void readAvailable();
 
+private:
     int fd_;
     Sink sink_;
     RunLoop& loop_;

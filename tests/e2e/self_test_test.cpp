@@ -27,6 +27,11 @@ TEST(SelfTest, EveryCheckPassesHereAndADamagedLiveKitFailsItsOwn) {
     const std::string count = std::to_string(lines.size() - 1);
     EXPECT_EQ(lines.back(), "Self-test: " + count + " z " + count + " sprawdzeń OK.");
     EXPECT_TRUE(fs::is_empty(temporary.path()));
+    // A temporary folder that is not there is named.
+    const auto noFolder = test::runKnockbox({"--self-test"}, {.environment = {{"TMPDIR", (temporary / "gone").string()}}});
+    EXPECT_EQ(noFolder.exitStatus, 1);
+    EXPECT_EQ(noFolder.err, "Błąd: nie można utworzyć folderu tymczasowego w TMPDIR=" + (temporary / "gone").string() +
+                                ": No such file or directory\n");
 
     const fs::path kit = KNOCKBOX_SOURCE_DIR "/Kits/Live";
     for (bool truncated : {true, false}) {
