@@ -1,11 +1,10 @@
 #pragma once
 // One run of the player as a child process: standard output and standard
 // error joined in one pipe, standard input a pipe that ends only when this
-// process has gone. The output
-// and the exit are reported separately, each in order on the thread that
-// started the process, because either may come first: a child can close its
-// output and run on, and a program it started can hold the pipe open after
-// it has exited.
+// process has gone. The output and the exit are reported separately, each in
+// order on the thread that started the process, because either may come
+// first: a child can close its output and run on, and a program it started
+// can hold the pipe open after it has exited.
 
 #include <filesystem>
 

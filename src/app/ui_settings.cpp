@@ -7,8 +7,8 @@
 #include "core/app_error.h"
 #include "core/file_replacement.h"
 #include "core/json_nesting.h"
-#include "core/small_file.h"
 #include "core/number_text.h"
+#include "core/small_file.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;

@@ -32,7 +32,9 @@ void appendVisible(std::string& out, char32_t c) {
     else if (c == '\r') out += "\\r";
     else if (c == '\t') out += "\\t";
     else if (c < 0x80) (out += "\\x") += {hexDigits[c >> 4], hexDigits[c & 0xF]};
-    else (out += "\\u") += {hexDigits[(c >> 12) & 0xF], hexDigits[(c >> 8) & 0xF], hexDigits[(c >> 4) & 0xF], hexDigits[c & 0xF]};
+    else
+        (out += "\\u") += {hexDigits[(c >> 12) & 0xF], hexDigits[(c >> 8) & 0xF], hexDigits[(c >> 4) & 0xF],
+                            hexDigits[c & 0xF]};
 }
 
 std::string escaped(std::string_view text, std::size_t limit) {

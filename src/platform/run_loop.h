@@ -74,9 +74,8 @@ private:
 RunLoop& mainRunLoop();
 
 // SIGINT, SIGTERM and SIGHUP stop the main loop (through a self-pipe it
-// watches);
-// SIGPIPE and SIGXFSZ are ignored, so a write to a closed pipe or past a
-// file size limit fails instead of ending the process.
+// watches); SIGPIPE and SIGXFSZ are ignored, so a write to a closed pipe or
+// past a file size limit fails instead of ending the process.
 void setupSignals();
 
 // Standard input reaching its end (or failing) stops the main loop as those

@@ -63,7 +63,8 @@ ProcessValues makeProcessValues(const char* argument0) {
                                  values.appSupportURL, values.executablePath};
     values.sideProfileURL = sideProfileLocation(inputs);
     values.lightProfileURL = lightProfileLocation(values.sideProfileURL);
-    if (!inputs.environmentProfile && !inputs.insideAppBundle) values.legacyProfileFolder = values.sideProfileURL.parent_path();
+    if (!inputs.environmentProfile && !inputs.insideAppBundle)
+        values.legacyProfileFolder = values.sideProfileURL.parent_path();
     return values;
 }
 

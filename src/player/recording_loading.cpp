@@ -37,7 +37,8 @@ std::optional<Recording> loadRecording(const std::string& path, RunLoop& loop) {
         try {
             const ssize_t count = ::read(file.fd, piece.data(), piece.size());
             if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
-            if (count < 0) throw std::system_error(errno, std::generic_category(), outsideText(path));  // EISDIR for a folder
+            // EISDIR for a folder
+            if (count < 0) throw std::system_error(errno, std::generic_category(), outsideText(path));
             if (count == 0) ended = true;
             else parser.append(std::string_view(piece.data(), static_cast<std::size_t>(count)));
         } catch (...) {

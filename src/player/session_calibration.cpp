@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/number_text.h"
-#include "sidemodels/calibration_error.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
+#include "sidemodels/calibration_error.h"
 
 namespace knockbox {
 namespace {

@@ -81,20 +81,6 @@ TEST(RecordingSafety, AWriteErrorEndsTheRunAndLeavesAReplayableFile) {
     EXPECT_FALSE(fs::exists(directory / "out.csv.partial"));
 }
 
-TEST(RecordingSafety, ASecondRunRecordingToTheSamePathIsRefused) {
-    TemporaryDirectory directory;
-    const fs::path input = writeQuiet(directory, 1.5), target = directory / "out.csv";
-    ChildProcess first(KNOCKBOX_EXECUTABLE, {.arguments = {"--replay", input.string(), "--mute", "--record", target.string()}});
-    ASSERT_TRUE(test::eventually([&] { return fs::exists(directory / "out.csv.partial"); }));
-    const ProcessResult second = runKnockbox({"--replay", input.string(), "--mute", "--record", target.string()});
-    EXPECT_EQ(second.exitStatus, 1);
-    EXPECT_TRUE(second.err.starts_with("Błąd: Nie można zapisać nagrania: " + target.string() + " (" +
-                                       (directory / "out.csv.partial").string() + " już istnieje"))
-        << second.err;
-    EXPECT_EQ(first.wait().exitStatus, 0);
-    EXPECT_EQ(test::readFile(target), test::readFile(input));
-}
-
 // A recording that cannot be moved into place (a folder now stands at the
 // target) is a failure that names where the recording is.
 TEST(RecordingSafety, AFailedMoveIntoPlaceEndsWithStatusOneAndNamesThePartialFile) {

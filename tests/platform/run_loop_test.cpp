@@ -78,32 +78,22 @@ TEST(RunLoop, AHandlerMayCancelItselfAndStopTheLoopForGood) {
     EXPECT_LT(uptime() - start, 10);
 }
 
-// A handler that waits on the loop itself: the inner turn dispatches what is
-// ready, and the outer turn never acts on a poll's answer afterwards (the
-// pipe the inner turn drained would be read again). The reader of the second
-// pipe takes longer than the inner wait, so the inner wait ends on the very
-// turn that found it ready.
+// A handler may wait on the loop itself; the outer turn then never acts on
+// its poll's stale answer (which would read the pipe the inner turn drained).
+// The second reader outlasts the inner wait, so that wait ends on the very
+// turn that found the second pipe ready.
 TEST(RunLoop, AHandlerMayRunTheLoopItself) {
     RunLoop loop;
-    int first[2], second[2];
-    ASSERT_EQ(pipe(first), 0);
-    ASSERT_EQ(pipe(second), 0);
+    int first[2], second[2], reads = 0, emptyReads = 0;
+    ASSERT_TRUE(pipe(first) == 0 && pipe(second) == 0);
     fcntl(second[0], F_SETFL, O_NONBLOCK);
-    int reads = 0, emptyReads = 0;
     const auto drain = [&](int fd) {
         char byte;
         ++(read(fd, &byte, 1) == 1 ? reads : emptyReads);
     };
-    loop.watch(first[0], [&] {
-        drain(first[0]);
-        loop.runFor(0.005);
-    });
-    loop.watch(second[0], [&] {
-        drain(second[0]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    });
-    ASSERT_EQ(write(first[1], "a", 1), 1);
-    ASSERT_EQ(write(second[1], "b", 1), 1);
+    loop.watch(first[0], [&] { drain(first[0]); loop.runFor(0.005); });
+    loop.watch(second[0], [&] { drain(second[0]); std::this_thread::sleep_for(std::chrono::milliseconds(10)); });
+    ASSERT_TRUE(write(first[1], "a", 1) == 1 && write(second[1], "b", 1) == 1);
     loop.runFor(0.05);
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(emptyReads, 0);
