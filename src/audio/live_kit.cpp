@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <new>
 #include <system_error>
+#include <vector>
 
 #include "audio/sample_library.h"
 #include "core/line_text.h"
@@ -40,21 +41,26 @@ std::string liveRecordingName(Drum drum, int layer, int variation) {
     return std::string(rawValue(drum)) + "-" + std::to_string(layer) + "-" + std::to_string(variation) + ".caf";
 }
 
-fs::path liveKitLocation(const fs::path& executablePath, const std::optional<fs::path>& bundleResources) {
-    if (bundleResources) {
-        const fs::path inBundle = *bundleResources / "Kits" / "Live";
+LiveKitLocation findLiveKit(const fs::path& executablePath, const std::optional<fs::path>& bundleResources) {
+    const fs::path kit = fs::path("Kits") / "Live";
+    const fs::path folder = executablePath.parent_path();
+    std::vector<LiveKitLocation> places;
+    if (bundleResources) places.push_back({*bundleResources / kit, LiveKitPlace::bundle});
+    places.push_back({folder.parent_path() / "share" / "knockbox" / kit, LiveKitPlace::installed});
+    places.push_back({folder / kit, LiveKitPlace::ownFolder});
+    for (const LiveKitLocation& place : places) {
         std::error_code error;
-        if (fs::is_directory(inBundle, error)) return inBundle;
+        if (fs::is_directory(place.folder, error)) return place;
     }
-    return executablePath.parent_path().parent_path() / "Kits" / "Live";
+    return {folder.parent_path() / kit, LiveKitPlace::besideProgramFolder};
 }
 
-const fs::path& liveKitURL() {
-    static const fs::path location = [] {
-        return liveKitLocation(executablePath(), bundleResourcesDirectory());
-    }();
+const LiveKitLocation& liveKit() {
+    static const LiveKitLocation location = findLiveKit(executablePath(), bundleResourcesDirectory());
     return location;
 }
+
+const fs::path& liveKitURL() { return liveKit().folder; }
 
 std::vector<float> readDrumRecording(const fs::path& file) {
     const std::string name = file.filename().string();

@@ -26,16 +26,21 @@ fs::path plantImpostor(const fs::path& folder) {
     return impostor;
 }
 
-// Through PATH (argument 0 is then the bare name) or through a symbolic link,
-// from a folder that holds an impostor: either way it exports its own kit (a
-// live export fails without every recording).
-TEST(ProgramLocation, StartedThroughPathOrASymbolicLinkItFindsItsOwnKit) {
+// Through PATH (argument 0 is then the bare name), through a symbolic link,
+// or as a copy in a build folder elsewhere (which links the kit in, as every
+// build folder does), from a folder that holds an impostor: each exports its
+// own kit (a live export fails without every recording).
+TEST(ProgramLocation, StartedThroughPathALinkOrFromAnotherBuildFolderItFindsItsOwnKit) {
     TemporaryDirectory folder;
     const fs::path impostor = plantImpostor(folder.path());
     fs::create_directories(folder / "bin");
     fs::create_symlink(KNOCKBOX_EXECUTABLE, folder / "bin/drums");
+    fs::create_directories(folder / "build");
+    fs::copy_file(KNOCKBOX_EXECUTABLE, folder / "build/knockbox");
+    fs::copy_symlink(KNOCKBOX_BINARY_DIR "/Kits", folder / "build/Kits");
     const std::pair<std::string, std::optional<std::string>> starts[] = {{KNOCKBOX_EXECUTABLE, "knockbox"},
-                                                                         {(folder / "bin/drums").string(), {}}};
+                                                                         {(folder / "bin/drums").string(), {}},
+                                                                         {(folder / "build/knockbox").string(), {}}};
     for (const auto& [executable, argument0] : starts) {
         const auto result = ChildProcess(executable, {.arguments = {"--export-samples", "out", "--kit", "live"},
                                                       .workingDirectory = folder.path(),
