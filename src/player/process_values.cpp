@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "audio/live_kit.h"
 #include "core/small_file.h"
 #include "platform/directories.h"
 #include "platform/executable_path.h"
@@ -33,7 +34,7 @@ fs::path standardizedPath(const fs::path& path, const fs::path& currentDirectory
 
 fs::path sideProfileLocation(const ProfileLocationInputs& inputs) {
     if (inputs.environmentProfile) return fs::path(inputs.environmentProfile);
-    if (inputs.insideAppBundle) return inputs.appSupport / "side-profile.json";
+    if (inputs.insideAppBundle || inputs.installed) return inputs.appSupport / "side-profile.json";
     // A bare name was found through PATH, not in the current folder: the
     // file that runs is the one to stand beside.
     const bool foundThroughPath = inputs.argument0.string().find('/') == std::string::npos;
@@ -60,10 +61,11 @@ ProcessValues makeProcessValues(const char* argument0) {
     values.executablePath = executablePath();
     ProfileLocationInputs inputs{std::getenv("KNOCKBOX_SIDE_PROFILE"), insideApplicationBundle(),
                                  argument0 ? argument0 : "", error ? fs::path("/") : current,
-                                 values.appSupportURL, values.executablePath};
+                                 values.appSupportURL, values.executablePath,
+                                 liveKit().place == LiveKitPlace::installed};
     values.sideProfileURL = sideProfileLocation(inputs);
     values.lightProfileURL = lightProfileLocation(values.sideProfileURL);
-    if (!inputs.environmentProfile && !inputs.insideAppBundle)
+    if (!inputs.environmentProfile && !inputs.insideAppBundle && !inputs.installed)
         values.legacyProfileFolder = values.sideProfileURL.parent_path();
     return values;
 }

@@ -28,6 +28,9 @@ struct ProfileLocationInputs {
     std::filesystem::path currentDirectory;
     std::filesystem::path appSupport;  // <Application Support>/Knockbox
     std::filesystem::path executable{};  // the running file, for a name found through PATH
+    // Its kit was found under the prefix it is installed in: the profiles go
+    // where its user may write, to the support folder, as in a bundle.
+    bool installed = false;
 };
 
 // The firm profile's location by the first rule that applies: the environment
