@@ -46,13 +46,13 @@ std::optional<std::string> reachableLeakOptions() {
 
 }  // namespace
 
-Command asUnprivilegedUser(std::string executable, ProcessSetup setup) {
+Command asUnprivilegedUser(std::string executable, ProcessSetup setup, Placement placement) {
     if (setup.argument0) throw std::logic_error("asUnprivilegedUser: argument 0 cannot be set through setpriv");
     if (geteuid() != 0) return {std::move(executable), std::move(setup)};
     if (!setup.workingDirectory) setup.workingDirectory = fs::temp_directory_path();
     if (!setup.environment.contains("LSAN_OPTIONS")) setup.environment["LSAN_OPTIONS"] = reachableLeakOptions();
     std::vector<std::string> arguments{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
-                                       reachableCopy(executable)};
+                                       placement == Placement::copy ? reachableCopy(executable) : executable};
     arguments.insert(arguments.end(), setup.arguments.begin(), setup.arguments.end());
     setup.arguments = std::move(arguments);
     return {"/usr/bin/setpriv", std::move(setup)};

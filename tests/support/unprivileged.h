@@ -14,9 +14,14 @@ struct Command {
     ProcessSetup setup;
 };
 
+// Where that user runs the program from: a copy in a folder everyone may
+// enter (the default), or the file itself, which must then be reachable (an
+// installed program finds its files beside it).
+enum class Placement { copy, inPlace };
+
 // The command to hand to ChildProcess. A custom argument 0 cannot be kept
 // through setpriv and must not be set.
-Command asUnprivilegedUser(std::string executable, ProcessSetup setup = {});
+Command asUnprivilegedUser(std::string executable, ProcessSetup setup = {}, Placement placement = Placement::copy);
 
 // runKnockbox, unprivileged.
 ProcessResult runKnockboxUnprivileged(const std::vector<std::string>& arguments, ProcessSetup setup = {},

@@ -43,6 +43,8 @@ void runConfigurationApp(const Options&) {
     char* argv[] = {name.data(), nullptr};
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Knockbox"));
+    // Desktops find the installed desktop entry, and its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.knockbox.Knockbox"));
 
     ConfigurationModel model;
     MainWindow window(model, reduceMotionRequested());

@@ -74,8 +74,9 @@ std::optional<fs::path> noticesFile(const fs::path& executable, const std::optio
     const fs::path name = fs::path("Licenses") / "THIRD_PARTY_NOTICES.md";
     std::error_code error;
     if (bundleResources && fs::is_regular_file(*bundleResources / name, error)) return *bundleResources / name;
-    const fs::path beside = executable.parent_path().parent_path() / name;
-    if (fs::is_regular_file(beside, error)) return beside;
+    const fs::path above = executable.parent_path().parent_path();
+    for (const fs::path& file : {above / "share/doc/knockbox/THIRD_PARTY_NOTICES.md", above / name})
+        if (fs::is_regular_file(file, error)) return file;
     return std::nullopt;
 }
 

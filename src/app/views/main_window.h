@@ -46,8 +46,8 @@ private:
 };
 
 // The notices shipped with the program: in the bundle's resources, else in
-// Licenses/ beside the folder that holds the executable (as the live kit is
-// found); nothing when neither file exists.
+// share/doc/knockbox/ under the prefix it is installed in, else in Licenses/
+// beside the folder that holds the executable; nothing when none exists.
 std::optional<std::filesystem::path> noticesFile(const std::filesystem::path& executable,
                                                  const std::optional<std::filesystem::path>& bundleResources);
 

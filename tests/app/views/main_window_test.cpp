@@ -60,12 +60,16 @@ TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosed) {
     EXPECT_TRUE(test::find(&window, "Tune hit detection")->isVisible());
 }
 
-TEST(NoticesFile, ComesFromTheBundleElseBesideTheProgramsFolder) {
+TEST(NoticesFile, ComesFromTheBundleElseUnderThePrefixElseBesideTheProgramsFolder) {
     test::TemporaryDirectory folder;
     std::filesystem::create_directories(folder / "Resources/Licenses");
     std::ofstream(folder / "Resources/Licenses/THIRD_PARTY_NOTICES.md") << "notices\n";
     EXPECT_EQ(noticesFile("/nowhere/bin/knockbox", folder / "Resources"),
               folder / "Resources/Licenses/THIRD_PARTY_NOTICES.md");
+    std::filesystem::create_directories(folder / "usr/share/doc/knockbox");
+    std::ofstream(folder / "usr/share/doc/knockbox/THIRD_PARTY_NOTICES.md") << "notices\n";
+    EXPECT_EQ(noticesFile(folder / "usr/bin/knockbox", std::nullopt),
+              folder / "usr/share/doc/knockbox/THIRD_PARTY_NOTICES.md");
     const std::filesystem::path repository = KNOCKBOX_SOURCE_DIR;
     EXPECT_EQ(noticesFile(repository / "build/knockbox", std::nullopt),
               repository / "Licenses/THIRD_PARTY_NOTICES.md");
