@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON
 jobs=$(nproc 2>/dev/null || sysctl -n hw.ncpu)
@@ -23,7 +23,8 @@ run_tests() {
   ctest --test-dir "$1" --output-on-failure -j "$jobs"
 }
 
-build build -DCMAKE_BUILD_TYPE=Release
+# Tests and benchmarks on, also in a build/ that ./run.sh configured without them.
+build build -DCMAKE_BUILD_TYPE=Release -DKNOCKBOX_TESTS=ON -DKNOCKBOX_BENCH=ON
 # After the build, so that generated sources (Qt's moc) exist.
 scripts/check-libcxx.sh build
 run_tests build

@@ -1,23 +1,39 @@
 #!/usr/bin/env bash
-# Installs what Knockbox needs to build, run and test, and only what is
-# missing: Debian 12 through apt-get, macOS through Homebrew. Idempotent and
-# silent when everything is there.
+# Installs what Knockbox needs, and only what is missing: Debian 12 through
+# apt-get, macOS through Homebrew. Idempotent and silent when everything is
+# there.
+#   scripts/install-deps.sh run    what building and running the program need (./run.sh)
+#   scripts/install-deps.sh test   that and the test toolchain (./test.sh; the default)
 set -euo pipefail
+
+set_name=${1:-test}
+[[ "$set_name" == run || "$set_name" == test ]] || { echo "usage: $0 [run|test]" >&2; exit 2; }
 
 debian_packages=(
   build-essential cmake ninja-build pkg-config  # toolchain
   nlohmann-json3-dev                            # JSON files and lines
   libfast-float-dev                             # locale-independent number parsing
   libsndfile1-dev                               # CAF input, WAV output
-  librtaudio-dev libpulse-dev                   # audio output (RtAudio over PulseAudio); the latency bench asks the server
-  pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
-  qt6-base-dev qt6-qpa-plugins libgl-dev        # configuration app (offscreen in tests)
+  librtaudio-dev                                # audio output (RtAudio over PulseAudio)
+  qt6-base-dev                                  # configuration app
+  sudo                                          # live play starts the sensor process with sudo -n
+)
+debian_test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev    # tests and benchmarks
-  sudo util-linux                               # sensor process through sudo -n; setpriv in tests
+  libpulse-dev                                  # the latency bench asks the sound server
+  pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
+  util-linux                                    # setpriv: tests run the player as an ordinary user
   clang-19 libc++-19-dev libc++abi-19-dev       # the Clang + libc++ compile check (scripts/check-libcxx.sh)
+  desktop-file-utils appstream                  # the install test validates the desktop entry and metainfo
+  file                                          # cpack's Debian package finds the program's libraries with it
 )
 # bash: the scripts need bash 4 or later; macOS ships 3.2.
-brew_packages=(cmake ninja pkg-config bash nlohmann-json fast_float libsndfile rtaudio qt googletest google-benchmark)
+brew_packages=(cmake ninja pkg-config bash nlohmann-json fast_float libsndfile rtaudio qt)
+brew_test_packages=(googletest google-benchmark)
+if [[ "$set_name" == test ]]; then
+  debian_packages+=("${debian_test_packages[@]}")
+  brew_packages+=("${brew_test_packages[@]}")
+fi
 
 if [[ "$(uname -s)" == Darwin ]]; then
   # Apple's compiler, SDK and libc++ come with the Command Line Tools (or Xcode).
@@ -42,10 +58,12 @@ if [[ "$(uname -s)" == Darwin ]]; then
   exit 0
 fi
 
+# One query for all: a package that is not installed has another status or
+# none at all.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${debian_packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${debian_packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  grep -qx "$package install ok installed" <<<"$installed" || missing+=("$package")
 done
 ((${#missing[@]})) || exit 0
 
