@@ -27,25 +27,14 @@ void writeSound(const fs::path& path, int format, int rate, int channels, const 
 
 constexpr int cafFloat = SF_FORMAT_CAF | SF_FORMAT_FLOAT;
 
-// The first place that holds the kit wins: the bundle, the installed prefix,
-// the program's own folder; else the folder beside the program's is named.
-TEST(LiveKit, FoundInTheBundleThenUnderThePrefixThenBesideTheProgram) {
+TEST(LiveKit, LocationBesideTheProgramOrInItsBundle) {
     EXPECT_EQ(findLiveKit("/w/build/release/player", std::nullopt).folder, fs::path("/w/build/Kits/Live"));
     EXPECT_EQ(findLiveKit("/w/build/knockbox", std::nullopt).folder, fs::path("/w/Kits/Live"));
-
-    TemporaryDirectory root;
-    const fs::path program = root / "usr/bin/knockbox";
-    const std::pair<fs::path, LiveKitPlace> places[] = {{root / "bundle/Kits/Live", LiveKitPlace::bundle},
-                                                        {root / "usr/share/knockbox/Kits/Live", LiveKitPlace::installed},
-                                                        {root / "usr/bin/Kits/Live", LiveKitPlace::ownFolder}};
-    for (const auto& [folder, place] : places) fs::create_directories(folder);
-    for (const auto& [folder, place] : places) {
-        const LiveKitLocation found = findLiveKit(program, root / "bundle");
-        EXPECT_EQ(found.folder, folder);
-        EXPECT_EQ(found.place, place);
-        fs::remove(folder);
-    }
-    EXPECT_EQ(findLiveKit(program, root / "bundle").place, LiveKitPlace::besideProgramFolder);
+    TemporaryDirectory bundle;
+    // A resources folder without the kit does not count.
+    EXPECT_EQ(findLiveKit("/w/build/knockbox", bundle.path()).folder, fs::path("/w/Kits/Live"));
+    fs::create_directories(bundle / "Kits/Live");
+    EXPECT_EQ(findLiveKit("/w/build/knockbox", bundle.path()).folder, bundle.path() / "Kits" / "Live");
 }
 
 TEST(LiveKit, ReadsOnly48kHzMonoFloatRecordings) {
