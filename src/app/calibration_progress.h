@@ -1,6 +1,7 @@
 #pragma once
-// Onboarding: a firm-tap calibration, then a gentle-tap one, each a player
-// run whose calibration lines move the progress shown to the user.
+// Onboarding: a firm-tap calibration, then a gentle-tap one (or one of them
+// alone), each a player run whose calibration lines move the progress shown
+// to the user.
 
 #include <optional>
 #include <string>
@@ -15,8 +16,11 @@ enum class OnboardingStage {
     strong,   // the firm-tap calibration runs or has just failed
     between,  // firm profile saved; the gentle taps are next
     light,    // the gentle-tap calibration runs or has just failed
-    done,     // both profiles saved
+    done,     // the profiles of the chosen steps saved
 };
+
+// Which calibrations an onboarding runs: both, or one of them redone alone.
+enum class CalibrationSteps { firmAndLight, firm, light };
 
 // What the onboarding shows of a running calibration. A new calibration
 // starts from the default value.

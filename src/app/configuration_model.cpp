@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include "app/drum_names.h"
 #include "app/player_process.h"
 #include "app/preferences.h"
 #include "app/set_aside.h"
@@ -36,6 +37,9 @@ const QString invalidSettingsText = QStringLiteral("Restore the default settings
 const QString previewFailedStatus = QStringLiteral("Couldn't play the sound.");
 const QString saveFailedNotice = QStringLiteral("Couldn't save. Please try again.");
 const QString savedNotice = QStringLiteral("Saved");
+const QString unsavedNote = QStringLiteral("Unsaved changes");
+const QString clickCaption = QStringLiteral("Click a drum to hear it");
+const QString mutedCaption = QStringLiteral("Mute is on: clicks and play stay silent. Turn it off in Settings.");
 
 constexpr double defaultHitVelocity = 0.7;  // a hit line without a readable volume, and previews
 
@@ -48,6 +52,14 @@ bool assign(Value& field, const Value& value) {
 }
 
 bool isHitLine(std::string_view line) { return line.starts_with("L  ") || line.starts_with("R  "); }
+
+// "Playing · 12 hits · last: snare".
+QString playingStatus(int hits, Drum last) {
+    return QStringLiteral("Playing · %1 %2 · last: %3")
+        .arg(hits)
+        .arg(hits == 1 ? QStringLiteral("hit") : QStringLiteral("hits"))
+        .arg(drumName(last).toLower());
+}
 
 }  // namespace
 
@@ -82,6 +94,7 @@ ConfigurationModel::ConfigurationModel(Setup setup, QObject* parent)
                         : QStringLiteral("The old file is at ") + QString::fromStdString(pathText(settingsFile_)) +
                               ".");
     }
+    savedSettings_ = settings_;
 }
 
 ConfigurationModel::~ConfigurationModel() {
@@ -98,8 +111,23 @@ int ConfigurationModel::hits(Drum drum) const {
 }
 
 void ConfigurationModel::setSettings(const UISettings& settings) {
-    if (assign(settings_, settings)) emit settingsChanged();
+    if (!assign(settings_, settings)) return;
+    emit settingsChanged();
+    // A save's result speaks of the settings it saved, not of these.
+    notice_.reset();
+    emit noticeChanged();
 }
+
+QString ConfigurationModel::settingsNote() const {
+    if (notice_) return *notice_;
+    return unsavedChanges() ? unsavedNote : QString();
+}
+
+QString ConfigurationModel::kitCaption() const { return settings_.muted ? mutedCaption : clickCaption; }
+
+QString ConfigurationModel::tapPlace(Drum drum) const { return knockbox::tapPlace(drum, settings_.invertSides); }
+
+bool ConfigurationModel::onboardingCompleted() const { return preferences_->value(onboardingCompleteKey, false).toBool(); }
 
 // --- The player run ---------------------------------------------------------
 
@@ -135,6 +163,7 @@ void ConfigurationModel::start(const std::optional<std::string>& mode) {
     setFailed(false);
     outputEnded_ = false;
     exitStatus_.reset();
+    runHits_ = 0;
     setReady(false);
     setStatus(startedStatus);
 
@@ -226,7 +255,9 @@ void ConfigurationModel::consumeLine(const std::string& line) {
     }
     if (!event) return;
     if (const auto* hit = std::get_if<HitEvent>(&*event)) {
-        if (!showOnboarding_) flash(hit->drum, hitVolume(line).value_or(defaultHitVelocity));
+        if (showOnboarding_) return;
+        flash(hit->drum, hitVolume(line).value_or(defaultHitVelocity));
+        setStatus(playingStatus(++runHits_, hit->drum));
     } else if (std::holds_alternative<ReadyEvent>(*event)) {
         setReady(true);
     } else if (std::holds_alternative<FailureEvent>(*event)) {
@@ -235,7 +266,8 @@ void ConfigurationModel::consumeLine(const std::string& line) {
     } else if (std::holds_alternative<SavedEvent>(*event)) {
         // A calibration step is passed only here, and only once the player has stopped.
         if (!showOnboarding_ || (stage_ != OnboardingStage::strong && stage_ != OnboardingStage::light)) return;
-        const OnboardingStage next = stage_ == OnboardingStage::strong ? OnboardingStage::between : OnboardingStage::done;
+        const bool lightNext = stage_ == OnboardingStage::strong && steps_ == CalibrationSteps::firmAndLight;
+        const OnboardingStage next = lightNext ? OnboardingStage::between : OnboardingStage::done;
         updateProgress([](CalibrationProgress& progress) { progress.targetSide.reset(); });
         runAfterStop([this, next] { setStage(next); });
     } else {
@@ -282,7 +314,9 @@ void ConfigurationModel::runAfterStop(std::function<void()> action) {
 
 void ConfigurationModel::save() {
     switch (saveSettings(settings_, settingsFile_)) {
-    case SaveOutcome::saved: return setNotice(savedNotice);
+    case SaveOutcome::saved:
+        savedSettings_ = settings_;
+        return setNotice(savedNotice);
     case SaveOutcome::invalid: return setNotice(invalidSettingsText);
     case SaveOutcome::failed: return setNotice(saveFailedNotice);
     }
@@ -329,9 +363,16 @@ void ConfigurationModel::selectSound(DrumKit kit, Drum drum) {
 void ConfigurationModel::openOnboarding() {
     runAfterStop([this] {
         setStage(OnboardingStage::welcome);
+        setSteps(CalibrationSteps::firmAndLight);
         setShowOnboarding(true);
         setFailed(false);
     });
+}
+
+void ConfigurationModel::beginCalibrations(CalibrationSteps steps) {
+    if (active_) return;
+    setSteps(steps);
+    beginCalibration(steps == CalibrationSteps::light);
 }
 
 void ConfigurationModel::beginCalibration(bool light) {
@@ -393,6 +434,9 @@ void ConfigurationModel::setCalibrationHint(const QString& value) {
 }
 void ConfigurationModel::setFailed(bool value) {
     if (assign(failed_, value)) emit failedChanged();
+}
+void ConfigurationModel::setSteps(CalibrationSteps value) {
+    if (assign(steps_, value)) emit stepsChanged();
 }
 
 void ConfigurationModel::setNotice(const QString& value) {

@@ -59,6 +59,10 @@ class ConfigurationModel : public QObject {
     // Derived: the phase is "Weryfikacja"; the taps required per side.
     Q_PROPERTY(bool verifying READ verifying NOTIFY calibrationPhaseChanged)
     Q_PROPERTY(int tapTotal READ tapTotal NOTIFY calibrationTotalChanged)
+    Q_PROPERTY(knockbox::CalibrationSteps steps READ steps NOTIFY stepsChanged)
+    // The settings panel's line: the last save's result, else whether the
+    // settings differ from the file's.
+    Q_PROPERTY(QString settingsNote READ settingsNote NOTIFY noticeChanged)
 
 public:
     struct Setup {
@@ -103,6 +107,21 @@ public:
     bool failed() const { return failed_; }
     bool verifying() const { return progress_.verifying(); }
     int tapTotal() const { return progress_.calibrationTotal; }
+    CalibrationSteps steps() const { return steps_; }
+
+    // The settings differ from what the settings file holds (as loaded, or
+    // as last saved).
+    bool unsavedChanges() const { return settings_ != savedSettings_; }
+    // The result of the last save while the settings are those it saved,
+    // else "Unsaved changes" while they differ from the file's; else nothing.
+    QString settingsNote() const;
+    // The line under the drum kit: how to hear a drum, or that Mute keeps
+    // every drum silent.
+    QString kitCaption() const;
+    // Where the drum is played with the current settings ("left · light", …).
+    QString tapPlace(Drum drum) const;
+    // Onboarding was completed once (its flag is stored).
+    bool onboardingCompleted() const;
 
     // Starts the player with the settings' arguments, "--until-input-ends",
     // "--direct-sensor" and the mode ("--calibrate-strong",
@@ -132,6 +151,9 @@ public:
     // Starts the firm-tap (or, with `light`, the gentle-tap) calibration run.
     // Only while no player is active.
     void beginCalibration(bool light);
+    // Starts the calibrations of `steps`, the first one now: after the firm
+    // taps come the light ones only when both were chosen.
+    void beginCalibrations(CalibrationSteps steps);
     // Hides onboarding once a running player has stopped; `completed`
     // records that onboarding is done, so it is not shown again.
     void closeOnboarding(bool completed);
@@ -158,6 +180,7 @@ signals:
     void blockRemainingChanged();
     void calibrationHintChanged();
     void failedChanged();
+    void stepsChanged();
 
 private:
     void receive(PlayerProcess* process, const QByteArray& chunk);
@@ -177,6 +200,7 @@ private:
     void setStage(OnboardingStage value);
     void setCalibrationHint(const QString& value);
     void setFailed(bool value);
+    void setSteps(CalibrationSteps value);
 
     // Published state.
     UISettings settings_;
@@ -193,6 +217,9 @@ private:
     CalibrationProgress progress_;
     QString calibrationHint_;
     bool failed_ = false;
+    CalibrationSteps steps_ = CalibrationSteps::firmAndLight;
+    UISettings savedSettings_;  // what the settings file holds, as far as the model knows
+    int runHits_ = 0;           // hits of the current (or last) player run
 
     // The current player run: the child and what has arrived from it.
     PlayerProcess* process_ = nullptr;

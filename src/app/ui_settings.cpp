@@ -1,5 +1,6 @@
 #include "app/ui_settings.h"
 
+#include <cmath>
 #include <system_error>
 
 #include <nlohmann/json.hpp>
@@ -28,6 +29,9 @@ void decodeField(const json& object, const char* key, Value& field) {
     }
     field = found->get<Value>();
 }
+
+// The engine plays the settings' default volume as its own default.
+static_assert(static_cast<float>(UISettings{}.volume) == defaultMasterVolume);
 
 }  // namespace
 
@@ -74,6 +78,7 @@ void from_json(const json& object, UISettings& settings) {
     decodeField(object, "accent", decoded.accent);
     decodeField(object, "fullVelocity", decoded.fullVelocity);
     decodeField(object, "volume", decoded.volume);
+    decoded.volume = std::round(decoded.volume * 100) / 100;
     decodeField(object, "sounds", decoded.sounds);
     decodeField(object, "sideBias", decoded.sideBias);
     decodeField(object, "invertSides", decoded.invertSides);

@@ -21,7 +21,7 @@ struct UISettings {
     double cooldown = 120.0;                 // ms between two taps
     double accent = 0.16;                    // g: boundary between gentle and firm taps
     double fullVelocity = 0.5;               // g: peak that plays at full velocity
-    double volume = defaultMasterVolume;     // master volume 0 to 1.5
+    double volume = 1.2;                     // master volume 0 to 1.5, in hundredths as the user sets it
     SoundSelection sounds;                   // kit per drum
     double sideBias = 0.0;                   // g: shifts the heuristic side decision
     bool invertSides = false;
@@ -42,7 +42,9 @@ struct UISettings {
 
 // JSON object with the twelve field names as keys. Decoding takes the default
 // for a missing or null key and throws nlohmann::json::exception for a value
-// of the wrong type (or a selection of kits that does not decode).
+// of the wrong type (or a selection of kits that does not decode). The volume
+// is read to two decimals, as the app sets it: older files kept the engine's
+// 32-bit default widened (1.2000000476837158).
 void to_json(nlohmann::json& json, const UISettings& settings);
 void from_json(const nlohmann::json& json, UISettings& settings);
 

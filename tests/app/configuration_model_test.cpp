@@ -67,6 +67,8 @@ TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
     });
     std::vector<bool> readySeen;
     QObject::connect(model.get(), &ConfigurationModel::readyChanged, [&] { readySeen.push_back(model->ready()); });
+    std::vector<QString> statuses;
+    QObject::connect(model.get(), &ConfigurationModel::statusChanged, [&] { statuses.push_back(model->status()); });
 
     model->start();
     EXPECT_TRUE(model->active());
@@ -79,7 +81,11 @@ TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
     EXPECT_EQ(model->lastDrum(), Drum::kick);
     EXPECT_EQ(readySeen, (std::vector<bool>{true, false}));
     EXPECT_FALSE(model->failed());
-    EXPECT_EQ(model->status(), "Ready for the next groove");
+    // While playing the status counts the run's hits.
+    EXPECT_EQ(statuses, (std::vector<QString>{"Don't touch your MacBook for 2 seconds", "Ready — start playing!",
+                                              "Playing · 1 hit · last: tom", "Playing · 2 hits · last: hi-hat",
+                                              "Playing · 3 hits · last: tom", "Playing · 4 hits · last: kick",
+                                              "Ready for the next groove"}));
 }
 
 // The failure lines' own texts: PlayerMessage.LinesAndTheirTexts.
@@ -206,6 +212,50 @@ TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
     EXPECT_EQ(test::readFile(folder / "profile"), processValues().sideProfileURL.string());
 }
 
+TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
+    auto model = makeModel();  // muted, not yet saved
+    EXPECT_TRUE(model->unsavedChanges());
+    EXPECT_EQ(model->settingsNote(), "Unsaved changes");
+    model->save();
+    EXPECT_FALSE(model->unsavedChanges());
+    EXPECT_EQ(model->settingsNote(), "Saved");
+
+    UISettings louder = model->settings();
+    louder.volume = 1.45;
+    model->setSettings(louder);
+    EXPECT_EQ(model->notice(), std::nullopt);
+    EXPECT_EQ(model->settingsNote(), "Unsaved changes");
+    UISettings invalid = louder;
+    invalid.accent = invalid.threshold;
+    model->setSettings(invalid);
+    model->save();  // refused: its reason shows, not "Saved"
+    EXPECT_EQ(model->settingsNote(), "Restore the default settings and try again.");
+    model->setSettings(louder);
+    model->setSettings(*loadSettings(settingsFile));  // back to what the file holds
+    EXPECT_EQ(model->settingsNote(), "");
+
+    // A new model starts with what the file holds: nothing unsaved.
+    EXPECT_FALSE(makeModel(std::nullopt, std::nullopt)->unsavedChanges());
+}
+
+TEST_F(ModelTest, TheMainScreenTextsFollowMuteAndSwapSides) {
+    auto model = makeModel();
+    UISettings settings;
+    model->setSettings(settings);
+    EXPECT_EQ(model->kitCaption(), "Click a drum to hear it");
+    const std::pair<Drum, const char*> places[] = {
+        {Drum::kick, "left · light"}, {Drum::tom, "left · firm"}, {Drum::hihat, "right · light"}, {Drum::snare, "right · firm"}};
+    for (const auto& [drum, place] : places) EXPECT_EQ(model->tapPlace(drum), place);
+
+    settings.muted = true;
+    settings.invertSides = true;
+    model->setSettings(settings);
+    EXPECT_EQ(model->kitCaption(), "Mute is on: clicks and play stay silent. Turn it off in Settings.");
+    const std::pair<Drum, const char*> swapped[] = {
+        {Drum::kick, "right · light"}, {Drum::tom, "right · firm"}, {Drum::hihat, "left · light"}, {Drum::snare, "left · firm"}};
+    for (const auto& [drum, place] : swapped) EXPECT_EQ(model->tapPlace(drum), place);
+}
+
 TEST_F(ModelTest, StartRefusesInvalidSettingsAndReportsALaunchFailure) {
     auto model = makeModel(player("touch \"$DIR/ran\"\n"));
     UISettings invalid;
@@ -317,7 +367,23 @@ TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult
     model.reset();
     auto second = makeModel(calibration, std::nullopt);
     EXPECT_FALSE(second->showOnboarding());
+    EXPECT_TRUE(second->onboardingCompleted());
     EXPECT_EQ(second->settings().sounds, SoundSelection::all(DrumKit::lofi));
+}
+
+TEST_F(ModelTest, OneCalibrationRedoneAloneEndsTheOnboarding) {
+    auto model = makeModel(player("eval \"echo \\${$#}\" >> \"$DIR/modes\"\n" + endOnTerm +
+                                  print({"Profil stron zapisany · walidacja 100%"}) + waitForTerm));
+    for (const CalibrationSteps steps : {CalibrationSteps::firm, CalibrationSteps::light}) {
+        model->openOnboarding();
+        EXPECT_EQ(model->steps(), CalibrationSteps::firmAndLight);
+        model->beginCalibrations(steps);
+        EXPECT_EQ(model->stage(), steps == CalibrationSteps::light ? OnboardingStage::light : OnboardingStage::strong);
+        ASSERT_TRUE(waitFor([&] { return model->stage() == OnboardingStage::done; }));
+        EXPECT_EQ(model->steps(), steps);
+        model->closeOnboarding(true);
+    }
+    EXPECT_EQ(test::readFile(folder / "modes"), "--calibrate-strong\n--calibrate-light\n");
 }
 
 }  // namespace

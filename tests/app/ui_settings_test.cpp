@@ -78,7 +78,7 @@ TEST(UISettings, FileIsSortedPrettyAndComplete) {
   "threshold": 0.05,
   "typingGuard": true,
   "useProfile": true,
-  "volume": 1.2000000476837158
+  "volume": 1.2
 }
 )");
 }
@@ -100,6 +100,8 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
         // Written before volume and sounds existed; null reads as the default.
         {R"({"threshold": 0.04, "cooldown": 120, "muted": true, "debug": null, "future": [1, 2]})", older},
         {"{}", UISettings{}},
+        // The engine's 32-bit default, widened, as older files kept it.
+        {R"({"volume": 1.2000000476837158})", UISettings{}},
         {R"({"muted": 1})", std::nullopt},
         {R"({"sounds": {"kick": "studio", "snare": "studio", "hihat": "studio"}})", std::nullopt},
         {R"({"threshold": 0.9})", std::nullopt},  // decodes, but the player refuses it
