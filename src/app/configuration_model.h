@@ -122,6 +122,9 @@ public:
     QString tapPlace(Drum drum) const;
     // Onboarding was completed once (its flag is stored).
     bool onboardingCompleted() const;
+    // Where the settings and the onboarding flag are kept.
+    const std::filesystem::path& settingsFile() const { return settingsFile_; }
+    QString preferencesLocation() const { return preferences_->fileName(); }
 
     // Starts the player with the settings' arguments, "--until-input-ends",
     // "--direct-sensor" and the mode ("--calibrate-strong",

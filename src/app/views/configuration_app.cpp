@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "app/configuration_model.h"
+#include "app/views/about_dialog.h"
 #include "app/views/main_window.h"
 #include "core/app_error.h"
 #include "platform/bundle_resources.h"
@@ -48,9 +49,9 @@ void runConfigurationApp(const Options&) {
 
     ConfigurationModel model;
     MainWindow window(model, reduceMotionRequested());
-    QObject::connect(&window, &MainWindow::licensesRequested, [] {
-        if (const auto file = noticesFile(processValues().executablePath, bundleResourcesDirectory()))
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file->string())));
+    QObject::connect(&window, &MainWindow::licensesRequested, [&window] {
+        showLicenses(noticesFile(processValues().executablePath, bundleResourcesDirectory()), &window,
+                     [](const QUrl& url) { return QDesktopServices::openUrl(url); });
     });
 
     // Ctrl-C and SIGTERM quit like the menu does: a running player is

@@ -1,7 +1,9 @@
 #include "app/views/configuration_view.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/views/drum_kit_view.h"
@@ -17,12 +19,14 @@
 namespace knockbox {
 namespace {
 
-QFont wordmarkFont(QFont font) {
-    font.setPixelSize(15);
-    font.setWeight(QFont::Bold);
+QFont wordmarkFont(const QFont& base) {
+    QFont font = studioFont(base, 12, QFont::Bold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
     return font;
 }
+
+// Play and Stop, from anywhere on the main screen.
+const QKeySequence playShortcut(Qt::CTRL | Qt::Key_P);
 
 }  // namespace
 
@@ -44,7 +48,7 @@ void Wordmark::paintEvent(QPaintEvent*) {
     const double width = icon + 8 + metrics.horizontalAdvance(QStringLiteral("knockbox"));
     const double x = (this->width() - width) / 2;
     paintIcon(painter, StudioIcon::waveform, QRectF(x, (height() - icon) / 2, icon, icon), studio::color(studio::mint));
-    painter.setPen(studio::white(0.92));
+    painter.setPen(studio::inkColor(studio::textInk));
     painter.drawText(QRectF(x + icon + 8, 0, width, height()), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("knockbox"));
 }
@@ -52,8 +56,10 @@ void Wordmark::paintEvent(QPaintEvent*) {
 ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotion, AnimationClock clock,
                                      QWidget* parent)
     : QWidget(parent), model_(model), reduceMotion_(reduceMotion) {
-    setMinimumSize(800, 625);
+    // Its least size is the window's (at least 820 × 650 where the screen has room).
     setAutoFillBackground(false);
+    // Keys no control takes land here: Space plays and stops.
+    setFocusPolicy(Qt::ClickFocus);
     pages_ = new QStackedLayout(this);
 
     main_ = new QWidget(this);
@@ -61,26 +67,29 @@ ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotio
     column->setContentsMargins(30, 22, 30, 26);
     column->setSpacing(0);
     column->addWidget(new Wordmark(main_), 0, Qt::AlignHCenter);
-    column->addStretch(1);
-    QLabel* title = studioLabel(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold, studio::white(0.97), main_,
-                                Qt::AlignCenter);
+    column->addSpacing(10);
+    Heading* title = studioHeading(QStringLiteral("Drums on your MacBook"), 35, QFont::Bold,
+                                   studio::inkColor(studio::titleInk), main_, Qt::AlignCenter);
     QFont titleFont = title->font();
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
     title->setFont(titleFont);
     column->addWidget(title);
     column->addSpacing(4);
     column->addWidget(studioLabel(QStringLiteral("Two sides of your MacBook. Four drums."), 14, QFont::Normal,
-                                  studio::color(studio::muted), main_, Qt::AlignCenter));
+                                  studio::inkColor(studio::secondaryInk), main_, Qt::AlignCenter));
     column->addSpacing(6);
+    // The kit takes whatever room the window has.
     drumKit_ = new DrumKitView(model_, reduceMotion, clock, main_);
-    drumKit_->setFixedSize(700, 380);
-    column->addWidget(drumKit_, 0, Qt::AlignHCenter);
+    column->addWidget(drumKit_, 1);
     column->addSpacing(6);
-    column->addWidget(studioLabel(QStringLiteral("Click a drum to hear it"), 11, QFont::Normal,
-                                  studio::color(studio::muted, 0.8), main_, Qt::AlignCenter));
-    column->addStretch(1);
-    status_ = studioLabel(model_.status(), 13, QFont::Medium, studio::white(0.82), main_, Qt::AlignCenter);
-    status_->setAccessibleName(QStringLiteral("Status"));
+    caption_ = studioLabel({}, captionPoints, QFont::Normal, studio::inkColor(studio::secondaryInk), main_,
+                           Qt::AlignCenter);
+    column->addWidget(caption_);
+    column->addSpacing(10);
+    // Read by its text, which assistive technology hears again at every change.
+    status_ = studioLabel(model_.status(), 13, QFont::Medium, studio::inkColor(studio::statusInk), main_,
+                          Qt::AlignCenter);
+    status_->setAccessibleDescription(QStringLiteral("Status"));
     column->addWidget(status_);
     column->addSpacing(14);
 
@@ -91,10 +100,11 @@ ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotio
     sounds_->setSymbol(StudioIcon::musicNoteList);
     sounds_->setToolTip(QStringLiteral("Choose drum sounds"));
     calibration_ = new StudioButton(QStringLiteral("Calibration"), true, main_);
-    calibration_->setToolTip(QStringLiteral("Calibration"));
+    calibration_->setSymbol(StudioIcon::target);
+    calibration_->setToolTip(QStringLiteral("Redo the firm or light taps that teach Knockbox your MacBook's sides"));
     settings_ = new StudioButton(QStringLiteral("Settings"), true, main_);
     settings_->setSymbol(StudioIcon::sliderHorizontal);
-    settings_->setToolTip(QStringLiteral("Settings"));
+    settings_->setToolTip(QStringLiteral("Volume, sensitivity, swap sides and mute"));
     play_ = new StudioButton(QStringLiteral("Play"), false, main_);
     play_->setMinimumWidth(124);
     for (StudioButton* button : {sounds_, calibration_, settings_, play_}) {
@@ -106,20 +116,21 @@ ConfigurationView::ConfigurationView(ConfigurationModel& model, bool reduceMotio
     connect(sounds_, &QAbstractButton::clicked, this, &ConfigurationView::openSounds);
     connect(calibration_, &QAbstractButton::clicked, this, [this] { model_.openOnboarding(); });
     connect(settings_, &QAbstractButton::clicked, this, &ConfigurationView::openSettings);
-    connect(play_, &QAbstractButton::clicked, this, [this] {
-        if (model_.active()) model_.stop();
-        else model_.start();
-    });
+    connect(play_, &QAbstractButton::clicked, this, &ConfigurationView::togglePlay);
+    auto* shortcut = new QShortcut(playShortcut, main_);
+    connect(shortcut, &QShortcut::activated, this, &ConfigurationView::togglePlay);
 
     onboarding_ = new OnboardingView(model_, reduceMotion, std::move(clock), this);
     pages_->addWidget(main_);
     pages_->addWidget(onboarding_);
 
     connect(&model_, &ConfigurationModel::statusChanged, this, [this] { status_->setText(model_.status()); });
+    connect(&model_, &ConfigurationModel::settingsChanged, this, &ConfigurationView::refreshCaption);
     connect(&model_, &ConfigurationModel::activeChanged, this, &ConfigurationView::refreshPlay);
     connect(&model_, &ConfigurationModel::stoppingChanged, this, &ConfigurationView::refreshPlay);
     connect(&model_, &ConfigurationModel::showOnboardingChanged, this, [this] { showPage(true); });
     refreshPlay();
+    refreshCaption();
     showPage(false);
 }
 
@@ -131,13 +142,30 @@ QString ConfigurationView::playTitle(const ConfigurationModel& model) {
     return model.active() ? QStringLiteral("Stop") : QStringLiteral("Play");
 }
 
+void ConfigurationView::togglePlay() {
+    if (model_.stopping() || model_.showOnboarding()) return;
+    if (model_.active()) model_.stop();
+    else model_.start();
+}
+
 void ConfigurationView::refreshPlay() {
     play_->setText(playTitle(model_));
     play_->setAccessibleName(play_->text());
+    const QString shortcut = playShortcut.toString(QKeySequence::NativeText);
+    play_->setToolTip(model_.active() ? QStringLiteral("Stop playing (%1)").arg(shortcut)
+                                      : QStringLiteral("Play the drums on your MacBook's case (%1)").arg(shortcut));
     play_->setSymbol(model_.stopping() ? std::nullopt
                      : model_.active() ? std::optional(StudioIcon::stopFill)
                                        : std::optional(StudioIcon::playFill));
     play_->setEnabled(!model_.stopping());
+}
+
+void ConfigurationView::refreshCaption() {
+    const bool muted = model_.settings().muted;
+    caption_->setText(model_.kitCaption());
+    QPalette colours = caption_->palette();
+    colours.setColor(QPalette::WindowText, studio::inkColor(muted ? studio::warningInk : studio::secondaryInk));
+    caption_->setPalette(colours);
 }
 
 void ConfigurationView::showPage(bool animate) {
@@ -145,7 +173,20 @@ void ConfigurationView::showPage(bool animate) {
     if (pages_->currentWidget() == next) return;
     // The page that goes fades out over the one that comes.
     if (animate && !reduceMotion_ && isVisible()) new PageFade(grab(), pageFadeSeconds, this);
+    if (settingsPanel_) settingsPanel_->close();
     pages_->setCurrentWidget(next);
+    // The keyboard goes on where the new page begins: onboarding at its next
+    // step, the main screen at Play.
+    if (next == onboarding_) onboarding_->focusAction();
+    else if (animate) play_->setFocus(Qt::OtherFocusReason);
+}
+
+void ConfigurationView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && !model_.showOnboarding()) {
+        togglePlay();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ConfigurationView::openSounds() {
@@ -158,10 +199,12 @@ void ConfigurationView::openSounds() {
 }
 
 void ConfigurationView::openSettings() {
-    if (!settingsPanel_) {
-        settingsPanel_ = new PlayerSettingsView(model_, this);
-        settingsPanel_->setAttribute(Qt::WA_DeleteOnClose);
+    if (settingsPanel_) {  // a second click on Settings closes it
+        settingsPanel_->close();
+        return;
     }
+    settingsPanel_ = new PlayerSettingsView(model_, this);
+    settingsPanel_->setAttribute(Qt::WA_DeleteOnClose);
     settingsPanel_->showAnchoredTo(settings_);
 }
 
@@ -170,7 +213,7 @@ void ConfigurationView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), studio::color(studio::windowBackground));
     // A soft light from above the kit.
     QRadialGradient light(QPointF(width() / 2.0, height() * 0.36), std::max(width(), height()) * 0.62);
-    light.setColorAt(0, studio::color({0.16, 0.22, 0.28}, 0.55));
+    light.setColorAt(0, studio::color(studio::windowLight, studio::windowLightOpacity));
     light.setColorAt(0.55, studio::color({0.1, 0.13, 0.17}, 0.25));
     light.setColorAt(1, studio::color(studio::windowBackground, 0));
     painter.fillRect(rect(), light);

@@ -1,7 +1,8 @@
 #pragma once
 // The content of the app's window: the main screen (wordmark, title, the
 // drum kit, the status line and the button bar) or, while the model says so,
-// the onboarding flow, with a short cross-fade between the two.
+// the onboarding flow, with a short cross-fade between the two. Ctrl+P (⌘P)
+// plays and stops, and so does Space when no control takes it.
 
 #include <QLabel>
 #include <QPointer>
@@ -54,10 +55,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showPage(bool animate);
     void refreshPlay();
+    void refreshCaption();
+    // Play when idle, Stop while playing.
+    void togglePlay();
 
     ConfigurationModel& model_;
     bool reduceMotion_;
@@ -65,6 +70,7 @@ private:
     QWidget* main_ = nullptr;
     DrumKitView* drumKit_ = nullptr;
     OnboardingView* onboarding_ = nullptr;
+    QLabel* caption_ = nullptr;
     QLabel* status_ = nullptr;
     StudioButton* sounds_ = nullptr;
     StudioButton* calibration_ = nullptr;

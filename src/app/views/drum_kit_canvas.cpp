@@ -466,16 +466,6 @@ void paintStick(QPainter& painter, const StickPose& pose, QPointF tip) {
 
 }  // namespace
 
-QString DrumKitCanvas::name(Drum drum) {
-    switch (drum) {
-    case Drum::kick: return QStringLiteral("Kick");
-    case Drum::snare: return QStringLiteral("Snare");
-    case Drum::hihat: return QStringLiteral("Hi-hat");
-    case Drum::tom: return QStringLiteral("Tom");
-    }
-    return {};
-}
-
 void DrumKitCanvas::paint(QPainter& painter, const QSizeF& size) const {
     const DrumKitLayout layout = DrumKitLayout::fitting(size);
     painter.save();

@@ -21,8 +21,6 @@ struct DrumKitCanvas {
     double now = 0;                                  // seconds, on the hits' clock
     bool reduceMotion = false;                       // no dents, rings, sticks or cymbal motion
 
-    // "Kick", "Snare", "Hi-hat", "Tom".
-    static QString name(Drum drum);
     std::optional<double> age(Drum drum) const { return hitAge(hits, drum, now); }
     double strength(Drum drum) const { return hitStrength(hits, drum); }
 

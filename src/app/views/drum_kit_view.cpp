@@ -1,12 +1,13 @@
 #include "app/views/drum_kit_view.h"
 
-#include "app/views/focus_ring.h"
-
 #include <algorithm>
 
 #include <QPainter>
 
+#include "app/drum_names.h"
 #include "app/views/drum_kit_layout.h"
+#include "app/views/focus_ring.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 
 namespace knockbox {
@@ -16,8 +17,8 @@ constexpr int frameIntervalMs = 16;  // about the display's rate
 
 }  // namespace
 
-DrumPadButton::DrumPadButton(Drum drum, QWidget* parent) : QAbstractButton(parent), drum_(drum) {
-    setAccessibleName(QStringLiteral("Play ") + DrumKitCanvas::name(drum));
+DrumPadButton::DrumPadButton(Drum drum, QWidget* parent) : KeyboardButton(parent), drum_(drum) {
+    setAccessibleName(QStringLiteral("Play ") + drumName(drum));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
 }
@@ -35,31 +36,33 @@ void DrumPadButton::paintEvent(QPaintEvent*) {
 DrumKitView::DrumKitView(ConfigurationModel& model, bool reduceMotion, AnimationClock clock, QWidget* parent)
     : QWidget(parent), model_(model), reduceMotion_(reduceMotion), clock_(std::move(clock)), seen_(model.hits()) {
     setAccessibleName(QStringLiteral("Drum kit"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     frames_.setInterval(frameIntervalMs);
     frames_.setTimerType(Qt::PreciseTimer);
     connect(&frames_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     connect(&model_, &ConfigurationModel::hitsChanged, this, &DrumKitView::countHits);
-    connect(&model_, &ConfigurationModel::settingsChanged, this, qOverload<>(&QWidget::update));
+    connect(&model_, &ConfigurationModel::settingsChanged, this, [this] {
+        describePads();
+        update();
+    });
     for (Drum drum : allDrums) {
         auto* pad = new DrumPadButton(drum, this);
         connect(pad, &QAbstractButton::clicked, this, [this, drum] { model_.preview(drum); });
         pads_[index(drum)] = pad;
     }
+    describePads();
 }
 
-QString DrumKitView::kickLabel(DrumKit kit) {
-    return QString::fromUtf8(displayName(kit).data(), static_cast<qsizetype>(displayName(kit).size())).toUpper() +
-           QStringLiteral(" KIT");
+// Each pad tells where its drum is played.
+void DrumKitView::describePads() {
+    for (DrumPadButton* pad : pads_) pad->setAccessibleDescription(model_.tapPlace(pad->drum()));
 }
 
-QString DrumKitView::tapPlace(Drum drum) {
-    switch (drum) {
-    case Drum::kick: return QStringLiteral("left · light");
-    case Drum::tom: return QStringLiteral("left · firm");
-    case Drum::hihat: return QStringLiteral("right · light");
-    case Drum::snare: return QStringLiteral("right · firm");
-    }
-    return {};
+QString DrumKitView::kickLabel(const SoundSelection& sounds) {
+    const std::string_view name = displayName(sounds.kick);
+    const bool wholeKit = sounds == SoundSelection::all(sounds.kick);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toUpper() +
+           (wholeKit ? QStringLiteral(" KIT") : QStringLiteral(" KICK"));
 }
 
 bool DrumKitView::animating() const {
@@ -77,7 +80,7 @@ DrumKitCanvas DrumKitView::canvas() const {
         const auto velocity = velocities.find(drum);
         canvas.hits[drum] = {time, velocity == velocities.end() ? defaultHitStrength : velocity->second};
     }
-    canvas.kickLabel = kickLabel(model_.settings().sounds.kick);
+    canvas.kickLabel = kickLabel(model_.settings().sounds);
     canvas.now = clock_();
     canvas.reduceMotion = reduceMotion_;
     return canvas;
@@ -118,32 +121,49 @@ void DrumKitView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const DrumKitCanvas picture = canvas();
-    picture.paint(painter, size());
+    picture.paint(painter, drawingSize());
 
     // Each drum's name and where to tap it.
-    const DrumKitLayout layout = DrumKitLayout::fitting(size());
+    const DrumKitLayout layout = DrumKitLayout::fitting(drawingSize());
     if (layout.scale <= 0) return;
-    QFont nameFont = font();
-    nameFont.setPixelSize(std::max(1, qRound(12 * layout.scale)));
-    nameFont.setWeight(QFont::DemiBold);
-    QFont placeFont = font();
-    placeFont.setPixelSize(std::max(1, qRound(10 * layout.scale)));
+    const QFont nameFont = labelFont(layout.scale, true);
+    const QFont placeFont = labelFont(layout.scale, false);
+    const double nameHeight = QFontMetricsF(nameFont).height();
+    const double placeHeight = QFontMetricsF(placeFont).height();
+    const double grow = std::max(1.0, layout.scale);
     for (Drum drum : allDrums) {
         const QPointF centre = layout.labelCenter(drum);
-        const double lineHeight = 14 * layout.scale;
+        const double half = 90 * grow;
         painter.setFont(nameFont);
-        painter.setPen(studio::white(0.9));
-        painter.drawText(QRectF(centre.x() - 80 * layout.scale, centre.y() - lineHeight, 160 * layout.scale, lineHeight),
-                         Qt::AlignHCenter | Qt::AlignBottom, DrumKitCanvas::name(drum));
+        painter.setPen(studio::inkColor(studio::textInk));
+        painter.drawText(QRectF(centre.x() - half, centre.y() - nameHeight, 2 * half, nameHeight),
+                         Qt::AlignHCenter | Qt::AlignBottom, drumName(drum));
         painter.setFont(placeFont);
-        painter.setPen(studio::color(studio::muted));
-        painter.drawText(QRectF(centre.x() - 80 * layout.scale, centre.y(), 160 * layout.scale, lineHeight),
-                         Qt::AlignHCenter | Qt::AlignTop, tapPlace(drum));
+        painter.setPen(studio::inkColor(studio::secondaryInk));
+        painter.drawText(QRectF(centre.x() - half, centre.y(), 2 * half, placeHeight), Qt::AlignHCenter | Qt::AlignTop,
+                         model_.tapPlace(drum));
     }
 }
 
+// Never smaller than a caption; growing with the kit.
+QFont DrumKitView::labelFont(double scale, bool name) const {
+    const double grow = std::max(1.0, scale);
+    return name ? studioFont(font(), (captionPoints + 1) * grow, QFont::DemiBold)
+                : studioFont(font(), captionPoints * grow);
+}
+
+// The labels under the kick and the snare end at the design's bottom; in a
+// small kit their text is taller than the room the design leaves, and the
+// kit moves up to make it.
+QSizeF DrumKitView::drawingSize() const {
+    const double scale = DrumKitLayout::fitting(size()).scale;
+    const double room = (DrumKitLayout::designHeight - designLabelCenter(Drum::kick).y()) * scale;
+    const double overflow = QFontMetricsF(labelFont(scale, false)).height() - room;
+    return overflow > 0 ? QSizeF(width(), height() - overflow) : QSizeF(size());
+}
+
 void DrumKitView::resizeEvent(QResizeEvent*) {
-    const DrumKitLayout layout = DrumKitLayout::fitting(size());
+    const DrumKitLayout layout = DrumKitLayout::fitting(drawingSize());
     for (DrumPadButton* pad : pads_) pad->setGeometry(layout.hitRect(pad->drum()).toAlignedRect());
 }
 

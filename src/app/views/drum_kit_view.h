@@ -2,23 +2,23 @@
 // The animated drum kit of the main screen: every hit the model counts
 // flashes its drum; clicking a drum previews it. A frame timer runs only
 // while a hit animates (and never with reduced motion), so an idle kit costs
-// nothing.
+// nothing. The kit grows with the room it is given.
 
 #include <array>
 #include <map>
 
-#include <QAbstractButton>
 #include <QTimer>
 #include <QWidget>
 
 #include "app/configuration_model.h"
 #include "app/views/animation_clock.h"
 #include "app/views/drum_kit_canvas.h"
+#include "app/views/keyboard_button.h"
 
 namespace knockbox {
 
 // An invisible click target over one drum.
-class DrumPadButton : public QAbstractButton {
+class DrumPadButton : public KeyboardButton {
     Q_OBJECT
 
 public:
@@ -50,10 +50,12 @@ public:
     // What is drawn at the clock's present time.
     DrumKitCanvas canvas() const;
 
-    // "Studio" → "STUDIO KIT": the kick's kit, as its front head reads.
-    static QString kickLabel(DrumKit kit);
-    // Where a drum is played: "left · light", "right · firm", …
-    static QString tapPlace(Drum drum);
+    // What the kick's front head reads: the kit when every drum plays it
+    // ("808 KIT"), else the kick's own sound ("808 KICK").
+    static QString kickLabel(const SoundSelection& sounds);
+
+    QSize sizeHint() const override { return {700, 380}; }
+    QSize minimumSizeHint() const override { return {420, 238}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,6 +66,9 @@ protected:
 private:
     void countHits();
     void updateTimeline();
+    void describePads();
+    QFont labelFont(double scale, bool name) const;
+    QSizeF drawingSize() const;
 
     ConfigurationModel& model_;
     bool reduceMotion_;

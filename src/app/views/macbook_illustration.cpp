@@ -503,6 +503,7 @@ void MacBookScene::paint(QPainter& painter, const QSizeF& size) const {
 MacBookIllustration::MacBookIllustration(bool reduceMotion, AnimationClock clock, QWidget* parent)
     : QWidget(parent), reduceMotion_(reduceMotion), clockSource_(std::move(clock)) {
     setAccessibleName(accessibilityLabel(std::nullopt, false));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     frames_.setInterval(frameIntervalMs);
     connect(&frames_, &QTimer::timeout, this, [this] {
         update();

@@ -50,6 +50,10 @@ public:
     bool animating() const { return frames_.isActive(); }
     MacBookScene scene() const;
 
+    // 560 × 285 by preference; it grows and shrinks with the room it has.
+    QSize sizeHint() const override { return {560, 285}; }
+    QSize minimumSizeHint() const override { return {330, 170}; }
+
     // What assistive technology reads for this drawing.
     static QString accessibilityLabel(std::optional<Side> side, bool light);
 

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "app/views/about_dialog.h"
 #include "app/views/configuration_view.h"
 #include "app/views/studio_palette.h"
 
@@ -35,6 +36,10 @@ MainWindow::MainWindow(ConfigurationModel& model, bool reduceMotion, AnimationCl
     quit->setShortcutContext(Qt::ApplicationShortcut);
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, &QWidget::close);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    QAction* about = help->addAction(QStringLiteral("About Knockbox"));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 #ifndef __APPLE__
     // Elsewhere the menu bar is the window's own: dressed like the window.
     menuBar()->setStyleSheet(QStringLiteral(
@@ -48,9 +53,15 @@ MainWindow::MainWindow(ConfigurationModel& model, bool reduceMotion, AnimationCl
 #endif
 }
 
+void MainWindow::showAbout() { knockbox::showAbout(AboutFacts::of(model_), this); }
+
 void MainWindow::present() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
+        // The window frame's own size is not known before it shows: leave it some room.
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+        setMinimumSize(minimumSize().boundedTo(room));
+        resize(size().boundedTo(room));
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

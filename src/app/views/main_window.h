@@ -28,8 +28,12 @@ public:
     MainWindow(ConfigurationModel& model, bool reduceMotion, AnimationClock clock = systemAnimationClock());
 
     ConfigurationView& view() const { return *view_; }
-    // Centred on its screen, in front, active.
+    // Centred on its screen, in front, active; no larger than the screen's
+    // free area (at 144 dpi a 1280 × 900 screen has 853 × 600 points).
     void present();
+
+    // The sheet of Help › About Knockbox.
+    void showAbout();
 
 signals:
     // "Credits & Licenses" was chosen.

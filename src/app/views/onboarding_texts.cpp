@@ -5,8 +5,8 @@
 namespace knockbox {
 
 OnboardingFacts OnboardingFacts::of(const ConfigurationModel& model) {
-    return {model.stage(),    model.failed(),      model.targetSide(),      model.leftCount(),
-            model.verifying(), model.blockTarget(), model.calibrationHint()};
+    return {model.stage(),       model.failed(),          model.targetSide(), model.leftCount(), model.verifying(),
+            model.blockTarget(), model.calibrationHint(), model.steps(),      model.onboardingCompleted()};
 }
 
 QString onboardingTitle(const OnboardingFacts& facts) {
@@ -30,10 +30,16 @@ QString onboardingExplanation(const OnboardingFacts& facts) {
     const bool light = facts.stage == OnboardingStage::light;
     switch (facts.stage) {
     case OnboardingStage::welcome:
-        return QStringLiteral("Firm slaps first, then light taps. Keep your MacBook on the surface you'll play on.");
+        return facts.returning
+                   ? QStringLiteral("Redo the firm slaps, the light taps or both.")
+                   : QStringLiteral("Firm slaps first, then light taps. Keep your MacBook on the surface you'll play on.");
     case OnboardingStage::between: return QStringLiteral("Firm hits are saved. Now let's record a few gentle taps.");
-    case OnboardingStage::done:
-        return QStringLiteral("Both profiles saved. Left palm rest: kick and tom. Right: hi-hat and snare.");
+    case OnboardingStage::done: {
+        const QString saved = facts.steps == CalibrationSteps::firm    ? QStringLiteral("Firm profile saved.")
+                              : facts.steps == CalibrationSteps::light ? QStringLiteral("Light profile saved.")
+                                                                       : QStringLiteral("Both profiles saved.");
+        return saved + QStringLiteral(" Left palm rest: kick and tom. Right: hi-hat and snare.");
+    }
     case OnboardingStage::strong:
     case OnboardingStage::light: break;
     }

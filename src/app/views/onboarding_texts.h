@@ -21,6 +21,8 @@ struct OnboardingFacts {
     bool verifying = false;
     int blockTarget = 4;
     QString calibrationHint;
+    CalibrationSteps steps = CalibrationSteps::firmAndLight;
+    bool returning = false;  // onboarding was completed before: the welcome offers which step to redo
 
     static OnboardingFacts of(const ConfigurationModel& model);
     // A calibration runs or has just failed.

@@ -1,14 +1,14 @@
 #include "app/views/onboarding_view.h"
 
-#include <array>
-
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "app/views/macbook_illustration.h"
 #include "app/views/onboarding_texts.h"
 #include "app/views/studio_button.h"
+#include "app/views/studio_controls.h"
 #include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 #include "app/views/transitions.h"
@@ -18,47 +18,61 @@ namespace {
 
 constexpr double titleFadeSeconds = 0.25;
 
-int currentStep(OnboardingStage stage) {
-    switch (stage) {
+// The choices of which calibrations to redo, in the order of CalibrationSteps.
+const QStringList stepChoices{QStringLiteral("Firm and light"), QStringLiteral("Firm only"),
+                              QStringLiteral("Light only")};
+
+}  // namespace
+
+StepGuide::StepGuide(QWidget* parent) : QWidget(parent) { setStage(OnboardingStage::welcome, steps_); }
+
+QStringList StepGuide::names() const {
+    switch (steps_) {
+    case CalibrationSteps::firm: return {QStringLiteral("Firm"), QStringLiteral("Play")};
+    case CalibrationSteps::light: return {QStringLiteral("Light"), QStringLiteral("Play")};
+    case CalibrationSteps::firmAndLight: break;
+    }
+    return {QStringLiteral("Firm"), QStringLiteral("Light"), QStringLiteral("Play")};
+}
+
+int StepGuide::current() const {
+    switch (stage_) {
     case OnboardingStage::welcome:
     case OnboardingStage::strong: return 0;
     case OnboardingStage::between:
-    case OnboardingStage::light: return 1;
-    case OnboardingStage::done: return 2;
+    case OnboardingStage::light: return steps_ == CalibrationSteps::firmAndLight ? 1 : 0;
+    case OnboardingStage::done: return static_cast<int>(names().size()) - 1;
     }
     return 0;
 }
 
-}  // namespace
-
-StepGuide::StepGuide(QWidget* parent) : QWidget(parent) { setStage(OnboardingStage::welcome); }
-
-void StepGuide::setStage(OnboardingStage stage) {
+void StepGuide::setStage(OnboardingStage stage, CalibrationSteps steps) {
     stage_ = stage;
-    static const std::array<QString, 3> names{QStringLiteral("Firm"), QStringLiteral("Light"), QStringLiteral("Play")};
-    setAccessibleName(QStringLiteral("Step %1 of 3: %2").arg(currentStep(stage) + 1).arg(names[static_cast<std::size_t>(currentStep(stage))]));
+    steps_ = steps;
+    const QStringList all = names();
+    setAccessibleName(QStringLiteral("Step %1 of %2: %3").arg(current() + 1).arg(all.size()).arg(all[current()]));
     update();
 }
 
 void StepGuide::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    static const std::array<QString, 3> names{QStringLiteral("Firm"), QStringLiteral("Light"), QStringLiteral("Play")};
-    const int current = currentStep(stage_);
-    QFont font = this->font();
-    font.setPixelSize(12);
-    font.setWeight(QFont::DemiBold);
+    const QStringList all = names();
+    const int count = static_cast<int>(all.size());
+    const int now = current();
+    const QFont font = studioFont(this->font(), captionPoints + 1, QFont::DemiBold);
+    const QFont number = studioFont(this->font(), captionPoints, QFont::DemiBold);
     const QFontMetricsF metrics(font);
-    constexpr double circle = 23, gap = 8, connector = 34;
+    const double circle = std::max(23.0, QFontMetricsF(number).height() + 6), gap = 8, connector = 34;
     double width = 0;
-    for (const QString& name : names) width += circle + gap + metrics.horizontalAdvance(name);
-    width += 2 * (connector + 2 * gap);
+    for (const QString& name : all) width += circle + gap + metrics.horizontalAdvance(name);
+    width += (count - 1) * (connector + 2 * gap);
     double x = (this->width() - width) / 2;
     const double midY = height() / 2.0;
-    for (int step = 0; step < 3; ++step) {
-        const bool done = step < current;
-        const bool isCurrent = step == current;
-        const QColor ink = isCurrent ? studio::color(studio::mint) : studio::color(studio::muted);
+    for (int step = 0; step < count; ++step) {
+        const bool done = step < now;
+        const bool isCurrent = step == now;
+        const QColor ink = isCurrent ? studio::color(studio::mint) : studio::inkColor(studio::secondaryInk);
         const QRectF disc(x, midY - circle / 2, circle, circle);
         painter.setPen(QPen(ink, 1.4));
         painter.setBrush(isCurrent ? studio::color(studio::mint, 0.16) : done ? studio::white(0.06) : Qt::NoBrush);
@@ -66,20 +80,17 @@ void StepGuide::paintEvent(QPaintEvent*) {
         if (done) {
             paintIcon(painter, StudioIcon::checkmark, disc.adjusted(6.5, 6.5, -6.5, -6.5), ink);
         } else {
-            QFont number = font;
-            number.setPixelSize(11);
             painter.setFont(number);
             painter.setPen(ink);
             painter.drawText(disc, Qt::AlignCenter, QString::number(step + 1));
         }
         x += circle + gap;
         painter.setFont(font);
-        painter.setPen(isCurrent ? studio::white(0.95) : studio::color(studio::muted));
-        const double nameWidth = metrics.horizontalAdvance(names[static_cast<std::size_t>(step)]);
-        painter.drawText(QRectF(x, 0, nameWidth + 2, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         names[static_cast<std::size_t>(step)]);
+        painter.setPen(isCurrent ? studio::inkColor(studio::titleInk) : studio::inkColor(studio::secondaryInk));
+        const double nameWidth = metrics.horizontalAdvance(all[step]);
+        painter.drawText(QRectF(x, 0, nameWidth + 2, height()), Qt::AlignVCenter | Qt::AlignLeft, all[step]);
         x += nameWidth + gap;
-        if (step < 2) {
+        if (step < count - 1) {
             painter.setPen(QPen(done ? studio::color(studio::mint, 0.5) : studio::white(0.14), 1.4));
             painter.drawLine(QPointF(x + gap, midY), QPointF(x + gap + connector, midY));
             x += connector + 2 * gap;
@@ -103,17 +114,14 @@ void TapProgress::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor accent = studio::color(light_ ? studio::macWarmAccent : studio::macAccent);
-    QFont font = this->font();
-    font.setPixelSize(12);
     const double rowHeight = height() / 2.0;
     for (Side side : {Side::left, Side::right}) {
         const double top = side == Side::left ? 0 : rowHeight;
         const int count = side == Side::left ? left_ : right_;
         const bool highlighted = target_ == side;
-        painter.setOpacity(!target_ ? 0.8 : highlighted ? 1.0 : 0.4);
-        font.setWeight(highlighted ? QFont::DemiBold : QFont::Normal);
-        painter.setFont(font);
-        painter.setPen(studio::white(0.92));
+        painter.setFont(studioFont(font(), captionPoints + 1, highlighted ? QFont::DemiBold : QFont::Normal));
+        // The side not asked for is dimmed, never below readable contrast.
+        painter.setPen(studio::inkColor(target_ && !highlighted ? studio::dimmedInk : studio::textInk));
         painter.drawText(QRectF(0, top, 60, rowHeight), Qt::AlignVCenter | Qt::AlignLeft,
                          side == Side::left ? QStringLiteral("Left") : QStringLiteral("Right"));
         const QString counted = QStringLiteral("%1/%2").arg(count).arg(total_);
@@ -124,7 +132,7 @@ void TapProgress::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(bar, 3.5, 3.5);
         const double fraction = total_ > 0 ? std::clamp(static_cast<double>(count) / total_, 0.0, 1.0) : 0.0;
         if (fraction > 0) {
-            painter.setBrush(highlighted || !target_ ? accent : studio::color(studio::muted));
+            painter.setBrush(highlighted || !target_ ? accent : studio::color(studio::muted, 0.6));
             painter.drawRoundedRect(QRectF(bar.left(), bar.top(), std::max(bar.height(), bar.width() * fraction),
                                            bar.height()),
                                     3.5, 3.5);
@@ -143,48 +151,55 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
     steps_ = new StepGuide(this);
     top->addWidget(steps_, 1);
     close_ = new SymbolButton(StudioIcon::xmark, QStringLiteral("Close calibration"), 30, this);
+    close_->setToolTip(QStringLiteral("Close calibration (Esc)"));
     connect(close_, &QAbstractButton::clicked, this, [this] { model_.closeOnboarding(false); });
     top->addWidget(close_, 0, Qt::AlignTop);
     column->addLayout(top);
     column->addStretch(1);
 
     title_ = new FadingLabel(titleFadeSeconds, reduceMotion, this);
-    QFont titleFont = title_->font();
-    titleFont.setPixelSize(28);
-    titleFont.setWeight(QFont::DemiBold);
+    QFont titleFont = studioFont(title_->font(), 28, QFont::DemiBold);
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
     title_->setFont(titleFont);
     QPalette titleColours = title_->palette();
-    titleColours.setColor(QPalette::WindowText, studio::white(0.97));
+    titleColours.setColor(QPalette::WindowText, studio::inkColor(studio::titleInk));
     title_->setPalette(titleColours);
     column->addWidget(title_);
     column->addSpacing(6);
 
-    explanation_ = studioLabel({}, 13, QFont::Normal, studio::color(studio::muted), this, Qt::AlignCenter);
+    explanation_ = studioLabel({}, 13, QFont::Normal, studio::inkColor(studio::secondaryInk), this, Qt::AlignCenter);
     explanation_->setWordWrap(true);
-    explanation_->setFixedWidth(500);
-    explanation_->setMinimumHeight(36);
+    explanation_->setFixedWidth(540);
     explanation_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     column->addWidget(explanation_, 0, Qt::AlignHCenter);
     column->addSpacing(8);
 
+    // The drawing takes whatever room the window has.
     illustration_ = new MacBookIllustration(reduceMotion, std::move(clock), this);
-    illustration_->setFixedSize(560, 285);
-    column->addWidget(illustration_, 0, Qt::AlignHCenter);
+    column->addWidget(illustration_, 4);
     column->addSpacing(10);
 
     progress_ = new TapProgress(this);
     progress_->setFixedSize(380, 48);
     column->addWidget(progress_, 0, Qt::AlignHCenter);
-    spacingCaption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::muted), this, Qt::AlignCenter);
-    spacingCaption_->setText(QStringLiteral("Leave about half a second between taps."));
+    spacingCaption_ = studioLabel(QStringLiteral("Leave about half a second between taps."), captionPoints,
+                                  QFont::Normal, studio::inkColor(studio::secondaryInk), this, Qt::AlignCenter);
     column->addWidget(spacingCaption_);
-    hint_ = studioLabel({}, 12.5, QFont::Medium, studio::white(0.85), this, Qt::AlignCenter);
+    hint_ = studioLabel({}, 12.5, QFont::Medium, studio::inkColor(studio::textInk), this, Qt::AlignCenter);
     hint_->setWordWrap(true);
-    hint_->setFixedWidth(500);
+    hint_->setFixedWidth(540);
     column->addWidget(hint_, 0, Qt::AlignHCenter);
 
-    column->addSpacing(18);
+    column->addSpacing(14);
+    stepChoice_ = new SegmentedControl(stepChoices, this);
+    stepChoice_->setAccessibleName(QStringLiteral("Calibrations to redo"));
+    stepChoice_->setSelected(0);
+    connect(stepChoice_, &SegmentedControl::activated, this, [this](int choice) {
+        steps_->setStage(OnboardingStage::welcome, static_cast<CalibrationSteps>(choice));
+        action_->setFocus(Qt::OtherFocusReason);
+    });
+    column->addWidget(stepChoice_, 0, Qt::AlignHCenter);
+    column->addSpacing(12);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(16);
     buttons->addStretch();
@@ -203,7 +218,8 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
                         &ConfigurationModel::targetSideChanged, &ConfigurationModel::leftCountChanged,
                         &ConfigurationModel::rightCountChanged, &ConfigurationModel::blockTargetChanged,
                         &ConfigurationModel::calibrationTotalChanged, &ConfigurationModel::calibrationPhaseChanged,
-                        &ConfigurationModel::calibrationHintChanged, &ConfigurationModel::stoppingChanged})
+                        &ConfigurationModel::calibrationHintChanged, &ConfigurationModel::stoppingChanged,
+                        &ConfigurationModel::stepsChanged, &ConfigurationModel::showOnboardingChanged})
         connect(&model_, signal, this, &OnboardingView::refresh);
     refresh();
 }
@@ -211,7 +227,10 @@ OnboardingView::OnboardingView(ConfigurationModel& model, bool reduceMotion, Ani
 // The one button's action at this stage.
 void OnboardingView::act() {
     switch (model_.stage()) {
-    case OnboardingStage::welcome: return model_.beginCalibration(false);
+    case OnboardingStage::welcome: {
+        const int choice = stepChoice_->isVisibleTo(this) ? std::max(stepChoice_->selected(), 0) : 0;
+        return model_.beginCalibrations(static_cast<CalibrationSteps>(choice));
+    }
     case OnboardingStage::strong:
     case OnboardingStage::light: return model_.beginCalibration(model_.stage() == OnboardingStage::light);
     case OnboardingStage::between: return model_.beginCalibration(true);
@@ -222,11 +241,26 @@ void OnboardingView::act() {
     }
 }
 
+void OnboardingView::focusAction() {
+    if (action_->isVisibleTo(this) && action_->isEnabled()) action_->setFocus(Qt::OtherFocusReason);
+    else close_->setFocus(Qt::OtherFocusReason);
+}
+
+void OnboardingView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        model_.closeOnboarding(false);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void OnboardingView::refresh() {
     const OnboardingFacts facts = OnboardingFacts::of(model_);
     const OnboardingStage stage = facts.stage;
     const bool light = stage == OnboardingStage::light;
-    steps_->setStage(stage);
+    const bool choosing = stage == OnboardingStage::welcome && facts.returning;
+    if (choosing && !stepChoice_->isVisibleTo(this)) stepChoice_->setSelected(0);
+    steps_->setStage(stage, choosing ? static_cast<CalibrationSteps>(stepChoice_->selected()) : facts.steps);
     title_->setText(onboardingTitle(facts));
     explanation_->setText(onboardingExplanation(facts));
 
@@ -241,6 +275,7 @@ void OnboardingView::refresh() {
     spacingCaption_->setVisible(guiding);
     hint_->setVisible(guiding);
     hint_->setText(model_.calibrationHint());
+    stepChoice_->setVisible(choosing);
 
     QString action;
     std::optional<StudioIcon> symbol;
@@ -265,6 +300,8 @@ void OnboardingView::refresh() {
         symbol = StudioIcon::playFill;
         break;
     }
+    // The button that moves on keeps the keyboard focus from step to step.
+    const bool hadFocus = hasFocus() || (focusWidget() && isAncestorOf(focusWidget()) && !focusWidget()->isVisible());
     action_->setText(action);
     action_->setAccessibleName(action);
     action_->setSymbol(symbol, trailing);
@@ -272,6 +309,7 @@ void OnboardingView::refresh() {
     skip_->setVisible(stage == OnboardingStage::welcome);
     action_->setEnabled(!model_.stopping());
     skip_->setEnabled(!model_.stopping());
+    if (hadFocus && isVisible()) focusAction();
 }
 
 }  // namespace knockbox

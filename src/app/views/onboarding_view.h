@@ -2,7 +2,8 @@
 // The onboarding flow that replaces the main screen for a new user: a
 // three-step guide (firm taps, light taps, play), what to do now, the tap
 // counts of the running calibration, the MacBook drawing and the one button
-// that moves on.
+// that moves on. Opened again after it was completed, it first asks which
+// calibration to redo: both, or the firm or the light taps alone.
 
 #include <QLabel>
 #include <QWidget>
@@ -15,24 +16,29 @@ namespace knockbox {
 class FadingLabel;
 class MacBookIllustration;
 class PlainButton;
+class SegmentedControl;
 class StudioButton;
 class SymbolButton;
 
-// "Firm", "Light", "Play": numbered circles, a check on the steps done, the
-// current one in mint.
+// "Firm", "Light", "Play" (or one calibration and "Play"): numbered circles,
+// a check on the steps done, the current one in mint.
 class StepGuide : public QWidget {
     Q_OBJECT
 
 public:
     explicit StepGuide(QWidget* parent = nullptr);
-    void setStage(OnboardingStage stage);
-    QSize sizeHint() const override { return {330, 30}; }
+    void setStage(OnboardingStage stage, CalibrationSteps steps);
+    QSize sizeHint() const override { return {380, 30}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QStringList names() const;
+    int current() const;
+
     OnboardingStage stage_ = OnboardingStage::welcome;
+    CalibrationSteps steps_ = CalibrationSteps::firmAndLight;
 };
 
 // The taps counted per side against the taps required, the side to tap
@@ -62,6 +68,12 @@ public:
                    QWidget* parent = nullptr);
 
     MacBookIllustration& illustration() const { return *illustration_; }
+    // The keyboard focus to the step's button (the close button when there is none).
+    void focusAction();
+
+protected:
+    // Escape closes the onboarding, as its close button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();
@@ -71,6 +83,7 @@ private:
     StepGuide* steps_ = nullptr;
     FadingLabel* title_ = nullptr;
     QLabel* explanation_ = nullptr;
+    SegmentedControl* stepChoice_ = nullptr;  // which calibrations to redo
     MacBookIllustration* illustration_ = nullptr;
     TapProgress* progress_ = nullptr;
     QLabel* spacingCaption_ = nullptr;

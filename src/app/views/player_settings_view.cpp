@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QGuiApplication>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/views/sensitivity.h"
@@ -16,24 +15,44 @@
 #include "app/views/studio_controls.h"
 #include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
+#include "platform/keyboard_activity.h"
 
 namespace knockbox {
 namespace {
 
 constexpr int arrowHeight = 9;
 constexpr int inset = 24;
+constexpr int margin = 8;  // between the panel and the window's edges
+
+// The switches, each with its one-line explanation (tool-tip and accessible
+// description). A switch the platform cannot honour is shown as unavailable,
+// with the reason, instead of a switch that does nothing.
+struct SwitchRow {
+    const char* name;
+    bool UISettings::*field;
+    const char* explanation;
+    bool available = true;
+    const char* unavailable = nullptr;  // the reason, when not available
+};
+constexpr SwitchRow switchRows[] = {
+    {"Swap sides", &UISettings::invertSides, "Swap left and right, for when taps land on the wrong side."},
+    {"Ignore typing", &UISettings::typingGuard, "Taps right after a key press play nothing, so typing makes no drums.",
+     keyDownsVisible, "This computer doesn't tell apps when a key goes down, so typing can't be told from taps."},
+    {"Mute", &UISettings::muted, "Detect taps and show them without playing a sound."},
+};
 
 // A slider with its title above and two small captions under its ends.
 QVBoxLayout* sliderBlock(const QString& title, StudioSlider* slider, const QString& low, const QString& high,
                          QWidget* parent) {
     auto* block = new QVBoxLayout;
     block->setSpacing(4);
-    block->addWidget(studioLabel(title, 13, QFont::DemiBold, studio::white(0.92), parent));
+    block->addWidget(studioLabel(title, 13, QFont::DemiBold, studio::inkColor(studio::textInk), parent));
     block->addWidget(slider);
     auto* captions = new QHBoxLayout;
-    captions->addWidget(studioLabel(low, 10, QFont::Normal, studio::color(studio::muted), parent));
+    const QColor caption = studio::inkColor(studio::secondaryInk);
+    captions->addWidget(studioLabel(low, captionPoints, QFont::Normal, caption, parent));
     captions->addStretch();
-    captions->addWidget(studioLabel(high, 10, QFont::Normal, studio::color(studio::muted), parent));
+    captions->addWidget(studioLabel(high, captionPoints, QFont::Normal, caption, parent));
     block->addLayout(captions);
     return block;
 }
@@ -41,62 +60,68 @@ QVBoxLayout* sliderBlock(const QString& title, StudioSlider* slider, const QStri
 }  // namespace
 
 PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), model_(model) {
-    setAttribute(Qt::WA_TranslucentBackground);
+    : QWidget(parent), model_(model) {
     setAccessibleName(QStringLiteral("Settings"));
-    setFixedWidth(panelWidth);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, arrowHeight, 0, arrowHeight);
     content_ = new QWidget(this);
-    outer->addWidget(content_);
-
     auto* column = new QVBoxLayout(content_);
     column->setContentsMargins(inset, inset, inset, inset);
     column->setSpacing(18);
-    QLabel* title = studioLabel(QStringLiteral("Settings"), 21, QFont::DemiBold, studio::white(0.96), content_);
-    column->addWidget(title);
+    column->addWidget(studioHeading(QStringLiteral("Settings"), 21, QFont::DemiBold, studio::inkColor(studio::titleInk),
+                                    content_));
 
     volume_ = new StudioSlider(studio::mint, content_);
-    volume_->setRange(0, volumeSteps);
+    volume_->setRange(0, 150);  // percent: the master volume goes up to 1.5
     volume_->setAccessibleName(QStringLiteral("Volume"));
     column->addLayout(sliderBlock(QStringLiteral("Volume"), volume_, QStringLiteral("Quieter"),
                                   QStringLiteral("Louder"), content_));
-    connect(volume_, &QSlider::valueChanged, this, [this](int value) {
-        edit([value](UISettings& settings) { settings.volume = value / 1000.0; });
+    connect(volume_, &QSlider::valueChanged, this, [this](int percent) {
+        edit([percent](UISettings& settings) { settings.volume = percent / 100.0; });
     });
 
     sensitivity_ = new StudioSlider(studio::mint, content_);
-    sensitivity_->setRange(0, sensitivitySteps);
     sensitivity_->setAccessibleName(QStringLiteral("Sensitivity"));
     column->addLayout(sliderBlock(QStringLiteral("Sensitivity"), sensitivity_, QStringLiteral("Lower"),
                                   QStringLiteral("Higher"), content_));
-    connect(sensitivity_, &QSlider::valueChanged, this, [this](int value) {
-        edit([value](UISettings& settings) {
-            settings = withSensitivity(settings, static_cast<double>(value) / sensitivitySteps);
-        });
+    connect(sensitivity_, &QSlider::valueChanged, this, [this](int percent) {
+        edit([percent](UISettings& settings) { settings = withSensitivity(settings, percent / 100.0); });
     });
 
-    auto* switches = new QVBoxLayout;
-    switches->setSpacing(10);
-    const auto addSwitch = [&](const QString& name, bool UISettings::*field) {
-        auto* row = new QHBoxLayout;
-        row->addWidget(studioLabel(name, 13, QFont::Normal, studio::white(0.9), content_));
-        row->addStretch();
+    auto* rows = new QVBoxLayout;
+    rows->setSpacing(10);
+    for (const SwitchRow& row : switchRows) {
+        const QString name = QString::fromUtf8(row.name);
+        auto* line = new QHBoxLayout;
+        QLabel* label = studioLabel(name, 13, QFont::Normal, studio::inkColor(studio::textInk), content_);
+        line->addWidget(label);
+        line->addStretch();
+        rows->addLayout(line);
+        if (!row.available) {
+            QLabel* absent = studioLabel(QStringLiteral("Not available on this computer."), captionPoints,
+                                         QFont::Normal, studio::inkColor(studio::secondaryInk), content_);
+            label->setAccessibleName(name + QStringLiteral(": not available on this computer"));
+            absent->setAccessibleName(QString::fromUtf8(row.unavailable));
+            for (QLabel* part : {label, absent}) part->setToolTip(QString::fromUtf8(row.unavailable));
+            rows->addWidget(absent);
+            continue;
+        }
         auto* toggle = new ToggleSwitch(name, content_);
-        row->addWidget(toggle);
-        switches->addLayout(row);
-        connect(toggle, &QAbstractButton::toggled, this,
-                [this, field](bool on) { edit([field, on](UISettings& settings) { settings.*field = on; }); });
-        return toggle;
-    };
-    swapSides_ = addSwitch(QStringLiteral("Swap sides"), &UISettings::invertSides);
-    ignoreTyping_ = addSwitch(QStringLiteral("Ignore typing"), &UISettings::typingGuard);
-    mute_ = addSwitch(QStringLiteral("Mute"), &UISettings::muted);
-    column->addLayout(switches);
+        toggle->setToolTip(QString::fromUtf8(row.explanation));
+        toggle->setAccessibleDescription(toggle->toolTip());
+        line->addWidget(toggle);
+        switches_.emplace_back(toggle, row.field);
+        connect(toggle, &QAbstractButton::toggled, this, [this, field = row.field](bool on) {
+            edit([field, on](UISettings& settings) { settings.*field = on; });
+        });
+    }
+    column->addLayout(rows);
 
-    activeCaption_ = studioLabel(QStringLiteral("Stop playing to change settings."), 11, QFont::Normal,
-                                 studio::color(studio::gold), content_);
-    column->addWidget(activeCaption_);
+    // One line for what the user should know: the panel keeps its height
+    // whatever it says.
+    message_ = studioLabel({}, captionPoints, QFont::Normal, studio::inkColor(studio::warningInk), content_);
+    message_->setWordWrap(true);
+    message_->setFixedHeight(2 * message_->fontMetrics().lineSpacing());
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    column->addWidget(message_);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
@@ -104,6 +129,9 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     auto* save = new StudioButton(QStringLiteral("Save"), false, content_);
     defaults->setCapsuleHeight(34);
     save->setCapsuleHeight(34);
+    defaults->setToolTip(QStringLiteral("Put every setting back to its default (Save keeps them)"));
+    save->setToolTip(QStringLiteral("Keep these settings for the next start (Return)"));
+    for (StudioButton* button : {defaults, save}) button->setAccessibleDescription(button->toolTip());
     buttons->addWidget(defaults);
     buttons->addStretch();
     buttons->addWidget(save);
@@ -111,14 +139,15 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     connect(defaults, &QAbstractButton::clicked, this, [this] { model_.setSettings(UISettings{}); });
     connect(save, &QAbstractButton::clicked, this, [this] { model_.save(); });
 
-    notice_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::mint), content_);
-    notice_->setWordWrap(true);
-    column->addWidget(notice_);
-
     connect(&model_, &ConfigurationModel::settingsChanged, this, &PlayerSettingsView::refresh);
     connect(&model_, &ConfigurationModel::activeChanged, this, &PlayerSettingsView::refresh);
     connect(&model_, &ConfigurationModel::noticeChanged, this, &PlayerSettingsView::refresh);
     refresh();
+
+    const QSize size(panelWidth, content_->sizeHint().height());
+    body_ = QRect(QPoint(0, arrowHeight), size);
+    content_->setGeometry(body_);
+    if (!parent) resize(panelWidth, size.height() + 2 * arrowHeight);
 }
 
 void PlayerSettingsView::edit(const std::function<void(UISettings&)>& change) {
@@ -132,72 +161,113 @@ void PlayerSettingsView::edit(const std::function<void(UISettings&)>& change) {
 void PlayerSettingsView::refresh() {
     refreshing_ = true;
     const UISettings& settings = model_.settings();
-    volume_->setValue(static_cast<int>(std::lround(settings.volume * 1000)));
-    sensitivity_->setValue(static_cast<int>(std::lround(sensitivity(settings) * sensitivitySteps)));
-    swapSides_->setChecked(settings.invertSides);
-    ignoreTyping_->setChecked(settings.typingGuard);
-    mute_->setChecked(settings.muted);
+    volume_->setValue(static_cast<int>(std::lround(settings.volume * 100)));
+    sensitivity_->setValue(static_cast<int>(std::lround(sensitivity(settings) * 100)));
+    for (const auto& [toggle, field] : switches_) toggle->setChecked(settings.*field);
     refreshing_ = false;
 
     const bool active = model_.active();
-    for (QWidget* control : std::initializer_list<QWidget*>{volume_, sensitivity_, swapSides_, ignoreTyping_, mute_})
-        control->setEnabled(!active);
-    for (auto* button : content_->findChildren<StudioButton*>()) button->setEnabled(!active);
-    activeCaption_->setVisible(active);
-    notice_->setText(model_.notice().value_or(QString()));
-    notice_->setVisible(model_.notice().has_value());
-    adjustSize();
-    if (isVisible()) place();
+    for (QWidget* control : content_->findChildren<QWidget*>())
+        if (control->focusPolicy() != Qt::NoFocus) control->setEnabled(!active);
+    const bool saved = !active && !model_.unsavedChanges() && model_.notice();
+    message_->setText(active ? QStringLiteral("Stop playing to change settings.") : model_.settingsNote());
+    QPalette colours = message_->palette();
+    colours.setColor(QPalette::WindowText, studio::inkColor(saved ? studio::noticeInk : studio::warningInk));
+    message_->setPalette(colours);
 }
 
 void PlayerSettingsView::showAnchoredTo(QWidget* button) {
     anchor_ = button;
-    refresh();
+    if (parentWidget()) parentWidget()->installEventFilter(this);
     place();
     show();
-    update();
+    raise();
+    volume_->setFocus(Qt::PopupFocusReason);
 }
 
 void PlayerSettingsView::place() {
-    if (!anchor_) return;
-    QWidget* button = anchor_;
-    const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
-    const QScreen* display = button->screen() ? button->screen() : QGuiApplication::primaryScreen();
-    const QRect screen = display ? display->availableGeometry() : anchor.adjusted(-4000, -4000, 4000, 4000);
-    arrowBelow_ = anchor.top() - height() >= screen.top();
-    const int y = arrowBelow_ ? anchor.top() - height() + 2 : anchor.bottom() - 2;
-    // Kept on the screen; the left edge wins on a screen narrower than the panel.
-    const int x = std::max(screen.left() + 4, std::min(anchor.center().x() - width() / 2, screen.right() - width() - 4));
-    arrowX_ = anchor.center().x() - x;
-    move(x, y);
+    QWidget* area = parentWidget();
+    if (!anchor_ || !area) return;
+    setGeometry(area->rect());
+    const QRect anchor(anchor_->mapTo(area, QPoint(0, 0)), anchor_->size());
+    const int height = body_.height();
+    arrowBelow_ = anchor.top() - arrowHeight - height >= margin;
+    const int top = arrowBelow_ ? anchor.top() - arrowHeight - height : anchor.bottom() + arrowHeight;
+    // Kept inside the window; the left edge wins in a window narrower than the panel.
+    const int left = std::max(margin, std::min(anchor.center().x() - panelWidth / 2, width() - panelWidth - margin));
+    body_ = QRect(left, top, panelWidth, height);
+    content_->setGeometry(body_);
+    arrowX_ = anchor.center().x() - left;
     update();
 }
 
+bool PlayerSettingsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) place();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlayerSettingsView::mousePressEvent(QMouseEvent* event) {
+    // A click beside the panel closes it, and does nothing else.
+    event->accept();
+    close();
+}
+
 void PlayerSettingsView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
+    switch (event->key()) {
+    case Qt::Key_Escape: close(); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!model_.active()) model_.save();  // Save is the panel's default button
+        break;
+    default: break;
     }
-    QWidget::keyPressEvent(event);
+    // Nothing typed here reaches the window underneath (Space plays there).
+    event->accept();
+}
+
+void PlayerSettingsView::closeEvent(QCloseEvent* event) {
+    if (anchor_) anchor_->setFocus(Qt::PopupFocusReason);
+    QWidget::closeEvent(event);
+}
+
+// Tab and Shift+Tab go round the panel's controls.
+bool PlayerSettingsView::focusNextPrevChild(bool next) {
+    QList<QWidget*> chain;
+    for (QWidget* control : content_->findChildren<QWidget*>())
+        if ((control->focusPolicy() & Qt::TabFocus) && control->isEnabled() && control->isVisibleTo(this))
+            chain << control;
+    if (chain.isEmpty()) return true;
+    const qsizetype at = chain.indexOf(focusWidget());
+    const qsizetype count = chain.size();
+    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    chain[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void PlayerSettingsView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF body = QRectF(rect()).adjusted(1, arrowHeight, -1, -arrowHeight);
+    const QRectF body = QRectF(body_).adjusted(1, 0, -1, 0);
     QPainterPath panel;
     panel.addRoundedRect(body, 14, 14);
     QPainterPath arrow;
-    const double tipY = arrowBelow_ ? rect().bottom() : rect().top();
+    const double tipY = arrowBelow_ ? body.bottom() + arrowHeight : body.top() - arrowHeight;
     const double baseY = arrowBelow_ ? body.bottom() - 1 : body.top() + 1;
-    arrow.moveTo(arrowX_ - arrowHeight - 2, baseY);
-    arrow.lineTo(arrowX_, tipY);
-    arrow.lineTo(arrowX_ + arrowHeight + 2, baseY);
+    const double x = body.left() + arrowX_;
+    arrow.moveTo(x - arrowHeight - 2, baseY);
+    arrow.lineTo(x, tipY);
+    arrow.lineTo(x + arrowHeight + 2, baseY);
     arrow.closeSubpath();
     panel = panel.united(arrow);
+    // A soft shadow under the panel, drawn in the window: no compositor needed.
+    for (int ring = 1; ring <= 4; ++ring) {
+        painter.setPen(QPen(studio::color({0, 0, 0}, 0.09), 2.0 * ring));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(panel.translated(0, 2));
+    }
     painter.setPen(QPen(studio::white(0.1), 1));
     QLinearGradient fill(body.topLeft(), body.bottomLeft());
-    fill.setColorAt(0, studio::color(studio::panel).lighter(118));
+    fill.setColorAt(0, studio::panelTop());
     fill.setColorAt(1, studio::color(studio::panel));
     painter.setBrush(fill);
     painter.drawPath(panel);

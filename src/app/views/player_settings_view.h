@@ -1,7 +1,16 @@
 #pragma once
 // The small settings panel under the "Settings" button: volume, sensitivity
-// and three switches, edited straight into the model's settings. The player
+// and the switches, edited straight into the model's settings. The player
 // takes them at its next start; "Save" writes them to the settings file.
+//
+// The panel is drawn inside the window, over its content, pointing at the
+// button: a separate popup window would be left out of the accessibility
+// tree and would need a compositor for its rounded corners. A click beside
+// it or Escape closes it; Tab stays within it while it is open.
+
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include <QLabel>
 #include <QPointer>
@@ -20,39 +29,42 @@ class PlayerSettingsView : public QWidget {
 
 public:
     static constexpr int panelWidth = 285;
-    // Slider steps: the volume in thousandths, the sensitivity in thousandths.
-    static constexpr int volumeSteps = 1500;
-    static constexpr int sensitivitySteps = 1000;
 
-    // A panel in its own popup window: it closes on a click elsewhere.
+    // Over `parent`'s whole area once shown with showAnchoredTo; without a
+    // parent, a window of the panel's size.
     explicit PlayerSettingsView(ConfigurationModel& model, QWidget* parent = nullptr);
 
-    // Opens the popup above `button` (below it when there is no room),
-    // pointing at it.
+    // Shows the panel above `button` (below it when there is no room above),
+    // pointing at it, with the keyboard focus on its first control. Closing
+    // gives the focus back to the button.
     void showAnchoredTo(QWidget* button);
+    // Where the panel's body is, in this widget.
+    QRect body() const { return body_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void refresh();
-    // Beside the anchor, pointing at it; again whenever the panel's height changes.
+    // Beside the anchor, pointing at it; again whenever the window's size changes.
     void place();
     void edit(const std::function<void(UISettings&)>& change);
 
     ConfigurationModel& model_;
     StudioSlider* volume_ = nullptr;
     StudioSlider* sensitivity_ = nullptr;
-    ToggleSwitch* swapSides_ = nullptr;
-    ToggleSwitch* ignoreTyping_ = nullptr;
-    ToggleSwitch* mute_ = nullptr;
-    QLabel* activeCaption_ = nullptr;
-    QLabel* notice_ = nullptr;
+    std::vector<std::pair<ToggleSwitch*, bool UISettings::*>> switches_;
+    QLabel* message_ = nullptr;  // "Stop playing to change settings.", or the model's settings note
     QWidget* content_ = nullptr;
     bool refreshing_ = false;  // controls follow the model; not an edit
     QPointer<QWidget> anchor_;
-    bool arrowBelow_ = true;   // the arrow points down at the button
+    QRect body_;
+    bool arrowBelow_ = true;  // the arrow points down at the button
     double arrowX_ = panelWidth / 2.0;
 };
 

@@ -1,14 +1,14 @@
 #include "app/views/sound_picker_view.h"
 
-#include "app/views/focus_ring.h"
-
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "app/views/drum_kit_canvas.h"
+#include "app/views/accessibility.h"
+#include "app/views/focus_ring.h"
+
+#include "app/drum_names.h"
 #include "app/views/sound_signature.h"
 #include "app/views/studio_button.h"
 #include "app/views/studio_label.h"
@@ -19,34 +19,15 @@ namespace {
 
 QString qtext(std::string_view value) { return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())); }
 
-// A kit card reads as a button named after the kit whose value says whether
-// it is the selected one.
-class KitCardAccessible : public QAccessibleWidget {
-public:
-    explicit KitCardAccessible(KitCard* card) : QAccessibleWidget(card, QAccessible::Button) {}
-
-    QString text(QAccessible::Text kind) const override {
-        const auto* card = static_cast<const KitCard*>(widget());
-        if (kind == QAccessible::Value) return card->isChecked() ? QStringLiteral("Selected") : QString();
-        return QAccessibleWidget::text(kind);
-    }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& action) override {
-        if (action == pressAction()) static_cast<KitCard*>(widget())->click();
-    }
-};
-
-QAccessibleInterface* kitCardAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String("knockbox::KitCard") && object && object->isWidgetType())
-        return new KitCardAccessible(static_cast<KitCard*>(object));
-    return nullptr;
-}
+constexpr double cardNamePoints = 14;
+constexpr int cardPadding = 10;
+constexpr int waveHeight = 30;
+constexpr int subtitleLines = 4;
 
 }  // namespace
 
-KitCard::KitCard(DrumKit kit, QWidget* parent) : QAbstractButton(parent), kit_(kit) {
-    static const bool accessible = (QAccessible::installFactory(kitCardAccessible), true);
-    (void)accessible;
+KitCard::KitCard(DrumKit kit, QWidget* parent) : KeyboardButton(parent), kit_(kit) {
+    installAccessibility();  // checked, and "Selected", while chosen
     setCheckable(true);
     setAccessibleName(qtext(displayName(kit)) + QStringLiteral(" kit"));
     setToolTip(qtext(subtitle(kit)));
@@ -54,7 +35,14 @@ KitCard::KitCard(DrumKit kit, QWidget* parent) : QAbstractButton(parent), kit_(k
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(136);
+    setFixedHeight(sizeHint().height());
+}
+
+// Room for the name, four lines of the subtitle and the waveform.
+QSize KitCard::sizeHint() const {
+    const double name = QFontMetricsF(studioFont(font(), cardNamePoints)).height();
+    const double lines = QFontMetricsF(studioFont(font(), captionPoints)).lineSpacing() * subtitleLines;
+    return {127, static_cast<int>(2 * cardPadding + name + 4 + lines + 6 + waveHeight + 2.999)};
 }
 
 void KitCard::paintEvent(QPaintEvent*) {
@@ -71,17 +59,16 @@ void KitCard::paintEvent(QPaintEvent*) {
     painter.setBrush(fill);
     painter.drawRoundedRect(card, 12, 12);
 
-    const QRectF content = card.adjusted(12, 10, -12, -10);
-    QFont name = font();
-    name.setPixelSize(14);
-    name.setWeight(QFont::DemiBold);
+    const QRectF content = card.adjusted(12, cardPadding, -12, -cardPadding);
+    const QFont name = studioFont(font(), cardNamePoints, QFont::DemiBold);
+    const double nameHeight = QFontMetricsF(name).height();
     painter.setFont(name);
-    painter.setPen(studio::white(0.95));
-    painter.drawText(QRectF(content.left(), content.top(), content.width(), 20), Qt::AlignLeft | Qt::AlignVCenter,
-                     qtext(displayName(kit_)));
+    painter.setPen(studio::inkColor(studio::titleInk));
+    painter.drawText(QRectF(content.left(), content.top(), content.width(), nameHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, qtext(displayName(kit_)));
     if (isChecked()) {
         // A small check in the corner.
-        const QRectF badge(content.right() - 16, content.top() + 2, 16, 16);
+        const QRectF badge(content.right() - 16, content.top() + (nameHeight - 16) / 2, 16, 16);
         painter.setPen(Qt::NoPen);
         painter.setBrush(accent);
         painter.drawEllipse(badge);
@@ -94,14 +81,13 @@ void KitCard::paintEvent(QPaintEvent*) {
                                  .data(),
                              3);
     }
-    QFont small = font();
-    small.setPixelSize(11);
-    painter.setFont(small);
-    painter.setPen(studio::color(studio::pickerSecondary));
-    painter.drawText(QRectF(content.left(), content.top() + 24, content.width(), 48),
+    painter.setFont(studioFont(font(), captionPoints));
+    painter.setPen(studio::inkColor(studio::pickerSecondaryInk));
+    const double subtitleTop = content.top() + nameHeight + 4;
+    painter.drawText(QRectF(content.left(), subtitleTop, content.width(), content.bottom() - waveHeight - subtitleTop),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, qtext(subtitle(kit_)));
 
-    const QRectF wave(content.left(), content.bottom() - 30, content.width(), 30);
+    const QRectF wave(content.left(), content.bottom() - waveHeight, content.width(), waveHeight);
     painter.save();
     painter.translate(wave.topLeft());
     QPen stroke(isChecked() ? accent : studio::color(studio::pickerAccent, 0.7), 1.3);
@@ -141,9 +127,10 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(4);
-    heading->addWidget(studioLabel(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::white(0.96), this));
+    heading->addWidget(
+        studioHeading(QStringLiteral("Sounds"), 22, QFont::DemiBold, studio::inkColor(studio::titleInk), this));
     heading->addWidget(studioLabel(QStringLiteral("Pick a kit or mix sounds your way."), 13, QFont::Normal,
-                                   studio::color(studio::pickerSecondary), this));
+                                   studio::inkColor(studio::pickerSecondaryInk), this));
     column->addLayout(heading);
 
     auto* cardRow = new QHBoxLayout;
@@ -166,17 +153,17 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     for (Drum drum : allDrums) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        QLabel* title = studioLabel(DrumKitCanvas::name(drum), 13, QFont::DemiBold, studio::white(0.9), this);
+        QLabel* title = studioLabel(drumName(drum), 13, QFont::DemiBold, studio::inkColor(studio::textInk), this);
         title->setFixedWidth(94);
         row->addWidget(title);
         auto* segments = new SegmentedControl(names, this);
-        segments->setAccessibleName(DrumKitCanvas::name(drum) + QStringLiteral(" sound"));
+        segments->setAccessibleName(drumName(drum) + QStringLiteral(" sound"));
         connect(segments, &SegmentedControl::activated, this, [this, drum](int choice) {
             model_.selectSound(allKits[static_cast<std::size_t>(choice)], drum);
             refresh();
         });
         row->addWidget(segments, 1);
-        auto* preview = new SymbolButton(StudioIcon::playFill, QStringLiteral("Preview ") + DrumKitCanvas::name(drum) +
+        auto* preview = new SymbolButton(StudioIcon::playFill, QStringLiteral("Preview ") + drumName(drum) +
                                                                    QStringLiteral(" sound"),
                                          30, this);
         connect(preview, &QAbstractButton::clicked, this, [this, drum] { model_.preview(drum); });
@@ -188,9 +175,11 @@ SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : Q
     column->addLayout(drumRows);
 
     auto* footer = new QHBoxLayout;
-    caption_ = studioLabel({}, 11, QFont::Normal, studio::color(studio::pickerSecondary), this);
+    caption_ = studioLabel({}, captionPoints, QFont::Normal, studio::inkColor(studio::pickerSecondaryInk), this);
+    caption_->setWordWrap(true);
     footer->addWidget(caption_, 1);
-    auto* done = new StudioButton(QStringLiteral("Done"), true, this);
+    auto* done = new StudioButton(QStringLiteral("Done"), false, this);
+    done->setToolTip(QStringLiteral("Close the sounds (Return)"));
     done->setCapsuleHeight(32);
     connect(done, &QAbstractButton::clicked, this, &QDialog::accept);
     footer->addWidget(done);
@@ -214,6 +203,14 @@ void SoundPickerView::refresh() {
         previews_[index(drum)]->setEnabled(!active);
     }
     caption_->setText(caption(active));
+}
+
+void SoundPickerView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void SoundPickerView::paintEvent(QPaintEvent*) {

@@ -5,11 +5,11 @@
 
 #include <array>
 
-#include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
 
 #include "app/configuration_model.h"
+#include "app/views/keyboard_button.h"
 #include "app/views/studio_controls.h"
 
 namespace knockbox {
@@ -18,13 +18,13 @@ class SymbolButton;
 
 // A kit's card: its name, what it sounds like and its waveform. Checked
 // while every drum plays this kit.
-class KitCard : public QAbstractButton {
+class KitCard : public KeyboardButton {
     Q_OBJECT
 
 public:
     KitCard(DrumKit kit, QWidget* parent);
     DrumKit kit() const { return kit_; }
-    QSize sizeHint() const override { return {127, 136}; }
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,6 +46,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Return and Enter press Done, the sheet's default button, unless a
+    // button has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();

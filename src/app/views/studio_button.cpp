@@ -1,11 +1,11 @@
 #include "app/views/studio_button.h"
 
-#include "app/views/focus_ring.h"
-
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
+#include "app/views/focus_ring.h"
+#include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
 
 namespace knockbox {
@@ -15,11 +15,7 @@ constexpr double pressedScale = 0.97;
 constexpr int horizontalPadding = 18;
 constexpr int symbolGap = 7;
 
-QFont labelFont(QFont font) {
-    font.setPixelSize(13);
-    font.setWeight(QFont::DemiBold);
-    return font;
-}
+constexpr double labelPoints = 13;
 
 // Shrinks the painter about the widget's centre while the button is down.
 void pressTransform(QPainter& painter, const QAbstractButton& button) {
@@ -42,9 +38,9 @@ void paintFocus(QPainter& painter, const QAbstractButton& button, const QRectF& 
 }  // namespace
 
 StudioButton::StudioButton(const QString& text, bool secondary, QWidget* parent)
-    : QAbstractButton(parent), secondary_(secondary) {
+    : KeyboardButton(parent), secondary_(secondary) {
     setText(text);
-    setFont(labelFont(font()));
+    setFont(studioFont(font(), labelPoints, QFont::DemiBold));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
@@ -118,11 +114,9 @@ void StudioButton::paintEvent(QPaintEvent*) {
     paintFocus(painter, *this, capsule);
 }
 
-PlainButton::PlainButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+PlainButton::PlainButton(const QString& text, QWidget* parent) : KeyboardButton(parent) {
     setText(text);
-    QFont label = font();
-    label.setPixelSize(13);
-    setFont(label);
+    setFont(studioFont(font(), labelPoints));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
@@ -139,7 +133,7 @@ void PlainButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) painter.setOpacity(0.4);
     const bool hovered = underMouse() && isEnabled();
-    painter.setPen(hovered || isDown() ? studio::white(0.95) : studio::color(studio::muted));
+    painter.setPen(hovered || isDown() ? studio::inkColor(studio::titleInk) : studio::inkColor(studio::secondaryInk));
     painter.drawText(rect(), Qt::AlignCenter, text());
     if (showsFocusRing(*this)) {
         painter.setPen(QPen(studio::color(studio::mint, 0.85), 1.5));
@@ -149,7 +143,7 @@ void PlainButton::paintEvent(QPaintEvent*) {
 }
 
 SymbolButton::SymbolButton(StudioIcon symbol, const QString& name, int diameter, QWidget* parent)
-    : QAbstractButton(parent), symbol_(symbol), diameter_(diameter) {
+    : KeyboardButton(parent), symbol_(symbol), diameter_(diameter) {
     setAccessibleName(name);
     setToolTip(name);
     setCursor(Qt::PointingHandCursor);

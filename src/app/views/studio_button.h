@@ -2,16 +2,16 @@
 // The app's buttons: StudioButton, the capsule of every action (mint, or the
 // panel colour when secondary, shrinking a little while pressed);
 // PlainButton, a text-only button; SymbolButton, a round icon-only button.
+// Return, Enter and Space press each (KeyboardButton).
 
 #include <optional>
 
-#include <QAbstractButton>
-
+#include "app/views/keyboard_button.h"
 #include "app/views/studio_icons.h"
 
 namespace knockbox {
 
-class StudioButton : public QAbstractButton {
+class StudioButton : public KeyboardButton {
     Q_OBJECT
 
 public:
@@ -35,7 +35,7 @@ private:
     int height_ = 36;
 };
 
-class PlainButton : public QAbstractButton {
+class PlainButton : public KeyboardButton {
     Q_OBJECT
 
 public:
@@ -46,7 +46,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class SymbolButton : public QAbstractButton {
+class SymbolButton : public KeyboardButton {
     Q_OBJECT
 
 public:

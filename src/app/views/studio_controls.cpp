@@ -1,13 +1,15 @@
 #include "app/views/studio_controls.h"
 
-#include "app/views/focus_ring.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "app/views/accessibility.h"
+#include "app/views/focus_ring.h"
+#include "app/views/studio_label.h"
 
 namespace knockbox {
 namespace {
@@ -22,21 +24,22 @@ void focusRing(QPainter& painter, const QRectF& rect, double radius) {
 
 }  // namespace
 
-SegmentButton::SegmentButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+SegmentButton::SegmentButton(const QString& text, QWidget* parent) : KeyboardButton(parent) {
     setText(text);
     setCheckable(true);
     setAutoExclusive(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
-    QFont label = font();
-    label.setPixelSize(12);
-    setFont(label);
+    setFont(studioFont(font(), captionPoints + 1));
 }
 
 QSize SegmentButton::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 20, 26};
+    // Wide enough for the text in bold, as it is drawn once chosen.
+    QFont chosen = font();
+    chosen.setWeight(QFont::DemiBold);
+    const QFontMetrics metrics(chosen);
+    return {metrics.horizontalAdvance(text()) + 20, std::max(26, metrics.height() + 8)};
 }
 
 void SegmentButton::paintEvent(QPaintEvent*) {
@@ -46,8 +49,8 @@ void SegmentButton::paintEvent(QPaintEvent*) {
     const QRectF pill = QRectF(rect()).adjusted(1, 1, -1, -1);
     if (isChecked()) {
         QLinearGradient fill(pill.topLeft(), pill.bottomLeft());
-        fill.setColorAt(0, studio::color({0.27, 0.29, 0.33}));
-        fill.setColorAt(1, studio::color({0.21, 0.23, 0.27}));
+        fill.setColorAt(0, studio::color(studio::segmentChosen));
+        fill.setColorAt(1, studio::color(studio::segmentChosen).darker(125));
         painter.setPen(QPen(studio::white(0.12), 1));
         painter.setBrush(fill);
         painter.drawRoundedRect(pill, 6, 6);
@@ -59,7 +62,7 @@ void SegmentButton::paintEvent(QPaintEvent*) {
     QFont label = font();
     label.setWeight(isChecked() ? QFont::DemiBold : QFont::Normal);
     painter.setFont(label);
-    painter.setPen(isChecked() ? studio::white(0.96) : studio::color(studio::pickerSecondary));
+    painter.setPen(studio::inkColor(isChecked() ? studio::titleInk : studio::pickerSecondaryInk));
     painter.drawText(rect(), Qt::AlignCenter, text());
     if (showsFocusRing(*this)) focusRing(painter, pill, 6);
 }
@@ -92,11 +95,11 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) painter.setOpacity(0.6);
     painter.setPen(QPen(studio::white(0.07), 1));
-    painter.setBrush(studio::color({0.1, 0.11, 0.135}));
+    painter.setBrush(studio::color(studio::segmentTrack));
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
 }
 
-ToggleSwitch::ToggleSwitch(const QString& accessibleName, QWidget* parent) : QAbstractButton(parent) {
+ToggleSwitch::ToggleSwitch(const QString& accessibleName, QWidget* parent) : KeyboardButton(parent) {
     setCheckable(true);
     setAccessibleName(accessibleName);
     setCursor(Qt::PointingHandCursor);
@@ -124,6 +127,10 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
 }
 
 StudioSlider::StudioSlider(studio::Rgb tint, QWidget* parent) : QSlider(Qt::Horizontal, parent), tint_(tint) {
+    installAccessibility();  // the value reads as a percentage
+    setRange(0, 100);
+    setSingleStep(5);
+    setPageStep(20);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumHeight(24);

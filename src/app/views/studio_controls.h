@@ -4,17 +4,17 @@
 
 #include <vector>
 
-#include <QAbstractButton>
 #include <QSlider>
 #include <QStringList>
 #include <QWidget>
 
+#include "app/views/keyboard_button.h"
 #include "app/views/studio_palette.h"
 
 namespace knockbox {
 
 // One segment of a SegmentedControl.
-class SegmentButton : public QAbstractButton {
+class SegmentButton : public KeyboardButton {
     Q_OBJECT
 
 public:
@@ -49,7 +49,7 @@ private:
 };
 
 // An on/off switch: a capsule with a sliding knob, mint when on.
-class ToggleSwitch : public QAbstractButton {
+class ToggleSwitch : public KeyboardButton {
     Q_OBJECT
 
 public:
@@ -60,8 +60,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A horizontal slider: a thin track filled in the tint up to a round knob.
-// A press anywhere on it moves the knob there.
+// A horizontal slider over percentages: a thin track filled in the tint up
+// to a round knob. A press anywhere on it moves the knob there; the arrow
+// keys move it by 5, Page Up and Page Down by 20.
 class StudioSlider : public QSlider {
     Q_OBJECT
 

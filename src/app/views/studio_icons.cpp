@@ -95,6 +95,17 @@ void paintIcon(QPainter& painter, StudioIcon icon, const QRectF& box, const QCol
         painter.setPen(strokePen(color, size, 0.13));
         painter.drawPolyline(std::array{at(0.14, 0.54), at(0.4, 0.8), at(0.88, 0.2)}.data(), 3);
         break;
+    case StudioIcon::target:
+        painter.setPen(strokePen(color, size, 0.09));
+        painter.drawEllipse(at(0.5, 0.5), 0.38 * size, 0.38 * size);
+        painter.drawLine(at(0.5, 0.02), at(0.5, 0.16));
+        painter.drawLine(at(0.5, 0.84), at(0.5, 0.98));
+        painter.drawLine(at(0.02, 0.5), at(0.16, 0.5));
+        painter.drawLine(at(0.84, 0.5), at(0.98, 0.5));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawEllipse(at(0.5, 0.5), 0.13 * size, 0.13 * size);
+        break;
     case StudioIcon::xmark:
         painter.setPen(strokePen(color, size, 0.11));
         painter.drawLine(at(0.2, 0.2), at(0.8, 0.8));

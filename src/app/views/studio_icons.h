@@ -17,6 +17,7 @@ enum class StudioIcon {
     arrowRight,
     checkmark,
     xmark,             // closing
+    target,            // "Calibration": a ring round the spot to tap
 };
 
 // Draws the icon centred in `box` (its larger side is the icon's size).

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "app/views/accessibility.h"
 #include "app/views/animation_clock.h"
 
 namespace knockbox {
@@ -13,6 +14,7 @@ constexpr int frameIntervalMs = 16;
 
 FadingLabel::FadingLabel(double seconds, bool reduceMotion, QWidget* parent)
     : QWidget(parent), seconds_(seconds), reduceMotion_(reduceMotion) {
+    installAccessibility();  // read as a heading
     timer_.setInterval(frameIntervalMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (static_cast<double>(elapsed_.elapsed()) >= seconds_ * 1000) {

@@ -1,5 +1,7 @@
 // The views' tests draw real widgets on Qt's offscreen platform: no display
-// is needed. The model underneath runs fake players, so an event loop turns.
+// is needed. Its one screen is a laptop's, 1280 × 900 (at 144 dpi, with
+// QT_FONT_DPI=144, that is 853 × 600 points). The model underneath runs fake
+// players, so an event loop turns.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -22,7 +24,8 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char** argv) {
     qtDefault = qInstallMessageHandler(quietOffscreen);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" KNOCKBOX_SOURCE_DIR "/tests/app/views/laptop-screen.json");
     knockbox::installProcessValues(knockbox::makeProcessValues(argc > 0 ? argv[0] : nullptr));
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -1,13 +1,20 @@
-// The window: its size, the play button through a run, and the rule that
-// quitting (or closing the window) while the player runs waits for it.
+// The window: its size on the screen, the play button through a run, the
+// keyboard, its sheets, and the rule that quitting (or closing the window)
+// while the player runs waits for it.
 #include "app/views/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTextBrowser>
 
 #include "app/qstring_printer.h"
+#include "app/views/about_dialog.h"
 #include "app/views/configuration_view.h"
+#include "app/views/drum_kit_view.h"
 #include "app/views/view_fixture.h"
 #include "platform/executable_path.h"
 
@@ -47,17 +54,100 @@ TEST_F(ViewTest, QuittingWhilePlayingStopsThePlayerAndWaitsForIt) {
     EXPECT_EQ(test::accessibleName(play), "Play");
 }
 
-TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosed) {
+TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosedAndTheKeyboardFollows) {
     auto model = makeModel(std::nullopt, false);
     MainWindow window(*model, true);
     window.show();
     EXPECT_TRUE(test::find(&window, "Tune hit detection")->isVisible());
     EXPECT_FALSE(test::find(&window, "Drum kit")->isVisible());
-    QTest::mouseClick(test::find(&window, "Skip for now"), Qt::LeftButton);
+    // It opens on its next step, and Escape closes it as its close button does.
+    EXPECT_EQ(test::accessibleName(window.focusWidget()), "Let's go");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(model->showOnboarding());
     EXPECT_TRUE(test::find(&window, "Drum kit")->isVisible());
     QTest::mouseClick(test::find(&window, "Calibration"), Qt::LeftButton);
     EXPECT_TRUE(model->showOnboarding());
     EXPECT_TRUE(test::find(&window, "Tune hit detection")->isVisible());
+}
+
+TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStops) {
+    auto model = makeModel(player(test::endOnTerm + test::waitForTerm));
+    MainWindow window(*model, true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(test::find(&window, "Play")->toolTip().contains(QKeySequence(Qt::CTRL | Qt::Key_P).toString(
+        QKeySequence::NativeText)));
+    window.view().setFocus();
+    QTest::keyClick(&window.view(), Qt::Key_Space);
+    ASSERT_TRUE(model->active());
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(model->stopping());
+    ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
+}
+
+// The leaves a user reads or presses, each wholly inside the window.
+void expectEverythingInside(QWidget& window, const char* page) {
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || !(qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)))
+            continue;
+        const QRect place(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(window.rect().contains(place)) << page << ": " << test::accessibleName(widget).toStdString();
+    }
+}
+
+// Also run at 144 dpi (ctest Window.At144Dpi), where the screen has 853 × 600 points.
+TEST_F(ViewTest, TheWindowFitsItsScreenAndAMaximisedWindowGrowsTheKit) {
+    auto model = makeModel(std::nullopt, false);
+    MainWindow window(*model, true);
+    window.present();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry())) << window.frameGeometry().width() << "×" << window.frameGeometry().height();
+    expectEverythingInside(window, "onboarding");
+    model->closeOnboarding(false);
+    expectEverythingInside(window, "main");
+
+    const int windowHeight = window.height();
+    const int kitHeight = window.view().drumKit().height();
+    window.showMaximized();
+    ASSERT_TRUE(test::waitFor([&] { return window.height() > windowHeight; }));
+    EXPECT_GE(window.view().drumKit().height() - kitHeight, 0.8 * (window.height() - windowHeight));
+    expectEverythingInside(window, "maximised");
+}
+
+TEST_F(ViewTest, AboutTellsTheVersionAndWhereFilesAreKept) {
+    auto model = makeModel();
+    MainWindow window(*model, true);
+    window.show();
+    QAction* about = nullptr;
+    for (QAction* menu : window.menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (item->text() == "About Knockbox") about = item;
+    ASSERT_TRUE(about);
+    about->trigger();
+    auto* sheet = window.findChild<InfoSheet*>();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+    QStringList texts;
+    for (QLabel* label : sheet->findChildren<QLabel*>()) texts << label->text();
+    const QString all = texts.join('\n');
+    EXPECT_TRUE(all.contains("Version " KNOCKBOX_PROJECT_VERSION)) << all.toStdString();
+    EXPECT_TRUE(all.contains(QString::fromStdString(settingsFile.string()))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QString::fromStdString(preferencesFile.string()))) << all.toStdString();
+    QTest::keyClick(sheet, Qt::Key_Return);
+    EXPECT_TRUE(test::waitFor([&] { return !window.findChild<InfoSheet*>(); }));
+}
+
+TEST_F(ViewTest, TheNoticesShowInsideTheAppWhenNothingCanOpenThem) {
+    QWidget window;
+    const std::filesystem::path notices = std::filesystem::path(KNOCKBOX_SOURCE_DIR) / "Licenses/THIRD_PARTY_NOTICES.md";
+    std::vector<QUrl> opened;
+    EXPECT_EQ(showLicenses(notices, &window, [&](const QUrl& url) { opened.push_back(url); return true; }), nullptr);
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(notices.string()))});
+
+    InfoSheet* sheet = showLicenses(notices, &window, [](const QUrl&) { return false; });
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->findChild<QTextBrowser*>()->toPlainText().contains("BJA Pacific"));
+    EXPECT_EQ(showLicenses(std::nullopt, &window, [](const QUrl&) { return false; }), nullptr);
 }
 
 TEST(NoticesFile, ComesFromTheBundleElseUnderThePrefixElseBesideTheProgramsFolder) {

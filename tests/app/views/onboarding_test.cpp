@@ -8,6 +8,7 @@
 #include "app/views/macbook_illustration.h"
 #include "app/views/macbook_motion.h"
 #include "app/views/onboarding_texts.h"
+#include "app/views/studio_controls.h"
 #include "app/views/view_fixture.h"
 
 namespace knockbox {
@@ -19,6 +20,14 @@ using Stage = OnboardingStage;
 OnboardingFacts facts(Stage stage, bool failed = false, std::optional<Side> target = std::nullopt, int leftCount = 0,
                       bool verifying = false, int blockTarget = 4, const QString& hint = {}) {
     return {stage, failed, target, leftCount, verifying, blockTarget, hint};
+}
+
+// Onboarding opened again, to redo `steps`.
+OnboardingFacts redoing(Stage stage, CalibrationSteps steps) {
+    OnboardingFacts redo = facts(stage);
+    redo.steps = steps;
+    redo.returning = true;
+    return redo;
 }
 
 TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
@@ -45,6 +54,10 @@ TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
         {facts(Stage::between), "Now the light taps", "Firm hits are saved. Now let's record a few gentle taps."},
         {facts(Stage::done), "Calibration complete",
          "Both profiles saved. Left palm rest: kick and tom. Right: hi-hat and snare."},
+        {redoing(Stage::welcome, CalibrationSteps::firmAndLight), "Tune hit detection",
+         "Redo the firm slaps, the light taps or both."},
+        {redoing(Stage::done, CalibrationSteps::light), "Calibration complete",
+         "Light profile saved. Left palm rest: kick and tom. Right: hi-hat and snare."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(onboardingTitle(c.facts), c.title);
@@ -120,6 +133,7 @@ TEST_F(OnboardingViewTest, AFailedCalibrationOffersToTryTheSameOneAgain) {
     view.show();
     ASSERT_TRUE(model->showOnboarding());
     EXPECT_TRUE(test::find(&view, "Skip for now")->isVisible());
+    EXPECT_FALSE(test::find(&view, "Calibrations to redo")->isVisible());  // a first start does both
 
     QTest::mouseClick(test::find(&view, "Let's go"), Qt::LeftButton);
     EXPECT_EQ(model->stage(), Stage::strong);
@@ -135,6 +149,23 @@ TEST_F(OnboardingViewTest, AFailedCalibrationOffersToTryTheSameOneAgain) {
     const auto runs = test::linesOf(test::readFile(folder / "runs"));
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_TRUE(runs[1].ends_with("--direct-sensor --calibrate-strong")) << runs[1];
+}
+
+TEST_F(OnboardingViewTest, OpenedAgainItOffersToRedoOneCalibrationAlone) {
+    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\n"));
+    OnboardingView view(*model, true);
+    view.resize(800, 640);
+    view.show();
+    model->openOnboarding();
+    auto* choice = test::find<SegmentedControl>(&view, "Calibrations to redo");
+    ASSERT_TRUE(choice->isVisible());
+    QTest::mouseClick(choice->segment(2), Qt::LeftButton);  // "Light only"; the focus moves on to "Let's go"
+    QTest::keyClick(view.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(model->stage(), Stage::light);
+    EXPECT_EQ(model->steps(), CalibrationSteps::light);
+    EXPECT_TRUE(test::find(&view, "Step 1 of 2: Light")->isVisible());
+    ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
+    EXPECT_TRUE(test::readFile(folder / "runs").ends_with("--direct-sensor --calibrate-light\n"));
 }
 
 TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibrationFirst) {

@@ -45,10 +45,18 @@ TEST(Sensitivity, MovesTheThresholdAndNeverLowersAccentOrFullVelocity) {
     }
 }
 
-TEST_F(ViewTest, TheSettingsPanelEditsTheModelAndSavesOnlyOnSave) {
+TEST_F(ViewTest, TheSettingsPanelEditsTheModelWithTheKeyboardAndSavesOnlyOnSave) {
     auto model = makeModel();
     PlayerSettingsView panel(*model);
     panel.show();
+    // Arrows move 5 %, Page Up and Down 20 %, End and Home to the ends.
+    auto* volume = test::find<StudioSlider>(&panel, "Volume");
+    volume->setFocus();
+    QTest::keyClick(volume, Qt::Key_Right);
+    EXPECT_EQ(model->settings().volume, 1.25);
+    QTest::keyClick(volume, Qt::Key_PageDown);
+    EXPECT_EQ(model->settings().volume, 1.05);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(volume)->text(QAccessible::Value), "105%");
     auto* sensitivitySlider = test::find<StudioSlider>(&panel, "Sensitivity");
     sensitivitySlider->setFocus();
     QTest::keyClick(sensitivitySlider, Qt::Key_End);
@@ -56,33 +64,37 @@ TEST_F(ViewTest, TheSettingsPanelEditsTheModelAndSavesOnlyOnSave) {
     QTest::keyClick(sensitivitySlider, Qt::Key_Home);
     EXPECT_NEAR(model->settings().threshold, 0.15, 1e-12);
     EXPECT_NEAR(model->settings().accent, 0.17, 1e-12);
-    QTest::mouseClick(test::find<QAbstractButton>(&panel, "Swap sides"), Qt::LeftButton);
+    auto* swap = test::find<QAbstractButton>(&panel, "Swap sides");
+    swap->setFocus();
+    QTest::keyClick(swap, Qt::Key_Return);
     EXPECT_TRUE(model->settings().invertSides);
     EXPECT_FALSE(std::filesystem::exists(settingsFile));
+    EXPECT_TRUE(test::find(&panel, "Unsaved changes")->isVisible());
 
     QTest::mouseClick(test::find<QAbstractButton>(&panel, "Defaults"), Qt::LeftButton);
     EXPECT_EQ(model->settings(), UISettings{});
     EXPECT_FALSE(std::filesystem::exists(settingsFile));
-    QTest::mouseClick(test::find<QAbstractButton>(&panel, "Save"), Qt::LeftButton);
+    // Return saves (Save is the default button) wherever the focus is.
+    QTest::keyClick(sensitivitySlider, Qt::Key_Return);
     EXPECT_EQ(test::readFile(settingsFile), settingsFileText(UISettings{}));
-    EXPECT_EQ(model->notice(), "Saved");
+    EXPECT_TRUE(test::find(&panel, "Saved")->isVisible());
 }
 
 TEST_F(ViewTest, TheSettingsPanelIsDisabledWhilePlaying) {
     auto model = makeModel(player(test::endOnTerm + test::waitForTerm));
     PlayerSettingsView panel(*model);
     panel.show();
-    EXPECT_FALSE(test::find(&panel, "Stop playing to change settings.")->isVisible());
     model->start();
     ASSERT_TRUE(model->active());
     EXPECT_TRUE(test::find(&panel, "Stop playing to change settings.")->isVisible());
     for (const char* slider : {"Volume", "Sensitivity"})
         EXPECT_FALSE(test::find<QSlider>(&panel, slider)->isEnabled()) << slider;
-    for (const char* button : {"Swap sides", "Ignore typing", "Mute", "Defaults", "Save"})
+    for (const char* button : {"Swap sides", "Mute", "Defaults", "Save"})
         EXPECT_FALSE(test::find<QAbstractButton>(&panel, button)->isEnabled()) << button;
     model->stop();
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
     EXPECT_TRUE(test::find<QAbstractButton>(&panel, "Save")->isEnabled());
+    EXPECT_TRUE(test::find(&panel, "Unsaved changes")->isVisible());
 }
 
 }  // namespace

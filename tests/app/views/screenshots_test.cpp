@@ -1,10 +1,12 @@
 // Pictures of every screen, at twice the pixel density, for review:
-// <build>/screenshots/*.png. The onboarding stages are reached the way a
-// user reaches them, through a fake player that prints calibration lines.
+// <build>/screenshots/*.png (*-144dpi.png from the run at 144 dpi). The
+// onboarding stages are reached the way a user reaches them, through a fake
+// player that prints calibration lines.
 #include <gtest/gtest.h>
 
 #include <QPixmap>
 
+#include "app/views/about_dialog.h"
 #include "app/views/configuration_view.h"
 #include "app/views/drum_kit_view.h"
 #include "app/views/macbook_illustration.h"
@@ -31,11 +33,12 @@ void save(QWidget& widget, const std::string& name) {
         return widget.findChildren<PageFade*>().isEmpty();
     }));
     std::filesystem::create_directories(screenshots);
+    const std::string density = widget.screen()->devicePixelRatio() > 1 ? "-144dpi" : "";
     QPixmap picture(widget.size() * 2);
     picture.setDevicePixelRatio(2);
     picture.fill(Qt::transparent);
     widget.render(&picture);
-    const std::filesystem::path file = screenshots / (name + ".png");
+    const std::filesystem::path file = screenshots / (name + density + ".png");
     EXPECT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
 }
 
@@ -45,13 +48,18 @@ std::string echoState(const char* target, int left, int right) {
 
 TEST_F(ViewTest, ScreenshotsOfTheMainWindow) {
     test::ManualClock clock;
-    auto model = makeModel();
+    auto model = makeModel();  // muted: the caption says so
     model->selectKit(DrumKit::studio);
     MainWindow window(*model, false, clock.function());
-    window.show();
+    window.present();
     save(window, "main-idle");
 
-    // Every drum struck, a few hundredths of a second apart.
+    // Sides swapped, the kick alone on 808; every drum struck, a few
+    // hundredths of a second apart.
+    UISettings settings = model->settings();
+    settings.invertSides = true;
+    settings.sounds.kick = DrumKit::electronic;
+    model->setSettings(settings);
     const struct {
         Drum drum;
         double before;
@@ -64,14 +72,26 @@ TEST_F(ViewTest, ScreenshotsOfTheMainWindow) {
     clock.now = now;
     save(window, "main-mid-hit");
 
+    window.view().openSettings();
+    ASSERT_TRUE(window.view().settingsPanel());
+    save(window, "settings-panel");
+    window.view().settingsPanel()->close();
+
     SoundPickerView picker(*model);
     picker.show();
     save(picker, "sound-picker");
+    picker.close();
 
-    window.view().openSettings();
-    ASSERT_TRUE(window.view().settingsPanel());
-    save(*window.view().settingsPanel(), "settings-panel");
-    window.view().settingsPanel()->close();
+    window.showAbout();
+    save(*window.findChild<InfoSheet*>(), "about");
+    InfoSheet* notices = showLicenses(std::filesystem::path(KNOCKBOX_SOURCE_DIR) / "Licenses/THIRD_PARTY_NOTICES.md",
+                                      &window, [](const QUrl&) { return false; });
+    save(*notices, "credits-and-licenses");
+
+    const int height = window.height();
+    window.showMaximized();
+    ASSERT_TRUE(test::waitFor([&] { return window.height() > height; }));
+    save(window, "main-maximised");
 }
 
 TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
@@ -92,7 +112,7 @@ TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
     OnboardingView& onboarding = window.view().onboarding();
     // The hand in mid-air, a moment before it lands.
     onboarding.illustration().setClock(firmTapCycle * 0.45);
-    window.show();
+    window.present();
     save(window, "onboarding-welcome");
 
     scenario("fail");
@@ -117,6 +137,13 @@ TEST_F(ViewTest, ScreenshotsOfEveryOnboardingStage) {
     ASSERT_TRUE(test::waitFor([&] { return model->stage() == OnboardingStage::done; }));
     onboarding.illustration().setClock(20);
     save(window, "onboarding-done");
+
+    // Opened again from the main screen, it asks which calibration to redo.
+    QTest::mouseClick(test::find(&window, "Play"), Qt::LeftButton);
+    ASSERT_TRUE(test::waitFor([&] { return model->active(); }));
+    model->openOnboarding();
+    ASSERT_TRUE(test::waitFor([&] { return model->showOnboarding(); }));
+    save(window, "onboarding-redo");
 }
 
 }  // namespace

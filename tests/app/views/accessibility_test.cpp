@@ -1,0 +1,129 @@
+// What assistive technology reads of the app, and that its text is readable:
+// contrast and size.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QLabel>
+
+#include "app/qstring_printer.h"
+#include "app/views/configuration_view.h"
+#include "app/views/main_window.h"
+#include "app/views/player_settings_view.h"
+#include "app/views/sound_picker_view.h"
+#include "app/views/studio_palette.h"
+#include "app/views/view_fixture.h"
+
+namespace knockbox {
+namespace {
+
+using test::ViewTest;
+
+// Every name and role in the accessibility tree under `face`.
+void collect(QAccessibleInterface* face, std::vector<std::pair<QString, QAccessible::Role>>& into) {
+    if (!face) return;
+    into.emplace_back(face->text(QAccessible::Name), face->role());
+    for (int i = 0; i < face->childCount(); ++i) collect(face->child(i), into);
+}
+
+TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
+    auto model = makeModel();
+    UISettings settings = model->settings();
+    settings.invertSides = true;
+    settings.sounds = SoundSelection::all(DrumKit::live);
+    model->setSettings(settings);
+    MainWindow window(*model, true);
+    window.show();
+    window.view().openSettings();
+    QWidget* panel = window.view().settingsPanel();
+    ASSERT_TRUE(panel);
+    SoundPickerView picker(*model);
+    picker.show();
+
+    const std::optional<QString> any;
+    const struct {
+        QWidget* root;
+        QString name;
+        QAccessible::Role role;
+        std::optional<QString> description, value;
+        std::optional<bool> checked;
+    } rows[] = {
+        {&window, model->status(), QAccessible::StaticText, "Status", any, {}},
+        {&window, "Drums on your MacBook", QAccessible::Heading, any, any, {}},
+        {&window, "Tune hit detection", QAccessible::Heading, any, any, {}},  // onboarding's title
+        {&window, "Play", QAccessible::Button,
+         "Play the drums on your MacBook's case (" + QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText) +
+             ")",
+         any, {}},
+        {&window, "Calibration", QAccessible::Button,
+         "Redo the firm or light taps that teach Knockbox your MacBook's sides", any, {}},
+        {&window, "Play Kick", QAccessible::Button, "right · light", any, {}},  // sides swapped
+        {panel, "Settings", QAccessible::Heading, any, any, {}},
+        {panel, "Volume", QAccessible::Slider, any, "120%", {}},
+        {panel, "Sensitivity", QAccessible::Slider, any, "70%", {}},
+        {panel, "Swap sides", QAccessible::CheckBox, "Swap left and right, for when taps land on the wrong side.", any,
+         true},
+        {panel, "Mute", QAccessible::CheckBox, "Detect taps and show them without playing a sound.", any, true},
+        {&picker, "Sounds", QAccessible::Heading, any, any, {}},
+        {&picker, "Live kit", QAccessible::Button, any, "Selected", true},
+        {&picker, "Studio kit", QAccessible::Button, any, "", false},
+    };
+    for (const auto& row : rows) {
+        // A switch shares its name with the label beside it.
+        QWidget* widget = row.checked ? test::find<QAbstractButton>(row.root, row.name) : test::find(row.root, row.name);
+        ASSERT_TRUE(widget) << row.name.toStdString();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        const std::string name = row.name.toStdString();
+        EXPECT_EQ(face->role(), row.role) << name;
+        if (row.description) EXPECT_EQ(face->text(QAccessible::Description), *row.description) << name;
+        if (row.value) EXPECT_EQ(face->text(QAccessible::Value), *row.value) << name;
+        if (row.checked) EXPECT_EQ(face->state().checkable && face->state().checked, *row.checked) << name;
+    }
+
+    // The settings panel is part of the window's tree, not a window of its own.
+    std::vector<std::pair<QString, QAccessible::Role>> tree;
+    collect(QAccessible::queryAccessibleInterface(&window), tree);
+    EXPECT_NE(std::find(tree.begin(), tree.end(), std::pair(QString("Volume"), QAccessible::Slider)), tree.end());
+    // The status is read by its text, whatever it says now.
+    UISettings invalid;
+    invalid.accent = invalid.threshold;
+    model->setSettings(invalid);
+    model->start();
+    ASSERT_EQ(model->status(), "Restore the default settings and try again.");
+    EXPECT_EQ(test::accessibleName(test::find(&window, model->status())), model->status());
+}
+
+// WCAG 2: relative luminance and contrast ratio.
+double luminance(const QColor& colour) {
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+TEST(Readable, EveryTextColourHasAContrastOfAtLeast4Point5To1) {
+    for (const auto& [use, ink, surface] : studio::textsOnSurfaces()) {
+        const double text = luminance(studio::over(ink, surface));
+        const double ground = luminance(surface);
+        EXPECT_GE((std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05), 4.5) << use.toStdString();
+    }
+}
+
+TEST_F(ViewTest, EveryLabelAndButtonIsAtLeast11Points) {
+    auto model = makeModel();
+    MainWindow window(*model, true);
+    window.show();
+    window.view().openSettings();
+    SoundPickerView picker(*model);
+    for (QWidget* root : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&picker)}) {
+        for (QWidget* widget : root->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<QLabel*>(widget);
+            const auto* button = qobject_cast<QAbstractButton*>(widget);
+            if (!(label && !label->text().isEmpty()) && !(button && !button->text().isEmpty())) continue;
+            EXPECT_GE(QFontInfo(widget->font()).pointSizeF(), 11 - 0.01) << test::accessibleName(widget).toStdString();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace knockbox
