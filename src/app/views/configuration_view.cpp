@@ -176,9 +176,18 @@ void ConfigurationView::showPage(bool animate) {
     if (settingsPanel_) settingsPanel_->close();
     pages_->setCurrentWidget(next);
     // The keyboard goes on where the new page begins: onboarding at its next
-    // step, the main screen at Play.
+    // step, the main screen at Play once onboarding closes; a window that
+    // opens on the main screen keeps the focus itself, where Space plays.
     if (next == onboarding_) onboarding_->focusAction();
     else if (animate) play_->setFocus(Qt::OtherFocusReason);
+}
+
+void ConfigurationView::showEvent(QShowEvent*) {
+    // The first focus is the page's own, not the first control in the chain.
+    if (!focusWidget() || !focusWidget()->isVisible()) {
+        if (model_.showOnboarding()) onboarding_->focusAction();
+        else setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void ConfigurationView::keyPressEvent(QKeyEvent* event) {

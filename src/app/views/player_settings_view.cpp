@@ -99,8 +99,8 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
             QLabel* absent = studioLabel(QStringLiteral("Not available on this computer."), captionPoints,
                                          QFont::Normal, studio::inkColor(studio::secondaryInk), content_);
             label->setAccessibleName(name + QStringLiteral(": not available on this computer"));
-            absent->setAccessibleName(QString::fromUtf8(row.unavailable));
-            for (QLabel* part : {label, absent}) part->setToolTip(QString::fromUtf8(row.unavailable));
+            label->setToolTip(QString::fromUtf8(row.unavailable));
+            absent->setAccessibleName(label->toolTip());
             rows->addWidget(absent);
             continue;
         }
