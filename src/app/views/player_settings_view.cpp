@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/views/sensitivity.h"
@@ -62,7 +63,12 @@ QVBoxLayout* sliderBlock(const QString& title, StudioSlider* slider, const QStri
 PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setAccessibleName(QStringLiteral("Settings"));
-    content_ = new QWidget(this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidgetResizable(true);
+    scroll_->viewport()->setAutoFillBackground(false);
+    content_ = new QWidget;
     auto* column = new QVBoxLayout(content_);
     column->setContentsMargins(inset, inset, inset, inset);
     column->setSpacing(18);
@@ -144,10 +150,12 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
     connect(&model_, &ConfigurationModel::noticeChanged, this, &PlayerSettingsView::refresh);
     refresh();
 
-    const QSize size(panelWidth, content_->sizeHint().height());
-    body_ = QRect(QPoint(0, arrowHeight), size);
-    content_->setGeometry(body_);
-    if (!parent) resize(panelWidth, size.height() + 2 * arrowHeight);
+    scroll_->setWidget(content_);
+    content_->setAutoFillBackground(false);
+    height_ = content_->sizeHint().height();
+    body_ = QRect(0, arrowHeight, panelWidth, height_);
+    scroll_->setGeometry(body_);
+    if (!parent) resize(panelWidth, height_ + 2 * arrowHeight);
 }
 
 void PlayerSettingsView::edit(const std::function<void(UISettings&)>& change) {
@@ -190,13 +198,22 @@ void PlayerSettingsView::place() {
     if (!anchor_ || !area) return;
     setGeometry(area->rect());
     const QRect anchor(anchor_->mapTo(area, QPoint(0, 0)), anchor_->size());
-    const int height = body_.height();
-    arrowBelow_ = anchor.top() - arrowHeight - height >= margin;
-    const int top = arrowBelow_ ? anchor.top() - arrowHeight - height : anchor.bottom() + arrowHeight;
+    const int height = std::min(height_, this->height() - 2 * margin);
+    int top = margin;
+    if (anchor.top() - arrowHeight - height >= margin) {
+        arrow_ = Arrow::down;
+        top = anchor.top() - arrowHeight - height;
+    } else if (anchor.bottom() + arrowHeight + height <= this->height() - margin) {
+        arrow_ = Arrow::up;
+        top = anchor.bottom() + arrowHeight;
+    } else {
+        arrow_ = Arrow::none;
+    }
     // Kept inside the window; the left edge wins in a window narrower than the panel.
     const int left = std::max(margin, std::min(anchor.center().x() - panelWidth / 2, width() - panelWidth - margin));
     body_ = QRect(left, top, panelWidth, height);
-    content_->setGeometry(body_);
+    scroll_->setVerticalScrollBarPolicy(height < height_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    scroll_->setGeometry(body_);
     arrowX_ = anchor.center().x() - left;
     update();
 }
@@ -250,15 +267,18 @@ void PlayerSettingsView::paintEvent(QPaintEvent*) {
     const QRectF body = QRectF(body_).adjusted(1, 0, -1, 0);
     QPainterPath panel;
     panel.addRoundedRect(body, 14, 14);
-    QPainterPath arrow;
-    const double tipY = arrowBelow_ ? body.bottom() + arrowHeight : body.top() - arrowHeight;
-    const double baseY = arrowBelow_ ? body.bottom() - 1 : body.top() + 1;
-    const double x = body.left() + arrowX_;
-    arrow.moveTo(x - arrowHeight - 2, baseY);
-    arrow.lineTo(x, tipY);
-    arrow.lineTo(x + arrowHeight + 2, baseY);
-    arrow.closeSubpath();
-    panel = panel.united(arrow);
+    if (arrow_ != Arrow::none) {
+        QPainterPath arrow;
+        const bool down = arrow_ == Arrow::down;
+        const double tipY = down ? body.bottom() + arrowHeight : body.top() - arrowHeight;
+        const double baseY = down ? body.bottom() - 1 : body.top() + 1;
+        const double x = body.left() + arrowX_;
+        arrow.moveTo(x - arrowHeight - 2, baseY);
+        arrow.lineTo(x, tipY);
+        arrow.lineTo(x + arrowHeight + 2, baseY);
+        arrow.closeSubpath();
+        panel = panel.united(arrow);
+    }
     // A soft shadow under the panel, drawn in the window: no compositor needed.
     for (int ring = 1; ring <= 4; ++ring) {
         painter.setPen(QPen(studio::color({0, 0, 0}, 0.09), 2.0 * ring));

@@ -18,6 +18,8 @@
 
 #include "app/configuration_model.h"
 
+class QScrollArea;
+
 namespace knockbox {
 
 class StudioButton;
@@ -34,7 +36,8 @@ public:
     // parent, a window of the panel's size.
     explicit PlayerSettingsView(ConfigurationModel& model, QWidget* parent = nullptr);
 
-    // Shows the panel above `button` (below it when there is no room above),
+    // Shows the panel above `button` (below it when there is no room above;
+    // over it, as high as the window allows, when there is room for neither),
     // pointing at it, with the keyboard focus on its first control. Closing
     // gives the focus back to the button.
     void showAnchoredTo(QWidget* button);
@@ -63,8 +66,10 @@ private:
     QWidget* content_ = nullptr;
     bool refreshing_ = false;  // controls follow the model; not an edit
     QPointer<QWidget> anchor_;
+    QScrollArea* scroll_ = nullptr;  // scrolls the content only in a window too short for it
+    int height_ = 0;                 // the content's natural height
     QRect body_;
-    bool arrowBelow_ = true;  // the arrow points down at the button
+    enum class Arrow { down, up, none } arrow_ = Arrow::down;  // none: the panel lies over the button
     double arrowX_ = panelWidth / 2.0;
 };
 

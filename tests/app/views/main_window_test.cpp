@@ -15,6 +15,7 @@
 #include "app/views/about_dialog.h"
 #include "app/views/configuration_view.h"
 #include "app/views/drum_kit_view.h"
+#include "app/views/player_settings_view.h"
 #include "app/views/view_fixture.h"
 #include "platform/executable_path.h"
 
@@ -107,6 +108,9 @@ TEST_F(ViewTest, TheWindowFitsItsScreenAndAMaximisedWindowGrowsTheKit) {
     expectEverythingInside(window, "onboarding");
     model->closeOnboarding(false);
     expectEverythingInside(window, "main");
+    window.view().openSettings();
+    EXPECT_TRUE(window.view().rect().contains(window.view().settingsPanel()->body()));
+    window.view().settingsPanel()->close();
 
     const int windowHeight = window.height();
     const int kitHeight = window.view().drumKit().height();
