@@ -3,8 +3,6 @@
 #include <fstream>
 #include <system_error>
 
-#include <QKeyEvent>
-#include <QPainter>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -66,17 +64,8 @@ AboutFacts AboutFacts::of(const ConfigurationModel& model) {
               pathText(values.sideProfileURL.parent_path() / "recordings" / "calibration")}}};
 }
 
-InfoSheet::InfoSheet(const QString& title, QWidget* content, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(title);
-    setWindowFlag(Qt::Sheet);
-    setWindowModality(Qt::WindowModal);
+InfoSheet::InfoSheet(const QString& title, QWidget* content, QWidget* parent) : Sheet(title, 600, parent) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // A fixed width lets wrapped text take the height it needs.
-    setFixedWidth(600);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, studio::color(studio::sheetBackground));
-    colours.setColor(QPalette::WindowText, studio::inkColor(studio::textInk));
-    setPalette(colours);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(26, 26, 26, 26);
     column->setSpacing(16);
@@ -86,19 +75,6 @@ InfoSheet::InfoSheet(const QString& title, QWidget* content, QWidget* parent) : 
     done->setCapsuleHeight(32);
     connect(done, &QAbstractButton::clicked, this, &QDialog::accept);
     column->addWidget(done, 0, Qt::AlignRight);
-}
-
-void InfoSheet::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void InfoSheet::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), studio::color(studio::sheetBackground));
 }
 
 InfoSheet* showAbout(const AboutFacts& facts, QWidget* parent) {

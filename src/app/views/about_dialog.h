@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include <QDialog>
 #include <QString>
 #include <QUrl>
+
+#include "app/views/sheet.h"
 
 namespace knockbox {
 
@@ -25,20 +26,15 @@ struct AboutFacts {
     static AboutFacts of(const ConfigurationModel& model);
 };
 
-// A sheet over the window in the app's colours: a heading, its content and
-// Done (the default button: Return closes it, as Escape does).
-class InfoSheet : public QDialog {
+// A sheet of a heading, its content and Done; deleted when closed.
+class InfoSheet : public Sheet {
     Q_OBJECT
 
 public:
     InfoSheet(const QString& title, QWidget* content, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Opens the About sheet (deleted when closed).
+// Opens the About sheet.
 InfoSheet* showAbout(const AboutFacts& facts, QWidget* parent);
 
 // Opens the notices file with the system's default application; when there

@@ -1,7 +1,6 @@
 #include "app/views/sound_picker_view.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -108,19 +107,8 @@ QString SoundPickerView::caption(bool active) {
                   : QStringLiteral("Changes save automatically. Press play to listen.");
 }
 
-SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-    setWindowTitle(QStringLiteral("Sounds"));
-    setAccessibleName(QStringLiteral("Sounds"));
-    // A sheet on macOS; a dialog over the window elsewhere. Either way the
-    // window waits for it.
-    setWindowFlag(Qt::Sheet);
-    setWindowModality(Qt::WindowModal);
-    setFixedWidth(sheetWidth);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, studio::color(studio::sheetBackground));
-    colours.setColor(QPalette::WindowText, studio::white(0.95));
-    setPalette(colours);
-
+SoundPickerView::SoundPickerView(ConfigurationModel& model, QWidget* parent)
+    : Sheet(QStringLiteral("Sounds"), sheetWidth, parent), model_(model) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(26, 26, 26, 26);
     column->setSpacing(22);
@@ -203,19 +191,6 @@ void SoundPickerView::refresh() {
         previews_[index(drum)]->setEnabled(!active);
     }
     caption_->setText(caption(active));
-}
-
-void SoundPickerView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void SoundPickerView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), studio::color(studio::sheetBackground));
 }
 
 }  // namespace knockbox

@@ -5,11 +5,11 @@
 
 #include <array>
 
-#include <QDialog>
 #include <QLabel>
 
 #include "app/configuration_model.h"
 #include "app/views/keyboard_button.h"
+#include "app/views/sheet.h"
 #include "app/views/studio_controls.h"
 
 namespace knockbox {
@@ -33,7 +33,7 @@ private:
     DrumKit kit_;
 };
 
-class SoundPickerView : public QDialog {
+class SoundPickerView : public Sheet {
     Q_OBJECT
 
 public:
@@ -43,12 +43,6 @@ public:
 
     // "Stop playing to change sounds." while the player runs.
     static QString caption(bool active);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Return and Enter press Done, the sheet's default button, unless a
-    // button has the focus.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();

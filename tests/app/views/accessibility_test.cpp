@@ -1,5 +1,5 @@
 // What assistive technology reads of the app, and that its text is readable:
-// contrast and size.
+// its size and its contrast.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,13 +20,6 @@ namespace knockbox {
 namespace {
 
 using test::ViewTest;
-
-// Every name and role in the accessibility tree under `face`.
-void collect(QAccessibleInterface* face, std::vector<std::pair<QString, QAccessible::Role>>& into) {
-    if (!face) return;
-    into.emplace_back(face->text(QAccessible::Name), face->role());
-    for (int i = 0; i < face->childCount(); ++i) collect(face->child(i), into);
-}
 
 TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
     auto model = makeModel();
@@ -53,16 +46,11 @@ TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
         {&window, model->status(), QAccessible::StaticText, "Status", any, {}},
         {&window, "Drums on your MacBook", QAccessible::Heading, any, any, {}},
         {&window, "Tune hit detection", QAccessible::Heading, any, any, {}},  // onboarding's title
-        {&window, "Play", QAccessible::Button,
-         "Play the drums on your MacBook's case (" + QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText) +
-             ")",
-         any, {}},
         {&window, "Calibration", QAccessible::Button,
          "Redo the firm or light taps that teach Knockbox your MacBook's sides", any, {}},
         {&window, "Play Kick", QAccessible::Button, "right · light", any, {}},  // sides swapped
         {panel, "Settings", QAccessible::Heading, any, any, {}},
         {panel, "Volume", QAccessible::Slider, any, "120%", {}},
-        {panel, "Sensitivity", QAccessible::Slider, any, "70%", {}},
         {panel, "Swap sides", QAccessible::CheckBox, "Swap left and right, for when taps land on the wrong side.", any,
          true},
         {panel, "Mute", QAccessible::CheckBox, "Detect taps and show them without playing a sound.", any, true},
@@ -82,17 +70,19 @@ TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
         if (row.checked) EXPECT_EQ(face->state().checkable && face->state().checked, *row.checked) << name;
     }
 
-    // The settings panel is part of the window's tree, not a window of its own.
-    std::vector<std::pair<QString, QAccessible::Role>> tree;
-    collect(QAccessible::queryAccessibleInterface(&window), tree);
-    EXPECT_NE(std::find(tree.begin(), tree.end(), std::pair(QString("Volume"), QAccessible::Slider)), tree.end());
-    // The status is read by its text, whatever it says now.
-    UISettings invalid;
-    invalid.accent = invalid.threshold;
-    model->setSettings(invalid);
-    model->start();
-    ASSERT_EQ(model->status(), "Restore the default settings and try again.");
-    EXPECT_EQ(test::accessibleName(test::find(&window, model->status())), model->status());
+    // The settings panel is part of the window's tree: a window of its own (a
+    // popup) would be left out of it.
+    EXPECT_FALSE(panel->isWindow());
+
+    // No text is smaller than 11 points.
+    for (QWidget* root : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&picker)}) {
+        for (QWidget* widget : root->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<QLabel*>(widget);
+            const auto* button = qobject_cast<QAbstractButton*>(widget);
+            if ((label && !label->text().isEmpty()) || (button && !button->text().isEmpty()))
+                EXPECT_GE(QFontInfo(widget->font()).pointSizeF(), 11 - 0.01) << test::accessibleName(widget).toStdString();
+        }
+    }
 }
 
 // WCAG 2: relative luminance and contrast ratio.
@@ -106,22 +96,6 @@ TEST(Readable, EveryTextColourHasAContrastOfAtLeast4Point5To1) {
         const double text = luminance(studio::over(ink, surface));
         const double ground = luminance(surface);
         EXPECT_GE((std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05), 4.5) << use.toStdString();
-    }
-}
-
-TEST_F(ViewTest, EveryLabelAndButtonIsAtLeast11Points) {
-    auto model = makeModel();
-    MainWindow window(*model, true);
-    window.show();
-    window.view().openSettings();
-    SoundPickerView picker(*model);
-    for (QWidget* root : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&picker)}) {
-        for (QWidget* widget : root->findChildren<QWidget*>()) {
-            const auto* label = qobject_cast<QLabel*>(widget);
-            const auto* button = qobject_cast<QAbstractButton*>(widget);
-            if (!(label && !label->text().isEmpty()) && !(button && !button->text().isEmpty())) continue;
-            EXPECT_GE(QFontInfo(widget->font()).pointSizeF(), 11 - 0.01) << test::accessibleName(widget).toStdString();
-        }
     }
 }
 

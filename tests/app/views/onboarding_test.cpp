@@ -22,14 +22,6 @@ OnboardingFacts facts(Stage stage, bool failed = false, std::optional<Side> targ
     return {stage, failed, target, leftCount, verifying, blockTarget, hint};
 }
 
-// Onboarding opened again, to redo `steps`.
-OnboardingFacts redoing(Stage stage, CalibrationSteps steps) {
-    OnboardingFacts redo = facts(stage);
-    redo.steps = steps;
-    redo.returning = true;
-    return redo;
-}
-
 TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
     const QString hint = QStringLiteral("Can't reach the motion sensor. Quit other apps using it and try again.");
     const struct {
@@ -54,9 +46,10 @@ TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
         {facts(Stage::between), "Now the light taps", "Firm hits are saved. Now let's record a few gentle taps."},
         {facts(Stage::done), "Calibration complete",
          "Both profiles saved. Left palm rest: kick and tom. Right: hi-hat and snare."},
-        {redoing(Stage::welcome, CalibrationSteps::firmAndLight), "Tune hit detection",
+        // Opened again to redo one calibration.
+        {{Stage::welcome, false, {}, 0, false, 4, {}, CalibrationSteps::firmAndLight, true}, "Tune hit detection",
          "Redo the firm slaps, the light taps or both."},
-        {redoing(Stage::done, CalibrationSteps::light), "Calibration complete",
+        {{Stage::done, false, {}, 0, false, 4, {}, CalibrationSteps::light, true}, "Calibration complete",
          "Light profile saved. Left palm rest: kick and tom. Right: hi-hat and snare."},
     };
     for (const auto& c : cases) {
@@ -152,20 +145,26 @@ TEST_F(OnboardingViewTest, AFailedCalibrationOffersToTryTheSameOneAgain) {
 }
 
 TEST_F(OnboardingViewTest, OpenedAgainItOffersToRedoOneCalibrationAlone) {
-    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\n"));
+    // Each calibration is saved at once; the player then ends on SIGTERM.
+    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\n" + test::endOnTerm +
+                                  "echo 'Profil stron zapisany · walidacja 100%'\n" + test::waitForTerm));
     OnboardingView view(*model, true);
     view.resize(800, 640);
     view.show();
-    model->openOnboarding();
-    auto* choice = test::find<SegmentedControl>(&view, "Calibrations to redo");
-    ASSERT_TRUE(choice->isVisible());
-    QTest::mouseClick(choice->segment(2), Qt::LeftButton);  // "Light only"; the focus moves on to "Let's go"
-    QTest::keyClick(view.focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(model->stage(), Stage::light);
-    EXPECT_EQ(model->steps(), CalibrationSteps::light);
-    EXPECT_TRUE(test::find(&view, "Step 1 of 2: Light")->isVisible());
-    ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
-    EXPECT_TRUE(test::readFile(folder / "runs").ends_with("--direct-sensor --calibrate-light\n"));
+    for (const int choice : {1, 2}) {  // "Firm only", "Light only"
+        model->openOnboarding();
+        auto* steps = test::find<SegmentedControl>(&view, "Calibrations to redo");
+        ASSERT_TRUE(steps->isVisible());
+        QTest::mouseClick(steps->segment(choice), Qt::LeftButton);  // the focus moves on to "Let's go"
+        QTest::keyClick(view.focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(test::find(&view, choice == 1 ? "Step 1 of 2: Firm" : "Step 1 of 2: Light")->isVisible());
+        // The one step saved, onboarding is done: the light taps do not follow the firm ones.
+        ASSERT_TRUE(test::waitFor([&] { return model->stage() == Stage::done; }));
+        model->closeOnboarding(true);
+    }
+    const auto runs = test::linesOf(test::readFile(folder / "runs"));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].ends_with("--calibrate-strong") && runs[1].ends_with("--calibrate-light"));
 }
 
 TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibrationFirst) {
