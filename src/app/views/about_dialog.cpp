@@ -1,6 +1,5 @@
 #include "app/views/about_dialog.h"
 
-#include <fstream>
 #include <system_error>
 
 #include <QTextBlock>
@@ -13,35 +12,24 @@
 #include "app/views/studio_button.h"
 #include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
+#include "core/line_text.h"
+#include "core/small_file.h"
 #include "player/process_values.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr std::uintmax_t noticesLimit = 1 << 20;  // the notices are a few kilobytes
+QString shown(const fs::path& path) { return QString::fromStdString(pathText(path)); }
 
-// A path is outside text: its control characters are shown, not obeyed.
-QString pathText(const QString& path) {
-    QString text;
-    for (const QChar c : path) {
-        if (c.category() == QChar::Other_Control) text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
-        else text += c;
-    }
-    return text;
-}
-QString pathText(const fs::path& path) { return pathText(QString::fromStdString(path.string())); }
-
-// The notices as text, when the file is a regular file of a sensible size.
+// The notices as text, when they can be read (a regular file of a sensible size).
 std::optional<QString> readNotices(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error) || fs::file_size(file, error) > noticesLimit || error) return std::nullopt;
-    std::ifstream stream(file, std::ios::binary);
-    std::string text(static_cast<std::size_t>(noticesLimit) + 1, '\0');
-    stream.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (stream.bad() || static_cast<std::uintmax_t>(stream.gcount()) > noticesLimit) return std::nullopt;
-    text.resize(static_cast<std::size_t>(stream.gcount()));
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    try {
+        const std::string text = readSmallFile(file);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
 }
 
 QLabel* paragraph(const QString& text, QWidget* parent, const studio::Ink& ink = studio::textInk) {
@@ -56,12 +44,12 @@ QLabel* paragraph(const QString& text, QWidget* parent, const studio::Ink& ink =
 AboutFacts AboutFacts::of(const ConfigurationModel& model) {
     const ProcessValues& values = processValues();
     return {QStringLiteral(KNOCKBOX_VERSION),
-            {{QStringLiteral("Settings"), pathText(model.settingsFile())},
-             {QStringLiteral("Onboarding done"), pathText(model.preferencesLocation())},
-             {QStringLiteral("Firm-tap side profile"), pathText(values.sideProfileURL)},
-             {QStringLiteral("Light-tap side profile"), pathText(values.lightProfileURL)},
+            {{QStringLiteral("Settings"), shown(model.settingsFile())},
+             {QStringLiteral("Onboarding done"), QString::fromStdString(outsideText(model.preferencesLocation().toStdString()))},
+             {QStringLiteral("Firm-tap side profile"), shown(values.sideProfileURL)},
+             {QStringLiteral("Light-tap side profile"), shown(values.lightProfileURL)},
              {QStringLiteral("Calibration journals"),
-              pathText(values.sideProfileURL.parent_path() / "recordings" / "calibration")}}};
+              shown(values.sideProfileURL.parent_path() / "recordings" / "calibration")}}};
 }
 
 InfoSheet::InfoSheet(const QString& title, QWidget* content, QWidget* parent) : Sheet(title, 600, parent) {
@@ -135,7 +123,7 @@ InfoSheet* showLicenses(const std::optional<fs::path>& notices, QWidget* parent,
             }
         }
     } else {
-        text->setPlainText(QStringLiteral("The notices could not be read from %1.").arg(pathText(*notices)));
+        text->setPlainText(QStringLiteral("The notices could not be read from %1.").arg(shown(*notices)));
     }
     auto* sheet = new InfoSheet(QStringLiteral("Credits & Licenses"), text, parent);
     sheet->show();

@@ -65,9 +65,10 @@ TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
         const std::string name = row.name.toStdString();
         EXPECT_EQ(face->role(), row.role) << name;
-        if (row.description) EXPECT_EQ(face->text(QAccessible::Description), *row.description) << name;
-        if (row.value) EXPECT_EQ(face->text(QAccessible::Value), *row.value) << name;
-        if (row.checked) EXPECT_EQ(face->state().checkable && face->state().checked, *row.checked) << name;
+        EXPECT_EQ(face->text(QAccessible::Description), row.description.value_or(face->text(QAccessible::Description)))
+            << name;
+        EXPECT_EQ(face->text(QAccessible::Value), row.value.value_or(face->text(QAccessible::Value))) << name;
+        EXPECT_EQ(face->state().checkable && face->state().checked, row.checked.value_or(face->state().checked)) << name;
     }
 
     // The settings panel is part of the window's tree: a window of its own (a
@@ -79,8 +80,9 @@ TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
             const auto* label = qobject_cast<QLabel*>(widget);
             const auto* button = qobject_cast<QAbstractButton*>(widget);
-            if ((label && !label->text().isEmpty()) || (button && !button->text().isEmpty()))
+            if ((label && !label->text().isEmpty()) || (button && !button->text().isEmpty())) {
                 EXPECT_GE(QFontInfo(widget->font()).pointSizeF(), 11 - 0.01) << test::accessibleName(widget).toStdString();
+            }
         }
     }
 }
