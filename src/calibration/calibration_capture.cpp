@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "core/number_text.h"
 
 namespace knockbox {
 namespace {
@@ -20,34 +19,11 @@ constexpr int verificationPerSide = 3;
 constexpr double pauseLength = 1.2;        // s between blocks
 constexpr double closestTaps = 0.349999999;  // s: 0.35 with room for the clock's rounding
 constexpr double dueEarly = 0.000000001;   // s: a pause ends at its time despite rounding
-constexpr double leastConfidence = 0.6;
-
-constexpr std::string_view blockDone = "Blok gotowy. Odczekaj 1,2 s; następne polecenie pojawi się samo.";
-constexpr std::string_view trainingDone =
-    "Trening zebrany: po 8 uderzeń na stronę. Profil wymaga jeszcze niezależnej weryfikacji.";
-constexpr std::string_view verificationStart =
-    "Weryfikacja: teraz sprawdzimy po 3 NOWE uderzenia na stronę. Odczekaj 1,2 s na polecenie dla LEWEJ. "
-    "Te uderzenia nie uczą modelu.";
-constexpr std::string_view retryStart = "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian.";
 
 Side sideOf(int block) { return block % 2 == 0 ? Side::left : Side::right; }
 
 int countOf(const std::vector<CalibrationCapture::Observation>& list, Side side) {
     return static_cast<int>(std::count_if(list.begin(), list.end(), [side](const auto& o) { return o.side == side; }));
-}
-
-std::vector<SideFeatures> featuresOf(const std::vector<CalibrationCapture::Observation>& list, Side side) {
-    std::vector<SideFeatures> features;
-    for (const auto& observation : list)
-        if (observation.side == side) features.push_back(observation.features);
-    return features;
-}
-
-std::vector<SideFeatures> impulsesOf(const std::vector<CalibrationCapture::Observation>& list, Side side) {
-    std::vector<SideFeatures> impulses;
-    for (const auto& observation : list)
-        if (observation.side == side && observation.impulse) impulses.push_back(*observation.impulse);
-    return impulses;
 }
 
 bool usableFeatures(const SideFeatures& features) {
@@ -57,64 +33,43 @@ bool usableFeatures(const SideFeatures& features) {
 
 }  // namespace
 
-bool CalibrationCapture::Observation::isCorrect() const {
-    return predictedSide == side && isReliable == true && isOutOfDistribution == false && confidence &&
-           *confidence >= leastConfidence;
+std::vector<SideFeatures> CalibrationCapture::Training::features(Side side) const {
+    std::vector<SideFeatures> features;
+    for (const Observation& observation : observations)
+        if (observation.side == side) features.push_back(observation.features);
+    return features;
 }
 
-std::vector<SideFeatures> CalibrationCapture::Training::leftImpulse() const {
-    return impulsesOf(observations, Side::left);
-}
-
-std::vector<SideFeatures> CalibrationCapture::Training::rightImpulse() const {
-    return impulsesOf(observations, Side::right);
-}
-
-double CalibrationCapture::Verification::accuracy() const {
-    return static_cast<double>(correctLeft + correctRight) / std::max(total(), 1);
-}
-
-bool CalibrationCapture::Verification::passed() const {
-    return total() == verificationBlocks * verificationBlockSize && correctLeft >= 2 && correctRight >= 2 &&
-           correctLeft + correctRight >= 5;
-}
-
-std::optional<CalibrationCapture::Result::Completed> CalibrationCapture::Result::completed() const {
-    if (!training) return std::nullopt;
-    return Completed{training->left, training->right};
+std::vector<SideFeatures> CalibrationCapture::Training::impulses(Side side) const {
+    std::vector<SideFeatures> impulses;
+    for (const Observation& observation : observations)
+        if (observation.side == side && observation.impulse) impulses.push_back(*observation.impulse);
+    return impulses;
 }
 
 CalibrationCapture::CalibrationCapture(Kind kind, double accent, double threshold)
     : kind_(kind), accent_(accent), threshold_(threshold) {}
 
-std::string CalibrationCapture::prompt(Stage stage, int block) const {
+CalibrationPrompt CalibrationCapture::prompt(Stage stage, int block) const {
     const bool training = stage == Stage::training;
-    std::string text = training ? "Trening — blok " : "Weryfikacja — blok ";
-    text += std::to_string(block + 1) + (training ? "/4" : "/2");
-    text += ": klepnij ";
-    text += sideOf(block) == Side::left ? "LEWĄ" : "PRAWĄ";
-    text += " stronę ";
-    text += std::to_string(training ? trainingBlockSize : verificationBlockSize);
-    text += " razy ";
-    switch (kind_) {
-        case Kind::standard: text += "z trochę różną siłą"; break;
-        case Kind::strong: text += "mocniej (peak >= " + fixed(accent_, 3) + " g)"; break;
-        case Kind::light:
-            text += "delikatnie (peak >= " + fixed(threshold_, 3) + " g i < " + fixed(accent_, 3) + " g)";
-            break;
-    }
-    text += ", co około pół sekundy. Audio podczas kalibracji jest wyciszone.";
-    return text;
+    return {!training,
+            block,
+            training ? trainingBlocks : verificationBlocks,
+            sideOf(block),
+            training ? trainingBlockSize : verificationBlockSize,
+            kind_,
+            threshold_,
+            accent_};
 }
 
-void CalibrationCapture::startBlock(Stage stage, int block, double now, std::vector<std::string>& messages) {
+void CalibrationCapture::startBlock(Stage stage, int block, double now, std::vector<CalibrationMessage>& messages) {
     phase_ = Collecting{stage, block};
     acceptAfter_ = now;  // a tap begun before the prompt was seen never counts
     messages.push_back(prompt(stage, block));
 }
 
-std::vector<std::string> CalibrationCapture::advance(double now) {
-    std::vector<std::string> messages;
+std::vector<CalibrationMessage> CalibrationCapture::advance(double now) {
+    std::vector<CalibrationMessage> messages;
     if (!std::isfinite(now)) return messages;
     if (std::holds_alternative<AwaitingStart>(phase_)) {
         startBlock(Stage::training, 0, now, messages);
@@ -126,19 +81,15 @@ std::vector<std::string> CalibrationCapture::advance(double now) {
     return messages;
 }
 
-std::optional<std::string> CalibrationCapture::refusal(const Hit& hit) const {
+std::optional<CalibrationRefusal> CalibrationCapture::refusal(const Hit& hit) const {
+    using enum CalibrationRefusal;
     if (!std::isfinite(threshold_) || !std::isfinite(accent_) || threshold_ <= 0 || threshold_ >= accent_)
-        return "niepoprawny zakres siły kalibracji; próbka pominięta.";
-    if (hit.peak < threshold_)
-        return "peak " + fixed(hit.peak, 3) + " g jest poniżej progu " + fixed(threshold_, 3) + " g; próbka pominięta.";
-    if (kind_ == Kind::strong && hit.peak < accent_)
-        return "peak " + fixed(hit.peak, 3) + " g jest za mały do mocnej kalibracji (wymagane >= " + fixed(accent_, 3) +
-               " g). Klepnij trochę mocniej; dotychczasowe próbki zachowane.";
-    if (kind_ == Kind::light && hit.peak >= accent_)
-        return "peak " + fixed(hit.peak, 3) + " g jest za duży do lekkiej kalibracji (wymagane < " + fixed(accent_, 3) +
-               " g). Klepnij delikatniej; dotychczasowe próbki zachowane.";
-    if (hit.t - lastAccepted_ < closestTaps) return "próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.";
-    if (!usableFeatures(hit.features)) return "brak poprawnych danych sensora; próbka pominięta.";
+        return invalidBand;
+    if (hit.peak < threshold_) return belowThreshold;
+    if (kind_ == Kind::strong && hit.peak < accent_) return tooWeak;
+    if (kind_ == Kind::light && hit.peak >= accent_) return tooStrong;
+    if (hit.t - lastAccepted_ < closestTaps) return tooSoon;
+    if (!usableFeatures(hit.features)) return unusableData;
     return std::nullopt;
 }
 
@@ -151,31 +102,22 @@ CalibrationCapture::Result CalibrationCapture::consume(const Hit& hit) {
     const Side side = sideOf(block);
     std::vector<Observation>& list = stage == Stage::training ? trainingObservations_ : verificationObservations_;
     const int perSide = stage == Stage::training ? trainingPerSide : verificationPerSide;
-    const std::string label = std::string(side == Side::left ? "LEWA " : "PRAWA ") +
-                              std::to_string(countOf(list, side) + 1) + "/" + std::to_string(perSide);
+    const CalibrationTapLabel label{side, countOf(list, side) + 1, perSide};
 
-    if (auto reason = refusal(hit)) {
-        result.messages.push_back(label + ": " + *reason);
-        result.rejection = std::move(reason);
+    if (const auto reason = refusal(hit)) {
+        result.messages.push_back(CalibrationTapRefused{label, *reason, hit.peak, threshold_, accent_});
         return result;
     }
 
-    Observation observation{stage, side, hit.t, hit.peak, hit.features, hit.side, {}, {}, {}, {}, hit.impulse};
-    if (stage == Stage::verification && verificationPredictor_) {
-        if (const auto prediction = verificationPredictor_(hit.features, hit.impulse)) {
-            observation.predictedSide = prediction->side;
-            observation.confidence = prediction->confidence;
-            observation.isReliable = prediction->isReliable;
-            observation.isOutOfDistribution = prediction->isOutOfDistribution;
-        }
-    }
+    Observation observation{stage, side, hit.t, hit.peak, hit.features, hit.side, std::nullopt, hit.impulse};
+    if (stage == Stage::verification && verificationPredictor_)
+        observation.prediction = verificationPredictor_(hit.features, hit.impulse);
     lastAccepted_ = hit.t;
     list.push_back(observation);
 
-    std::string message = label + ": peak " + fixed(hit.peak, 3) + " g";
-    if (stage == Stage::verification)
-        message += observation.isCorrect() ? " · weryfikacja OK" : " · weryfikacja: strona niepewna lub błędna";
-    result.messages.push_back(std::move(message));
+    CalibrationTapCounted counted{label, hit.peak, std::nullopt};
+    if (stage == Stage::verification) counted.verified = observation.isCorrect();
+    result.messages.push_back(counted);
     result.observation = std::move(observation);
 
     const int sideCount = countOf(list, side);
@@ -183,44 +125,44 @@ CalibrationCapture::Result CalibrationCapture::consume(const Hit& hit) {
         acceptAfter_ = std::numeric_limits<double>::infinity();
         if (block < trainingBlocks - 1) {
             phase_ = Pause{Stage::training, block + 1, hit.t + pauseLength};
-            result.messages.emplace_back(blockDone);
+            result.messages.push_back(CalibrationStep::blockDone);
         } else {
             phase_ = AwaitingTraining{};
-            result.training = Training{featuresOf(list, Side::left), featuresOf(list, Side::right), list};
-            result.messages.emplace_back(trainingDone);
+            result.training = Training{list};
+            result.messages.push_back(CalibrationStep::trainingDone);
         }
     } else if (stage == Stage::verification && sideCount >= verificationBlockSize) {
         acceptAfter_ = std::numeric_limits<double>::infinity();
         if (block < verificationBlocks - 1) {
             phase_ = Pause{Stage::verification, block + 1, hit.t + pauseLength};
-            result.messages.emplace_back(blockDone);
+            result.messages.push_back(CalibrationStep::blockDone);
         } else {
-            Verification verification{0, 0, list};
+            Verification verification{{0, 0, verificationPerSide, verificationPerSide}, list};
             for (const Observation& o : list)
-                if (o.isCorrect()) ++(o.side == Side::left ? verification.correctLeft : verification.correctRight);
-            phase_ = AwaitingVerificationDecision{verification.passed()};
+                if (o.isCorrect()) ++(o.side == Side::left ? verification.counts.leftCorrect : verification.counts.rightCorrect);
+            phase_ = AwaitingVerificationDecision{verification.counts.passed()};
             result.verification = std::move(verification);
         }
     }
     return result;
 }
 
-std::vector<std::string> CalibrationCapture::beginVerification(const SideProfile& profile, double now) {
+std::vector<CalibrationMessage> CalibrationCapture::beginVerification(const SideProfile& profile, double now) {
     return beginVerification(
         [profile](const SideFeatures& features, const std::optional<SideFeatures>&) { return profile.predict(features); },
         now);
 }
 
-std::vector<std::string> CalibrationCapture::beginVerification(Predictor predictor, double now) {
+std::vector<CalibrationMessage> CalibrationCapture::beginVerification(Predictor predictor, double now) {
     if (!std::isfinite(now) || !std::holds_alternative<AwaitingTraining>(phase_)) return {};
     verificationPredictor_ = std::move(predictor);
     verificationObservations_.clear();
     phase_ = Pause{Stage::verification, 0, std::max(now, lastAccepted_) + pauseLength};
     acceptAfter_ = std::numeric_limits<double>::infinity();
-    return {std::string(verificationStart)};
+    return {CalibrationStep::verificationStarts};
 }
 
-std::vector<std::string> CalibrationCapture::retry(double now) {
+std::vector<CalibrationMessage> CalibrationCapture::retry(double now) {
     if (!std::isfinite(now)) return {};
     trainingObservations_.clear();
     verificationObservations_.clear();
@@ -228,7 +170,7 @@ std::vector<std::string> CalibrationCapture::retry(double now) {
     lastAccepted_ = -std::numeric_limits<double>::infinity();
     acceptAfter_ = std::numeric_limits<double>::infinity();
     phase_ = RetryPause{now + pauseLength};
-    return {std::string(retryStart)};
+    return {CalibrationStep::retryStarts};
 }
 
 void CalibrationCapture::markComplete() {
@@ -236,36 +178,30 @@ void CalibrationCapture::markComplete() {
         phase_ = Complete{};
 }
 
-std::vector<CalibrationCapture::Observation> CalibrationCapture::observations() const {
-    std::vector<Observation> all = trainingObservations_;
-    all.insert(all.end(), verificationObservations_.begin(), verificationObservations_.end());
-    return all;
-}
-
 CalibrationCapture::Progress CalibrationCapture::progress() const {
-    const auto block = [this](Stage stage, int number, bool collecting) {
+    const auto of = [](Stage stage, const std::vector<Observation>& list, std::optional<Side> side, int perSide,
+                       int blockRemaining, bool collecting) {
+        return Progress{stage, side, countOf(list, Side::left), countOf(list, Side::right), perSide,
+                        std::max(0, blockRemaining), collecting};
+    };
+    const auto block = [&](Stage stage, int number, bool collecting) {
         const Side side = sideOf(number);
         if (stage == Stage::training) {
-            const int count = countOf(trainingObservations_, side);
-            return Progress{trainingLabel, side, count, trainingPerSide,
-                            std::max(0, count - trainingBlockSize * (number / 2)), trainingBlockSize,
-                            static_cast<int>(trainingObservations_.size()), 2 * trainingPerSide, collecting};
+            // The block's taps are those of its side beyond the earlier blocks of that side.
+            const int inBlock = std::max(0, countOf(trainingObservations_, side) - trainingBlockSize * (number / 2));
+            return of(stage, trainingObservations_, side, trainingPerSide, trainingBlockSize - inBlock, collecting);
         }
-        const int count = countOf(verificationObservations_, side);
-        return Progress{verificationLabel, side, count, verificationPerSide, count, verificationBlockSize,
-                        static_cast<int>(verificationObservations_.size()), 2 * verificationPerSide, collecting};
+        return of(stage, verificationObservations_, side, verificationPerSide,
+                  verificationBlockSize - countOf(verificationObservations_, side), collecting);
     };
     if (const auto* collecting = std::get_if<Collecting>(&phase_)) return block(collecting->stage, collecting->block, true);
     if (const auto* pause = std::get_if<Pause>(&phase_)) return block(pause->stage, pause->block, false);
     if (std::holds_alternative<AwaitingTraining>(phase_))
-        return Progress{trainingLabel, std::nullopt, trainingPerSide, trainingPerSide, trainingBlockSize,
-                        trainingBlockSize, static_cast<int>(trainingObservations_.size()), 2 * trainingPerSide, false};
+        return of(Stage::training, trainingObservations_, std::nullopt, trainingPerSide, 0, false);
     if (std::holds_alternative<AwaitingVerificationDecision>(phase_) || std::holds_alternative<Complete>(phase_))
-        return Progress{verificationLabel, std::nullopt, verificationPerSide, verificationPerSide, verificationBlockSize,
-                        verificationBlockSize, static_cast<int>(verificationObservations_.size()),
-                        2 * verificationPerSide, false};
+        return of(Stage::verification, verificationObservations_, std::nullopt, verificationPerSide, 0, false);
     // Awaiting the start or a retry: the left side of the first block, nothing collected.
-    return Progress{trainingLabel, Side::left, 0, trainingPerSide, 0, trainingBlockSize, 0, 2 * trainingPerSide, false};
+    return of(Stage::training, trainingObservations_, Side::left, trainingPerSide, trainingBlockSize, false);
 }
 
 }  // namespace knockbox

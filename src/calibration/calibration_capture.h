@@ -16,25 +16,22 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
+#include "core/calibration_message.h"
 #include "core/side.h"
 #include "detection/hit.h"
 #include "detection/side_features.h"
 #include "detection/side_model.h"
 #include "sidemodels/side_profile.h"
+#include "sidemodels/side_verification.h"
 
 namespace knockbox {
 
 class CalibrationCapture {
 public:
-    // Which taps count: `standard` any tap at or above the threshold,
-    // `strong` firm taps (peak ≥ accent), `light` gentle ones
-    // (threshold ≤ peak < accent).
-    enum class Kind { standard, strong, light };
+    using Kind = CalibrationKind;
     enum class Stage { training, verification };
 
     // Blocks are numbered from 0; even blocks are left, odd blocks right.
@@ -71,102 +68,75 @@ public:
         double peak = 0;         // g
         SideFeatures features;
         Side detectorSide = Side::left;  // what the detector itself said
-        // The verification predictor's answer; absent otherwise.
-        std::optional<Side> predictedSide;
-        std::optional<double> confidence;
-        std::optional<bool> isReliable;
-        std::optional<bool> isOutOfDistribution;
+        std::optional<SidePrediction> prediction;  // the verification model's answer
         std::optional<SideFeatures> impulse;
 
-        // Predicted on its own side, reliably, inside the support, with
-        // confidence ≥ 0.6.
-        bool isCorrect() const;
+        // The verification model put the tap confidently on its own side.
+        bool isCorrect() const { return confidentlyOn(prediction, side); }
         friend bool operator==(const Observation&, const Observation&) = default;
     };
 
+    // The training taps, in order; what a fit needs of them.
     struct Training {
-        std::vector<SideFeatures> left;
-        std::vector<SideFeatures> right;
         std::vector<Observation> observations;
 
-        // The impulse signatures present among that side's taps, in order.
-        std::vector<SideFeatures> leftImpulse() const;
-        std::vector<SideFeatures> rightImpulse() const;
+        std::vector<SideFeatures> features(Side side) const;
+        // The impulse signatures present among that side's taps.
+        std::vector<SideFeatures> impulses(Side side) const;
     };
 
     struct Verification {
-        int correctLeft = 0;
-        int correctRight = 0;
+        SideVerification counts;  // judged by the verification model
         std::vector<Observation> observations;
-
-        int total() const { return static_cast<int>(observations.size()); }
-        double accuracy() const;
-        // All six taps, at most one wrong, at least two right on each side.
-        bool passed() const;
     };
 
     struct Result {
-        std::vector<std::string> messages;
+        std::vector<CalibrationMessage> messages;
         std::optional<Training> training;          // once, when training completes
         std::optional<Verification> verification;  // once, when verification completes
         std::optional<Observation> observation;    // the tap just accepted
-        std::optional<std::string> rejection;      // why the tap was refused
-
-        struct Completed {
-            std::vector<SideFeatures> left, right;
-        };
-        std::optional<Completed> completed() const;
     };
 
+    // What the calibration shows of itself.
     struct Progress {
-        std::string_view stageLabel;  // "Trening" or "Weryfikacja"
-        std::optional<Side> side;     // the side asked for; none between stages
-        int sideCount = 0;
-        int sideTotal = 0;
-        int blockCount = 0;
-        int blockTotal = 0;
-        int overallCount = 0;
-        int overallTotal = 0;
-        bool collecting = false;
+        Stage stage = Stage::training;
+        std::optional<Side> side;  // the side asked for; none between stages
+        int leftCount = 0;         // taps of this stage on each side
+        int rightCount = 0;
+        int perSide = 0;           // taps this stage needs on each side
+        int blockRemaining = 0;    // taps still missing in the block
+        bool collecting = false;   // a block is open
 
         friend bool operator==(const Progress&, const Progress&) = default;
     };
-
-    static constexpr std::string_view trainingLabel = "Trening";
-    static constexpr std::string_view verificationLabel = "Weryfikacja";
 
     // `accent` and `threshold` in g, as the detector uses them.
     CalibrationCapture(Kind kind, double accent, double threshold);
 
     // The sensor time `now` has come: starts the first block, or the next
     // block after its pause, returning its prompt. Nothing else happens.
-    std::vector<std::string> advance(double now);
+    std::vector<CalibrationMessage> advance(double now);
     // A detected tap: ignored outside a block or before its prompt, refused
     // with one message, or accepted and counted.
     Result consume(const Hit& hit);
     // After a successful fit of the training: verification starts after its
     // own pause. Only while awaiting the training's fit.
-    std::vector<std::string> beginVerification(const SideProfile& profile, double now);
-    std::vector<std::string> beginVerification(Predictor predictor, double now);
+    std::vector<CalibrationMessage> beginVerification(const SideProfile& profile, double now);
+    std::vector<CalibrationMessage> beginVerification(Predictor predictor, double now);
     // Discards everything and starts training again after a pause.
-    std::vector<std::string> retry(double now);
+    std::vector<CalibrationMessage> retry(double now);
     // A passed verification was saved: the calibration is complete.
     void markComplete();
 
     bool isComplete() const { return std::holds_alternative<Complete>(phase_); }
-    // Training observations, then verification observations.
-    std::vector<Observation> observations() const;
     const std::vector<Observation>& trainingObservations() const { return trainingObservations_; }
     const std::vector<Observation>& verificationObservations() const { return verificationObservations_; }
     Progress progress() const;
 
-    Kind kind() const { return kind_; }
-    const Phase& phase() const { return phase_; }
-
 private:
-    std::string prompt(Stage stage, int block) const;
-    void startBlock(Stage stage, int block, double now, std::vector<std::string>& messages);
-    std::optional<std::string> refusal(const Hit& hit) const;
+    CalibrationPrompt prompt(Stage stage, int block) const;
+    void startBlock(Stage stage, int block, double now, std::vector<CalibrationMessage>& messages);
+    std::optional<CalibrationRefusal> refusal(const Hit& hit) const;
 
     Kind kind_;
     double accent_;

@@ -32,7 +32,7 @@ SideDecision decideSide(const SideSignature& signature, const std::optional<Side
 
     if (learned) {
         decision.sideConfidence = prediction ? prediction->confidence : 0.5;
-        decision.sideReliable = prediction && prediction->isReliable && decision.sideConfidence >= 0.6;
+        decision.sideReliable = prediction && prediction->isConfident();
     } else {
         decision.sideConfidence =
             std::min(1.0, std::abs(signature.lobeMean) / std::max(peak, 0.01) * 0.5 + 0.5);

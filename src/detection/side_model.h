@@ -23,13 +23,27 @@ namespace knockbox {
 
 // A model's opinion on one tap. `confidence` lies in 0.5–1.
 struct SidePrediction {
+    static constexpr double leastConfidence = 0.6;
+
     Side side = Side::right;
     double confidence = 0.5;
     bool isReliable = false;
     bool isOutOfDistribution = false;
 
+    // The one rule for a side that may be played, counted in a validation or
+    // verification, or trusted over another model's: reliable, inside the
+    // class's support, and confident.
+    constexpr bool isConfident() const {
+        return isReliable && !isOutOfDistribution && confidence >= leastConfidence;
+    }
+
     friend bool operator==(const SidePrediction&, const SidePrediction&) = default;
 };
+
+// Confidently on `side`.
+constexpr bool confidentlyOn(const std::optional<SidePrediction>& prediction, Side side) {
+    return prediction && prediction->side == side && prediction->isConfident();
+}
 
 template <typename Model>
 concept FirmSidePredictor = requires(const Model& model, const SideFeatures& features) {

@@ -68,18 +68,12 @@ std::string joined(const std::vector<std::string>& names) {
 
 // The profile the session should have saved: the fit of its training taps.
 SideProfile fittedSideProfile(const CalibrationCapture& capture) {
-    const auto& training = capture.trainingObservations();
-    std::vector<SideFeatures> left, right;
-    for (const auto& observation : training)
-        (observation.side == Side::left ? left : right).push_back(observation.features);
-    return SideProfile::train(left, right, hardwareModel);
+    const CalibrationCapture::Training training{capture.trainingObservations()};
+    return SideProfile::train(training.features(Side::left), training.features(Side::right), hardwareModel);
 }
 
 LightSideProfile fittedLightProfile(const CalibrationCapture& capture, double accent) {
-    CalibrationCapture::Training training;
-    training.observations = capture.trainingObservations();
-    for (const auto& observation : training.observations)
-        (observation.side == Side::left ? training.left : training.right).push_back(observation.features);
+    const CalibrationCapture::Training training{capture.trainingObservations()};
     // Either part alone makes a light profile.
     const auto fit = [](const std::vector<SideFeatures>& left,
                         const std::vector<SideFeatures>& right) -> std::optional<SideProfile> {
@@ -89,8 +83,8 @@ LightSideProfile fittedLightProfile(const CalibrationCapture& capture, double ac
             return std::nullopt;
         }
     };
-    return LightSideProfile(fit(training.left, training.right), fit(training.leftImpulse(), training.rightImpulse()),
-                            accent);
+    return LightSideProfile(fit(training.features(Side::left), training.features(Side::right)),
+                            fit(training.impulses(Side::left), training.impulses(Side::right)), accent);
 }
 
 // New taps of the calibrated strength, alternating from the left, their

@@ -84,7 +84,6 @@ void Session::receive(const AccelSample& sample, bool replay) {
     if (calibration_) followCalibration(sample.t);
     if (auto early = detector_.takeEarlyDecision()) soundEarly(std::move(*early));
     if (hit) {
-        lastHit_ = hit;
         // Calibration taps are collected, not played, until the calibration is complete.
         if (calibration_ && !calibration_->isComplete())
             collectSideCalibration(*hit);

@@ -87,9 +87,6 @@ public:
     long uncertainHits() const { return uncertainHits_; }
     bool warm() const { return warm_; }
     const TapDetector& detector() const { return detector_; }
-    // The latest hit the detector reported, played or not (its onset time
-    // lets the tap-to-sound latency be measured).
-    const std::optional<Hit>& lastHit() const { return lastHit_; }
     // Drums started so far, one per sounded tap (counted when muted too), and
     // the onset time of the latest one's tap.
     long soundsStarted() const { return soundsStarted_; }
@@ -123,7 +120,7 @@ private:
     void journalStatus(std::string_view status, const std::string& detail);
     // Ends the run: every later sample is ignored, and stop tells why.
     void fail(const std::string& description);
-    void logAll(const std::vector<std::string>& messages);
+    void logAll(const std::vector<CalibrationMessage>& messages);
 
     Options options_;
     SessionEnvironment environment_;
@@ -142,7 +139,6 @@ private:
     std::string failure_;  // told by stop; empty when a line has told it already
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
-    std::optional<Hit> lastHit_;
     std::optional<EarlyDecision> early_;  // of the latest tap that had one
     long soundsStarted_ = 0;
     double lastSoundOnset_ = 0;

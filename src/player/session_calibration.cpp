@@ -18,28 +18,19 @@ namespace {
 
 using Capture = CalibrationCapture;
 
-int countOf(const std::vector<Capture::Observation>& list, Side side) {
-    return static_cast<int>(std::count_if(list.begin(), list.end(), [side](const auto& o) { return o.side == side; }));
-}
-
-std::vector<SideFeatures> featuresOf(const std::vector<Capture::Observation>& list, Side side) {
-    std::vector<SideFeatures> features;
-    for (const Capture::Observation& observation : list)
-        if (observation.side == side) features.push_back(observation.features);
-    return features;
-}
-
 }  // namespace
 
-void Session::logAll(const std::vector<std::string>& messages) {
-    for (const std::string& message : messages) environment_.log(message);
+void Session::logAll(const std::vector<CalibrationMessage>& messages) {
+    for (const CalibrationMessage& message : messages) environment_.log(lines::calibrationMessage(message));
 }
 
 void Session::startCalibration() {
-    const Capture::Kind kind = options_.calibrateLight    ? Capture::Kind::light
-                               : options_.calibrateStrong ? Capture::Kind::strong
-                                                          : Capture::Kind::standard;
-    const char* kindName = kind == Capture::Kind::light ? "light" : kind == Capture::Kind::strong ? "strong" : "standard";
+    const CalibrationKind kind = options_.calibrateLight    ? CalibrationKind::light
+                                 : options_.calibrateStrong ? CalibrationKind::strong
+                                                            : CalibrationKind::standard;
+    const char* kindName = kind == CalibrationKind::light    ? "light"
+                           : kind == CalibrationKind::strong ? "strong"
+                                                             : "standard";
     // The thresholds as they stand now, raised by a typing calibration if there was one.
     const DetectorConfig& config = detector_.config();
     calibration_.emplace(kind, config.accent, config.threshold);
@@ -65,15 +56,14 @@ void Session::followCalibration(double t) {
 void Session::publishCalibrationState() {
     if (!calibration_) return;
     const Capture::Progress progress = calibration_->progress();
-    const auto& list = progress.stageLabel == Capture::verificationLabel ? calibration_->verificationObservations()
-                                                                         : calibration_->trainingObservations();
-    CalibrationUIState state{std::string(progress.stageLabel),
-                             progress.side,
-                             countOf(list, Side::left),
-                             countOf(list, Side::right),
-                             progress.sideTotal,
-                             std::max(0, progress.blockTotal - progress.blockCount),
-                             progress.collecting};
+    CalibrationUIState state{
+        std::string(progress.stage == Capture::Stage::training ? trainingStage : verificationStage),
+        progress.side,
+        progress.leftCount,
+        progress.rightCount,
+        progress.perSide,
+        progress.blockRemaining,
+        progress.collecting};
     if (state == lastCalibrationUIState_) return;
     environment_.log(lines::calibration(state));
     lastCalibrationUIState_ = std::move(state);
@@ -103,12 +93,12 @@ void Session::finishTraining(const Capture::Training& training, double t) {
         std::optional<SideProfile> profile, impulse;
         std::string firstError, secondError;
         try {
-            profile = SideProfile::train(training.left, training.right, model);
+            profile = SideProfile::train(training.features(Side::left), training.features(Side::right), model);
         } catch (const std::exception& error) {
             firstError = error.what();
         }
         try {
-            impulse = SideProfile::train(training.leftImpulse(), training.rightImpulse(), model);
+            impulse = SideProfile::train(training.impulses(Side::left), training.impulses(Side::right), model);
         } catch (const std::exception& error) {
             secondError = error.what();
         }
@@ -130,7 +120,8 @@ void Session::finishTraining(const Capture::Training& training, double t) {
         return;
     }
     try {
-        pendingSideProfile_ = SideProfile::train(training.left, training.right, model);
+        pendingSideProfile_ =
+            SideProfile::train(training.features(Side::left), training.features(Side::right), model);
     } catch (const std::exception& error) {
         return rejectCalibration("training-rejected", error.what(), t);
     }
@@ -140,20 +131,18 @@ void Session::finishTraining(const Capture::Training& training, double t) {
 }
 
 void Session::finishVerification(const Capture::Verification& verification, double t) {
-    const int left = verification.correctLeft;
-    const int right = verification.correctRight;
+    const int left = verification.counts.leftCorrect;
+    const int right = verification.counts.rightCorrect;
     const bool light = options_.calibrateLight;
     const bool pending = light ? pendingLightProfile_.has_value() : pendingSideProfile_.has_value();
-    if (!verification.passed() || !pending)
+    // The capture judged the verification taps with the pending model.
+    if (!verification.counts.passed() || !pending)
         return rejectCalibration("verification-rejected", lines::verificationMissed(left, right), t);
     try {
         if (light) {
             pendingLightProfile_->save(environment_.calibration.lightProfile);
             detector_.setLightSideProfile(*pendingLightProfile_);
         } else {
-            // The profile's own check on the same taps, before anything is written.
-            pendingSideProfile_->verify(featuresOf(verification.observations, Side::left),
-                                        featuresOf(verification.observations, Side::right));
             pendingSideProfile_->save(environment_.calibration.sideProfile);
             detector_.setSideProfile(*pendingSideProfile_);
         }

@@ -1,5 +1,7 @@
 #include "protocol/player_lines.h"
 
+#include <variant>
+
 #include "core/number_text.h"
 
 namespace knockbox::lines {
@@ -37,7 +39,75 @@ std::string earlySuffix(const std::optional<EarlyDiagnostics>& early) {
            fixed(early->after * 1000.0, 1) + " ms";
 }
 
+std::string words(const CalibrationPrompt& prompt) {
+    std::string text = prompt.verification ? "Weryfikacja — blok " : "Trening — blok ";
+    text += std::to_string(prompt.block + 1) + "/" + std::to_string(prompt.blocks) + ": klepnij " +
+            (prompt.side == Side::left ? "LEWĄ" : "PRAWĄ") + " stronę " + std::to_string(prompt.taps) + " razy ";
+    switch (prompt.kind) {
+        case CalibrationKind::standard: text += "z trochę różną siłą"; break;
+        case CalibrationKind::strong: text += "mocniej (peak >= " + fixed(prompt.accent, 3) + " g)"; break;
+        case CalibrationKind::light:
+            text += "delikatnie (peak >= " + fixed(prompt.threshold, 3) + " g i < " + fixed(prompt.accent, 3) + " g)";
+            break;
+    }
+    return text + ", co około pół sekundy. Audio podczas kalibracji jest wyciszone.";
+}
+
+// "LEWA 3/8"
+std::string label(const CalibrationTapLabel& label) {
+    return std::string(label.side == Side::left ? "LEWA " : "PRAWA ") + std::to_string(label.n) + "/" +
+           std::to_string(label.total);
+}
+
+std::string words(const CalibrationTapCounted& tap) {
+    std::string text = label(tap.label) + ": peak " + fixed(tap.peak, 3) + " g";
+    if (tap.verified) text += *tap.verified ? " · weryfikacja OK" : " · weryfikacja: strona niepewna lub błędna";
+    return text;
+}
+
+std::string words(const CalibrationTapRefused& tap) {
+    const std::string peak = "peak " + fixed(tap.peak, 3) + " g";
+    std::string reason;
+    switch (tap.reason) {
+        case CalibrationRefusal::invalidBand: reason = "niepoprawny zakres siły kalibracji; próbka pominięta."; break;
+        case CalibrationRefusal::belowThreshold:
+            reason = peak + " jest poniżej progu " + fixed(tap.threshold, 3) + " g; próbka pominięta.";
+            break;
+        case CalibrationRefusal::tooWeak:
+            reason = peak + " jest za mały do mocnej kalibracji (wymagane >= " + fixed(tap.accent, 3) +
+                     " g). Klepnij trochę mocniej; dotychczasowe próbki zachowane.";
+            break;
+        case CalibrationRefusal::tooStrong:
+            reason = peak + " jest za duży do lekkiej kalibracji (wymagane < " + fixed(tap.accent, 3) +
+                     " g). Klepnij delikatniej; dotychczasowe próbki zachowane.";
+            break;
+        case CalibrationRefusal::tooSoon:
+            reason = "próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami.";
+            break;
+        case CalibrationRefusal::unusableData: reason = "brak poprawnych danych sensora; próbka pominięta."; break;
+    }
+    return label(tap.label) + ": " + reason;
+}
+
+std::string words(CalibrationStep step) {
+    switch (step) {
+        case CalibrationStep::blockDone: return "Blok gotowy. Odczekaj 1,2 s; następne polecenie pojawi się samo.";
+        case CalibrationStep::trainingDone:
+            return "Trening zebrany: po 8 uderzeń na stronę. Profil wymaga jeszcze niezależnej weryfikacji.";
+        case CalibrationStep::verificationStarts:
+            return "Weryfikacja: teraz sprawdzimy po 3 NOWE uderzenia na stronę. Odczekaj 1,2 s na polecenie dla "
+                   "LEWEJ. Te uderzenia nie uczą modelu.";
+        case CalibrationStep::retryStarts:
+            return "Nowa próba kalibracji za 1,2 s, od LEWEJ strony. Zapisany profil pozostaje bez zmian.";
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string calibrationMessage(const CalibrationMessage& message) {
+    return std::visit([](const auto& said) { return words(said); }, message);
+}
 
 std::string ready(double rateHz, double threshold, double accent, double cooldownSeconds) {
     return "GOTOWE · " + fixed(rateHz, 0) + " Hz · próg " + fixed(threshold, 3) + " g · mocne " +

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/calibration_message.h"
 #include "core/drum.h"
 #include "core/side.h"
 #include "protocol/calibration_ui_state.h"
@@ -69,6 +70,12 @@ std::string demo(Drum drum, double velocity);
 std::string liveKitMissing(std::string_view folder, std::size_t missing, std::size_t total);
 // "CALIBRATION <state as one line of JSON>": the calibration's progress.
 std::string calibration(const CalibrationUIState& state);
+
+// What the calibration says: the prompt of a block ("Trening — blok 1/4:
+// klepnij LEWĄ stronę 4 razy …"), a counted tap ("LEWA 3/8: peak 0.231 g",
+// with the verdict in verification), a refused one ("LEWA 3/8: <reason>"),
+// and its steps (block done, training done, verification, retry).
+std::string calibrationMessage(const CalibrationMessage& message);
 
 // The calibration's journal: where it is written, or why it is not.
 std::string journalOpened(std::string_view path);

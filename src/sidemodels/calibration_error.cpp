@@ -34,22 +34,9 @@ CalibrationError::CalibrationError(Kind kind, const std::string& message)
 CalibrationError::CalibrationError(Kind kind) : CalibrationError(kind, fixedMessage(kind)) {}
 
 CalibrationError CalibrationError::poorValidation(double accuracy) {
-    CalibrationError error(Kind::poorValidation,
-                           "Kalibracja rozpoznaje strony zbyt słabo (walidacja " + fixed(accuracy * 100.0, 0) +
-                               "%). Zbierz nowe uderzenia bliżej boków obudowy.");
-    error.accuracy_ = accuracy;
-    return error;
-}
-
-CalibrationError CalibrationError::failedVerification(const SideVerification& verification) {
-    CalibrationError error(
-        Kind::failedVerification,
-        "Niezależna próba rozpoznała pewnie " + std::to_string(verification.leftCorrect) + "/" +
-            std::to_string(verification.leftCount) + " lewych i " + std::to_string(verification.rightCorrect) +
-            "/" + std::to_string(verification.rightCount) +
-            " prawych uderzeń. Potrzeba co najmniej 5/6 poprawnych prób i 2/3 po każdej stronie.");
-    error.verification_ = verification;
-    return error;
+    return CalibrationError(Kind::poorValidation, "Kalibracja rozpoznaje strony zbyt słabo (walidacja " +
+                                                      fixed(accuracy * 100.0, 0) +
+                                                      "%). Zbierz nowe uderzenia bliżej boków obudowy.");
 }
 
 CalibrationError CalibrationError::hardwareMismatch(const std::string& stored, const std::string& current) {

@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "sidemodels/side_verification.h"
 
 namespace knockbox {
 
@@ -13,7 +12,6 @@ class CalibrationError : public std::runtime_error {
 public:
     enum class Kind {
         poorValidation,
-        failedVerification,
         hardwareMismatch,
         readFailed,
         writeFailed,
@@ -26,7 +24,6 @@ public:
     };
 
     static CalibrationError poorValidation(double accuracy);  // 0–1
-    static CalibrationError failedVerification(const SideVerification& verification);
     static CalibrationError hardwareMismatch(const std::string& stored, const std::string& current);
     // `description`: the system's description of the file error.
     static CalibrationError readFailed(const std::string& description);
@@ -36,15 +33,11 @@ public:
 
     Kind kind() const noexcept { return kind_; }
     std::string message() const { return what(); }
-    double accuracy() const noexcept { return accuracy_; }                   // poorValidation
-    const SideVerification& verification() const noexcept { return verification_; }  // failedVerification
 
 private:
     CalibrationError(Kind kind, const std::string& message);
 
     Kind kind_;
-    double accuracy_ = 0;
-    SideVerification verification_{};
 };
 
 }  // namespace knockbox

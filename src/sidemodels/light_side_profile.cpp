@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
-#include "core/small_file.h"
-#include "sidemodels/calibration_error.h"
 #include "sidemodels/profile_files.h"
 
 namespace knockbox {
@@ -15,10 +12,7 @@ using nlohmann::json;
 
 namespace {
 
-bool confident(const std::optional<SidePrediction>& prediction) {
-    return prediction && prediction->confidence >= 0.6 && prediction->isReliable &&
-           !prediction->isOutOfDistribution;
-}
+bool confident(const std::optional<SidePrediction>& prediction) { return prediction && prediction->isConfident(); }
 
 }  // namespace
 
@@ -71,15 +65,11 @@ void LightSideProfile::save(const std::filesystem::path& path) const {
     json object{{"version", version}, {"maximumPeak", maximumPeak}};
     if (profile) object["profile"] = sideProfileJson(*profile);
     if (impulseProfile) object["impulseProfile"] = sideProfileJson(*impulseProfile);
-    try {
-        pf::writeJson(path, object);
-    } catch (const std::system_error& error) {
-        throw CalibrationError::writeFailed(error.what());
-    }
+    pf::writeProfile(path, object);
 }
 
 LightSideProfile LightSideProfile::load(const std::filesystem::path& path, const std::string& hardwareModel) {
-    const std::string contents = readSmallFile(path);
+    const std::string contents = pf::readProfile(path);
     std::optional<LightSideProfile> light;
     try {
         const json object = pf::parse(contents);

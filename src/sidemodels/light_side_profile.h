@@ -50,7 +50,7 @@ struct LightSideProfile {
     // Validates (without the hardware), then writes the file atomically,
     // creating its folder. Throws those errors or CalibrationError::writeFailed.
     void save(const std::filesystem::path& path) const;
-    // Throws std::system_error (reading), LightProfileError (malformed file),
+    // Throws CalibrationError readFailed, LightProfileError (malformed file),
     // CalibrationError (a malformed or foreign wrapped profile).
     static LightSideProfile load(const std::filesystem::path& path, const std::string& hardwareModel);
 

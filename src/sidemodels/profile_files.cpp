@@ -6,19 +6,33 @@
 #include "core/file_replacement.h"
 #include "core/json_nesting.h"
 #include "core/line_text.h"
+#include "core/small_file.h"
+#include "sidemodels/calibration_error.h"
 
 namespace knockbox::profile_files {
 namespace fs = std::filesystem;
 
-void writeJson(const fs::path& path, const nlohmann::json& json) {
-    if (path.has_parent_path()) {
-        std::error_code error;
-        fs::create_directories(path.parent_path(), error);
-        if (error) throw std::system_error(error, pathText(path.parent_path()));
+void writeProfile(const fs::path& path, const nlohmann::json& json) {
+    try {
+        if (path.has_parent_path()) {
+            std::error_code error;
+            fs::create_directories(path.parent_path(), error);
+            if (error) throw std::system_error(error, pathText(path.parent_path()));
+        }
+        // Text that is not UTF-8 cannot stand in JSON; it is written replaced
+        // rather than failing the save.
+        replaceFile(path, json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+    } catch (const std::system_error& error) {
+        throw CalibrationError::writeFailed(error.what());
     }
-    // Text that is not UTF-8 cannot stand in JSON; it is written replaced
-    // rather than failing the save.
-    replaceFile(path, json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+}
+
+std::string readProfile(const fs::path& path) {
+    try {
+        return readSmallFile(path);
+    } catch (const std::system_error& error) {
+        throw CalibrationError::readFailed(error.what());
+    }
 }
 
 nlohmann::json parse(std::string_view text) {

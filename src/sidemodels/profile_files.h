@@ -1,7 +1,8 @@
 #pragma once
-// What the two profile files share: writing JSON whole, guarded parsing,
-// and strict decoding of members (a JSON true is not the number 1, 2.0 is not
-// an integer).
+// What the two profile files share: reading and writing them whole, with
+// their errors wrapped one way (CalibrationError readFailed, writeFailed),
+// guarded parsing, and strict decoding of members (a JSON true is not the
+// number 1, 2.0 is not an integer).
 
 #include <cstdint>
 #include <filesystem>
@@ -15,8 +16,11 @@ namespace knockbox::profile_files {
 
 // Pretty-printed (members ascending, as every nlohmann object is), written
 // through a temporary file that replaces `path`, after creating the folder.
-// Throws std::system_error ("<path>: <description>").
-void writeJson(const std::filesystem::path& path, const nlohmann::json& json);
+// Throws CalibrationError writeFailed ("…: <path>: <description>").
+void writeProfile(const std::filesystem::path& path, const nlohmann::json& json);
+// The file's text, bounded as a small file. Throws CalibrationError
+// readFailed ("…: <path>: <description>").
+std::string readProfile(const std::filesystem::path& path);
 
 // Thrown by the readers below for a missing member or a wrong type.
 struct DecodingFailure : std::runtime_error {

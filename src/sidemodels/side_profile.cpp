@@ -19,7 +19,6 @@ using profile_math::SmallVector;
 
 constexpr std::size_t featureCount = SideProfile::featureCount;
 
-constexpr double minimumConfidence = 0.6;
 constexpr double confidenceCap = 0.95;
 constexpr double minimumMargin = 0.25;
 constexpr double minimumRadius = 1.5;
@@ -89,8 +88,9 @@ std::optional<SidePrediction> covariancePrediction(const SideProfile& profile, c
     const double margin = std::abs(dL - dR) / (dL + dR);
     prediction.confidence = std::min(0.5 + 0.45 * margin * support, confidenceCap);
     prediction.isOutOfDistribution = dist > outOfDistribution * r;
-    prediction.isReliable =
-        margin >= minimumMargin && prediction.confidence >= minimumConfidence && !prediction.isOutOfDistribution;
+    // Reliable: a clear margin, and confident inside the support.
+    prediction.isReliable = margin >= minimumMargin;
+    prediction.isReliable = prediction.isConfident();
     return prediction;
 }
 
@@ -217,11 +217,6 @@ SideProfile fitV2(std::span<const SideFeatures> left, std::span<const SideFeatur
     fit.hardwareModel = hardwareModel;
     fit.covarianceModel = model;
     return fit;
-}
-
-bool confidentlyOn(const std::optional<SidePrediction>& prediction, Side side) {
-    return prediction && prediction->side == side && prediction->isReliable && !prediction->isOutOfDistribution &&
-           prediction->confidence >= minimumConfidence;
 }
 
 // Share of a class's taps that a fit without them puts confidently on their side.

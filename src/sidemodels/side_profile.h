@@ -25,7 +25,6 @@
 
 #include "detection/side_features.h"
 #include "detection/side_model.h"
-#include "sidemodels/side_verification.h"
 
 namespace knockbox {
 
@@ -80,13 +79,6 @@ struct SideProfile {
     // Throws CalibrationError: invalidProfile, or hardwareMismatch when a
     // model is given and differs from the stored one.
     void validate(const std::optional<std::string>& currentModel) const;
-
-    // Counts the taps predicted on their side reliably, inside the support and
-    // with confidence ≥ 0.6. The taps never enter the fit.
-    SideVerification evaluate(std::span<const SideFeatures> leftTaps, std::span<const SideFeatures> rightTaps) const;
-    // The same, throwing CalibrationError failedVerification unless it passed
-    // (invalidProfile for an invalid profile).
-    SideVerification verify(std::span<const SideFeatures> leftTaps, std::span<const SideFeatures> rightTaps) const;
 
     // Writes the JSON file atomically, creating its folder. Throws
     // CalibrationError: invalidProfile (nothing written) or writeFailed.

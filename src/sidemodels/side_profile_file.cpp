@@ -2,9 +2,7 @@
 // ascending order, "covarianceModel" only in version 2. Numbers are written
 // in the shortest form that reads back as the same 64-bit value.
 #include <limits>
-#include <system_error>
 
-#include "core/small_file.h"
 #include "sidemodels/calibration_error.h"
 #include "sidemodels/profile_files.h"
 #include "sidemodels/side_profile.h"
@@ -75,20 +73,11 @@ SideProfile sideProfileFromJson(const json& value) {
 
 void SideProfile::save(const std::filesystem::path& path) const {
     if (!isValid()) throw CalibrationError(CalibrationError::Kind::invalidProfile);
-    try {
-        pf::writeJson(path, sideProfileJson(*this));
-    } catch (const std::system_error& error) {
-        throw CalibrationError::writeFailed(error.what());
-    }
+    pf::writeProfile(path, sideProfileJson(*this));
 }
 
 SideProfile SideProfile::load(const std::filesystem::path& path, const std::string& hardwareModel) {
-    std::string contents;
-    try {
-        contents = readSmallFile(path);
-    } catch (const std::system_error& error) {
-        throw CalibrationError::readFailed(error.what());
-    }
+    const std::string contents = pf::readProfile(path);
     SideProfile profile;
     try {
         profile = sideProfileFromJson(pf::parse(contents));

@@ -10,6 +10,8 @@ namespace {
 using Capture = CalibrationCapture;
 using Kind = Capture::Kind;
 using Progress = Capture::Progress;
+using Stage = Capture::Stage;
+using enum CalibrationRefusal;
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 // A detected tap at `t`; the detector always says right, so labels that
@@ -47,56 +49,54 @@ TEST(CalibrationCapture, NothingCountsBeforeItsPrompt) {
     Capture capture(Kind::standard, 0.16, 0.05);
     EXPECT_TRUE(capture.consume(tap(1.0)).messages.empty());  // before the first advance
     EXPECT_TRUE(capture.advance(nan).empty());
-    EXPECT_EQ(capture.advance(2.0).size(), 1u);  // the prompt
+    const CalibrationPrompt first{false, 0, 4, Side::left, 4, Kind::standard, 0.05, 0.16};
+    EXPECT_EQ(capture.advance(2.0), std::vector<CalibrationMessage>{first});
     EXPECT_TRUE(capture.advance(2.1).empty());
-    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::left, 0, 8, 0, 4, 0, 16, true}));
+    EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::left, 0, 0, 8, 4, true}));
     const auto early = capture.consume(tap(1.99));  // detected after the prompt, begun before it
-    EXPECT_TRUE(early.messages.empty() && !early.observation && !early.rejection);
+    EXPECT_TRUE(early.messages.empty() && !early.observation);
 }
 
 TEST(CalibrationCapture, RefusalsKeepEverythingCollected) {
-    const std::string broken = "brak poprawnych danych sensora; próbka pominięta.";
     struct Case {
         Kind kind;
         Hit hit;  // after an accepted tap at 1.0 s
-        bool accepted;
-        std::string message;  // after "LEWA 2/8: "
+        std::optional<CalibrationRefusal> refusal;
     } cases[] = {
-        {Kind::strong, tap(1.5, 0.16), true, "peak 0.160 g"},
-        {Kind::strong, tap(1.5, 0.1599), false,
-         "peak 0.160 g jest za mały do mocnej kalibracji (wymagane >= 0.160 g). Klepnij trochę mocniej; "
-         "dotychczasowe próbki zachowane."},
-        {Kind::light, tap(1.5, 0.05), true, "peak 0.050 g"},
-        {Kind::light, tap(1.5, 0.16), false,
-         "peak 0.160 g jest za duży do lekkiej kalibracji (wymagane < 0.160 g). Klepnij delikatniej; dotychczasowe "
-         "próbki zachowane."},
-        {Kind::standard, tap(1.5, 0.049), false, "peak 0.049 g jest poniżej progu 0.050 g; próbka pominięta."},
-        {Kind::standard, tap(1.35), true, "peak 0.300 g"},
-        {Kind::standard, tap(1.3), false, "próbka pominięta; zachowaj co najmniej 0,35 s między uderzeniami."},
-        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, 4, 5, 6, 7}), false, broken},
-        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, nan, 5, 6, 7, 8}), false, broken},
+        {Kind::strong, tap(1.5, 0.16), std::nullopt},
+        {Kind::strong, tap(1.5, 0.1599), tooWeak},
+        {Kind::light, tap(1.5, 0.05), std::nullopt},
+        {Kind::light, tap(1.5, 0.16), tooStrong},
+        {Kind::standard, tap(1.5, 0.049), belowThreshold},
+        {Kind::standard, tap(1.35), std::nullopt},
+        {Kind::standard, tap(1.3), tooSoon},
+        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, 4, 5, 6, 7}), unusableData},
+        {Kind::standard, tap(1.5, 0.3, {1, 2, 3, nan, 5, 6, 7, 8}), unusableData},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.hit.t << " " << c.hit.peak);
         Capture capture(c.kind, 0.16, 0.05);
         capture.advance(0);
         const double firstPeak = c.kind == Kind::light ? 0.1 : 0.3;
         ASSERT_TRUE(capture.consume(tap(1.0, firstPeak)).observation);
         const auto result = capture.consume(c.hit);
-        EXPECT_EQ(result.messages, std::vector<std::string>{"LEWA 2/8: " + c.message});
-        EXPECT_EQ(result.observation.has_value(), c.accepted);
-        EXPECT_EQ(capture.trainingObservations().size(), c.accepted ? 2u : 1u);
-        if (!c.accepted) {
-            EXPECT_EQ(result.rejection, c.message);
-            // The refused tap moved nothing: 0.35 s after the first tap still counts.
-            EXPECT_TRUE(capture.consume(tap(1.35, firstPeak)).observation);
-        }
+        const CalibrationTapLabel second{Side::left, 2, 8};
+        const CalibrationMessage expected =
+            c.refusal ? CalibrationMessage(CalibrationTapRefused{second, *c.refusal, c.hit.peak, 0.05, 0.16})
+                      : CalibrationMessage(CalibrationTapCounted{second, c.hit.peak, std::nullopt});
+        EXPECT_EQ(result.messages, std::vector<CalibrationMessage>{expected});
+        EXPECT_EQ(result.observation.has_value(), !c.refusal);
+        EXPECT_EQ(capture.trainingObservations().size(), c.refusal ? 1u : 2u);
+        // A refused tap moved nothing: 0.35 s after the first tap still counts.
+        if (c.refusal) EXPECT_TRUE(capture.consume(tap(1.35, firstPeak)).observation);
     }
     // A band that cannot hold a tap refuses every one.
     for (const auto& [accent, threshold] : {std::pair{0.16, 0.16}, {0.16, 0.0}, {nan, 0.05}, {0.16, 0.2}}) {
         Capture capture(Kind::standard, accent, threshold);
         capture.advance(0);
-        EXPECT_EQ(capture.consume(tap(1.0)).rejection, "niepoprawny zakres siły kalibracji; próbka pominięta.");
+        const auto messages = capture.consume(tap(1.0)).messages;
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(std::get<CalibrationTapRefused>(messages[0]).reason, invalidBand);
     }
 }
 
@@ -104,11 +104,11 @@ TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
     Capture capture(Kind::strong, 0.16, 0.05);
     capture.advance(10);
     const double t = tapBlock(capture, 10.5, 4);  // the left block ends at 12.0
-    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 0, 8, 0, 4, 4, 16, false}));
+    EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::right, 4, 0, 8, 4, false}));
     EXPECT_TRUE(capture.consume(tap(t + 0.5)).messages.empty());  // the pause ignores taps
     ASSERT_EQ(capture.advance(t + 1.2).size(), 1u);
     tapBlock(capture, t + 1.7, 3);
-    EXPECT_EQ(capture.progress(), (Progress{"Trening", Side::right, 3, 8, 3, 4, 7, 16, true}));
+    EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::right, 4, 3, 8, 1, true}));
 
     // (The messages and sides of a whole training: tests/e2e/calibration_replay_test.cpp.)
     Capture full(Kind::strong, 0.16, 0.05);
@@ -117,9 +117,9 @@ TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
     for (std::size_t i = 0; i + 1 < results.size(); ++i) EXPECT_FALSE(results[i].training);
     const auto& training = results.back().training;
     ASSERT_TRUE(training);
-    EXPECT_EQ(training->left.size(), 8u);
-    EXPECT_EQ(training->right.size(), 8u);
-    EXPECT_EQ(full.progress(), (Progress{"Trening", std::nullopt, 8, 8, 4, 4, 16, 16, false}));
+    EXPECT_EQ(training->features(Side::left).size(), 8u);
+    EXPECT_EQ(training->features(Side::right).size(), 8u);
+    EXPECT_EQ(full.progress(), (Progress{Stage::training, std::nullopt, 8, 8, 8, 0, false}));
     // Reported once: later taps and clock ticks change nothing until verification starts.
     EXPECT_TRUE(full.consume(tap(last + 0.5)).messages.empty());
     EXPECT_TRUE(full.advance(last + 5).empty());
@@ -156,7 +156,7 @@ TEST(CalibrationCapture, VerificationVerdicts) {
                       [&](const SideFeatures&, const std::optional<SideFeatures>&) { return c.answers.at(asked++); },
                       last - 1.0).size(), 1u);
         EXPECT_TRUE(capture.advance(last + 1.19).empty());
-        EXPECT_EQ(capture.progress(), (Progress{"Weryfikacja", Side::left, 0, 3, 0, 3, 0, 6, false}));
+        EXPECT_EQ(capture.progress(), (Progress{Stage::verification, Side::left, 0, 0, 3, 3, false}));
         ASSERT_EQ(capture.advance(last + 1.2).size(), 1u);
         std::vector<Capture::Result> results;
         const double t = tapBlock(capture, last + 1.5, 3, &results);
@@ -165,12 +165,11 @@ TEST(CalibrationCapture, VerificationVerdicts) {
         const auto& verification = results.back().verification;
         ASSERT_TRUE(verification);
         EXPECT_EQ(results.back().messages.size(), 1u);  // the caller reports the verdict
-        EXPECT_EQ(verification->correctLeft, c.correctLeft);
-        EXPECT_EQ(verification->correctRight, c.correctRight);
-        EXPECT_EQ(verification->passed(), c.passed);
+        EXPECT_EQ(verification->counts, (SideVerification{c.correctLeft, c.correctRight, 3, 3}));
+        EXPECT_EQ(verification->counts.passed(), c.passed);
         EXPECT_EQ(verification->observations[1].side, Side::left);  // the prompted side, whatever the model said
         EXPECT_EQ(capture.trainingObservations().size(), 16u);
-        EXPECT_EQ(capture.progress(), (Progress{"Weryfikacja", std::nullopt, 3, 3, 3, 3, 6, 6, false}));
+        EXPECT_EQ(capture.progress(), (Progress{Stage::verification, std::nullopt, 3, 3, 3, 0, false}));
         capture.markComplete();
         EXPECT_EQ(capture.isComplete(), c.passed);
     }
@@ -182,11 +181,12 @@ TEST(CalibrationCapture, RetryStartsFromNothing) {
     capture.beginVerification(SideProfile{}, last);
     EXPECT_TRUE(capture.retry(nan).empty());
     EXPECT_EQ(capture.retry(last + 0.1).size(), 1u);
-    EXPECT_TRUE(capture.observations().empty());
+    EXPECT_TRUE(capture.trainingObservations().empty() && capture.verificationObservations().empty());
     EXPECT_TRUE(capture.advance(last + 1.29).empty());
     ASSERT_EQ(capture.advance(last + 1.3).size(), 1u);
     // The last accepted tap was forgotten: a tap right after the prompt counts.
-    EXPECT_EQ(capture.consume(tap(last + 1.31)).messages, std::vector<std::string>{"LEWA 1/8: peak 0.300 g"});
+    const CalibrationTapCounted firstAgain{{Side::left, 1, 8}, 0.3, std::nullopt};
+    EXPECT_EQ(capture.consume(tap(last + 1.31)).messages, std::vector<CalibrationMessage>{firstAgain});
     EXPECT_TRUE(capture.beginVerification(SideProfile{}, last + 2).empty());  // only after a training
 }
 

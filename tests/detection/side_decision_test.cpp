@@ -82,6 +82,8 @@ TEST(SideDecision, ConsultedModelIsNeverOverruledAndInversionComesAfterIt) {
     EXPECT_FALSE(decide(SidePrediction{Side::left, 0.59, true, false}).sideReliable);
     EXPECT_TRUE(decide(SidePrediction{Side::left, 0.6, true, false}).sideReliable);
     EXPECT_FALSE(decide(SidePrediction{Side::left, 0.95, false, false}).sideReliable);
+    // Outside the model's support a side is never confident, whatever else it says.
+    EXPECT_FALSE(decide(SidePrediction{Side::left, 0.79, true, true}).sideReliable);
 
     config.invertSides = true;
     EXPECT_EQ(decide(confidentLeft).side, Side::right);

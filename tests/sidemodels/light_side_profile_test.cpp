@@ -10,6 +10,7 @@
 #include "sidemodels/calibration_error.h"
 #include "support/child_process.h"
 #include "support/side_signatures.h"
+#include "support/thrown.h"
 
 namespace knockbox {
 namespace {
@@ -175,7 +176,10 @@ TEST(LightSideProfile, BrokenFilesDoNotLoad) {
     EXPECT_EQ(loadWith(edited([](auto& j) { j.erase("version"); })), "light");
     EXPECT_EQ(loadWith(edited([](auto& j) { j["profile"].erase("left"); })), "invalid");
     EXPECT_EQ(loadWith(edited([](auto& j) { j["note"] = 1; })), "accepted");
-    EXPECT_THROW(LightSideProfile::load(folder / "none.json", "Mac14,2"), std::system_error);
+    // A file that cannot be read fails as the firm profile's does.
+    const auto unread = test::thrown<CalibrationError>([&] { LightSideProfile::load(folder / "none.json", "Mac14,2"); });
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->kind(), CalibrationError::Kind::readFailed);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Side profile files, the hardware check and the independent verification.
+// Side profile files and the hardware check.
 // (The texts of a broken or foreign profile are checked through the program,
 // in tests/e2e; how a failed write keeps the old file, in tests/core.)
 #include <gtest/gtest.h>
@@ -146,38 +146,6 @@ TEST(SideProfileFile, SavingChecksFirstAndNamesWhatItCannotWrite) {
     EXPECT_EQ(failure->kind(), Kind::writeFailed);
     EXPECT_EQ(failure->message(),
               "Nie można zapisać profilu kalibracji: " + (folder / "file/inside").string() + ": Not a directory");
-}
-
-// The pass rule itself: CalibrationCapture.VerificationVerdicts.
-TEST(SideVerification, CountsOnlyConfidentTapsInsideTheSupport) {
-    const SideProfile profile = trainedProfile(3);
-    const SideProfile before = profile;
-    const auto fresh = test::simulatedSignatures(31, 3, simulation::Strength::firm);
-    EXPECT_EQ(profile.verify(fresh.left.features, fresh.right.features), (SideVerification{3, 3, 3, 3}));
-
-    // One right tap on the wrong list, one left tap far outside the support.
-    auto left = fresh.left.features, right = fresh.right.features;
-    std::swap(left[0], right[0]);
-    EXPECT_EQ(profile.evaluate(left, right), (SideVerification{2, 2, 3, 3}));
-    left = fresh.left.features;
-    for (std::size_t i = 0; i < 8; ++i)
-        left[1].values[i] = profile.left[i] + 40 * (profile.left[i] - profile.right[i]);
-    ASSERT_EQ(profile.predict(left[1])->side, Side::left);
-    EXPECT_EQ(profile.verify(left, fresh.right.features), (SideVerification{2, 3, 3, 3}));  // one miss passes
-
-    right = fresh.right.features;
-    std::swap(left[0], right[0]);
-    const auto failed = thrown<CalibrationError>([&] { profile.verify(left, right); });
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->kind(), Kind::failedVerification);
-    EXPECT_EQ(failed->verification(), (SideVerification{1, 2, 3, 3}));
-    EXPECT_STREQ(failed->what(), "Niezależna próba rozpoznała pewnie 1/3 lewych i 2/3 prawych uderzeń. "
-                                 "Potrzeba co najmniej 5/6 poprawnych prób i 2/3 po każdej stronie.");
-    EXPECT_EQ(profile, before);  // verifying never changes the fit
-
-    SideProfile invalid = profile;
-    invalid.version = 7;
-    EXPECT_THROW(invalid.verify(fresh.left.features, fresh.right.features), CalibrationError);
 }
 
 }  // namespace

@@ -176,6 +176,36 @@ TEST(SideProfilePrediction, ConfidenceIsCappedAndDoubtfulTapsAreNotReliable) {
     EXPECT_FALSE(profile.predict({std::vector<double>(9, 0.1), true}));
 }
 
+// The support gate holds where confidence alone would not: a tap just beyond
+// 1.5 support radii with confidence 0.79 is no confident side; just inside it is.
+TEST(SideProfilePrediction, ATapJustBeyondTheSupportIsNotConfident) {
+    SideProfile profile;
+    profile.left[0] = -1;
+    profile.right[0] = 1;
+    profile.scales[0] = 1;
+    profile.counts = {8, 8};
+    profile.validationAccuracy = 1;
+    profile.hardwareModel = "Test1,1";
+    CovarianceModel model;
+    for (std::size_t i = 0; i < 8; ++i) model.covariance[i][i] = 1;
+    model.supportRadii = {0.1, 0.1};
+    profile.covarianceModel = model;
+    ASSERT_TRUE(profile.isValid());
+    const auto at = [&](double x) {
+        SideFeatures tap{std::vector<double>(8, 0.0), true};
+        tap.values[0] = x;
+        return profile.predict(tap);
+    };
+    const auto beyond = at(1.1515), inside = at(1.149);
+    ASSERT_TRUE(beyond && inside);
+    EXPECT_NEAR(beyond->confidence, 0.79, 0.01);
+    EXPECT_TRUE(beyond->isOutOfDistribution);
+    EXPECT_FALSE(beyond->isReliable);
+    EXPECT_FALSE(beyond->isConfident());
+    EXPECT_NEAR(inside->confidence, 0.8, 0.01);
+    EXPECT_TRUE(inside->isConfident());
+}
+
 TEST(SideProfilePrediction, AnInvalidProfilePredictsNothing) {
     const auto training = test::simulatedSignatures(3, 8, Strength::firm);
     const SideProfile good = SideProfile::train(training.left.features, training.right.features, "Mac14,2");
