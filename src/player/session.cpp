@@ -152,6 +152,8 @@ void Session::stop() {
         }
     }
     if (calibrationJournal_) calibrationJournal_->finish();
+    if (const auto dropped = audio_ ? audio_->mixer().droppedStarts() : 0; dropped > 0)
+        environment_.log(lines::droppedStarts(dropped));
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
     if (!failure_.empty()) environment_.log(lines::error(failure_));
 }

@@ -160,6 +160,10 @@ std::string summary(long samples, long hits, long uncertain) {
            std::to_string(uncertain) + " niepewnych stron.";
 }
 
+std::string droppedStarts(unsigned long dropped) {
+    return "Uwaga: " + std::to_string(dropped) + " dźwięków nie zagrało: kolejka audio była pełna.";
+}
+
 std::string demo(Drum drum, double velocity) {
     return "DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity);
 }

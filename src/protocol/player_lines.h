@@ -63,6 +63,9 @@ std::string uncertain(double peak, const std::optional<SideDiagnostics>& diagnos
                       const std::optional<EarlyDiagnostics>& early = std::nullopt);
 // "Koniec: <n> próbek, <n> uderzeń, <n> niepewnych stron."
 std::string summary(long samples, long hits, long uncertain);
+// Before the summary, when taps were played faster than the audio thread took
+// them: how many sounds were dropped.
+std::string droppedStarts(unsigned long dropped);
 // "DEMO <drum> volume <velocity>"
 std::string demo(Drum drum, double velocity);
 // The recorded kit was asked for, but `missing` of its `total` recordings did
