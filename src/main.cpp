@@ -4,15 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_settings_checks.h"
-#include "app/views/configuration_app.h"
 #include "platform/standard_streams.h"
-#include "player/entry.h"
 #include "player/process_values.h"
+#include "program/entry.h"
 
 int main(int argc, char** argv) {
     knockbox::reopenClosedStandardStreams();
     knockbox::installProcessValues(knockbox::makeProcessValues(argc > 0 ? argv[0] : nullptr));
-    return knockbox::runPlayer(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc),
-                               knockbox::runConfigurationApp, knockbox::checkUISettings);
+    return knockbox::runProgram(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
 }

@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "player/options.h"
-#include "player/self_test.h"
 
 namespace knockbox {
 
@@ -15,15 +14,11 @@ struct ReportedFailure : std::exception {
     const char* what() const noexcept override { return "the run failed"; }
 };
 
-void launchConfigurationUI(const Options& options);
 void probe(const Options& options);
 void checkAccess(const Options& options);
 void sensorStream(const Options& options);
 void exportSamples(const Options& options);
 void demo(const Options& options);
-// Writes one line per check and a summary; throws AppError with the summary
-// when a check failed.
-void selfTest(const Options& options, const SelfCheckGroup& uiSettings);
 void replay(const Options& options);
 void live(const Options& options);
 

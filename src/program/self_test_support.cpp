@@ -1,4 +1,4 @@
-#include "player/self_test_support.h"
+#include "program/self_test_support.h"
 
 #include <cmath>
 

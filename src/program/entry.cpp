@@ -1,4 +1,4 @@
-#include "player/entry.h"
+#include "program/entry.h"
 
 #include <unistd.h>
 
@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "app/views/configuration_app.h"
 #include "core/app_error.h"
 #include "core/write_all.h"
 #include "platform/directories.h"
@@ -16,6 +17,7 @@
 #include "player/options.h"
 #include "player/process_values.h"
 #include "player/run_modes.h"
+#include "program/self_test.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -29,17 +31,16 @@ void writeHelp() {
     if (!writeAll(STDOUT_FILENO, text)) throw AppError(std::string("standardowe wyjście: ") + std::strerror(errno));
 }
 
-void dispatch(const Options& options, const ConfigurationUILauncher& launchUI,
-              const SelfCheckGroup& uiSettingsChecks) {
+void dispatch(const Options& options) {
     switch (options.mode) {
-        case RunMode::ui: return launchUI ? launchUI(options) : launchConfigurationUI(options);
+        case RunMode::ui: return runConfigurationApp(options);
         case RunMode::help: return writeHelp();
         case RunMode::probe: return probe(options);
         case RunMode::checkAccess: return checkAccess(options);
         case RunMode::sensor: return sensorStream(options);
         case RunMode::exportSamples: return exportSamples(options);
         case RunMode::demo: return demo(options);
-        case RunMode::selfTest: return selfTest(options, uiSettingsChecks);
+        case RunMode::selfTest: return selfTest(options);
         case RunMode::replay: return replay(options);
         case RunMode::live: return live(options);
     }
@@ -47,15 +48,14 @@ void dispatch(const Options& options, const ConfigurationUILauncher& launchUI,
 
 }  // namespace
 
-int runPlayer(std::vector<std::string> arguments, const ConfigurationUILauncher& launchUI,
-              const SelfCheckGroup& uiSettingsChecks) {
+int runProgram(std::vector<std::string> arguments) {
     // A double-clicked application opens the configuration app.
     if (arguments.empty() && insideApplicationBundle()) arguments = {"--ui"};
     try {
         const Options options = parseOptions(arguments);
         setupSignals();
         if (options.untilInputEnds) stopAtEndOfInput();
-        dispatch(options, launchUI, uiSettingsChecks);
+        dispatch(options);
         return 0;
     } catch (const ReportedFailure&) {
         return 1;

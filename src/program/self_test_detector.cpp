@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "player/self_test.h"
-#include "player/self_test_support.h"
+#include "program/self_test.h"
+#include "program/self_test_support.h"
 #include "simulation/tap_simulation.h"
 
 namespace knockbox::selfcheck {

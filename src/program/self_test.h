@@ -6,9 +6,10 @@
 // light calibration, UI settings.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "player/options.h"
 
 namespace knockbox {
 
@@ -19,19 +20,21 @@ struct SelfCheck {
     std::string detail;
 };
 
-// A group of checks that may keep files in `folder` (private, removed after
-// the run). The UI settings group belongs to the configuration app's layer,
-// which the player may not use, so the program's entry hands it in; empty:
-// this build has none, and the group fails.
-using SelfCheckGroup = std::function<std::vector<SelfCheck>(const std::filesystem::path& folder)>;
+// Writes one line per check and a summary; throws AppError with the summary
+// when a check failed.
+void selfTest(const Options& options);
 
 namespace selfcheck {
 
-// The player's own groups.
+// The groups, in order; a group that keeps files keeps them in `folder`
+// (private, removed after the run).
 std::vector<SelfCheck> detector();
 std::vector<SelfCheck> samples();
 std::vector<SelfCheck> sideCalibration(const std::filesystem::path& folder);
 std::vector<SelfCheck> lightCalibration(const std::filesystem::path& folder);
+// Default settings give the player's defaults; a settings file written in
+// `folder` reads back with every field; invalid files give the defaults.
+std::vector<SelfCheck> uiSettings(const std::filesystem::path& folder);
 
 }  // namespace selfcheck
 }  // namespace knockbox

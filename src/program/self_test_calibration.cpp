@@ -8,8 +8,8 @@
 #include <exception>
 #include <string>
 
-#include "player/self_test.h"
-#include "player/self_test_support.h"
+#include "program/self_test.h"
+#include "program/self_test_support.h"
 #include "player/session.h"
 #include "sidemodels/light_side_profile.h"
 #include "sidemodels/side_profile.h"

@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,23 +13,23 @@
 #include "core/app_error.h"
 #include "platform/log_line.h"
 #include "platform/private_folder.h"
-#include "player/run_modes.h"
+#include "program/self_test.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
 
-void selfTest(const Options&, const SelfCheckGroup& uiSettings) {
+void selfTest(const Options&) {
     struct Group {
         std::string_view name;
-        SelfCheckGroup checks;
+        std::function<std::vector<SelfCheck>(const fs::path& folder)> checks;
     };
     const Group groups[] = {
         {"detektor", [](const fs::path&) { return selfcheck::detector(); }},
         {"sample", [](const fs::path&) { return selfcheck::samples(); }},
         {"kalibracja stron", selfcheck::sideCalibration},
         {"kalibracja lekkich", selfcheck::lightCalibration},
-        {"ustawienia UI", uiSettings},
+        {"ustawienia UI", selfcheck::uiSettings},
     };
     const PrivateFolder folder = [] {
         try {
@@ -41,7 +42,6 @@ void selfTest(const Options&, const SelfCheckGroup& uiSettings) {
     for (const Group& group : groups) {
         std::vector<SelfCheck> checks;
         try {
-            if (!group.checks) throw std::runtime_error("ta wersja programu nie ma tej grupy");
             // Each group in a folder of its own.
             const fs::path own = folder.path() / std::to_string(++index);
             fs::create_directory(own);

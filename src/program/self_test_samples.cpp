@@ -12,8 +12,8 @@
 #include "audio/live_kit.h"
 #include "audio/sample_library.h"
 #include "core/number_text.h"
-#include "player/self_test.h"
-#include "player/self_test_support.h"
+#include "program/self_test.h"
+#include "program/self_test_support.h"
 
 namespace knockbox::selfcheck {
 namespace {

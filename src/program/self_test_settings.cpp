@@ -1,4 +1,5 @@
-#include "app/ui_settings_checks.h"
+// Self-test, the configuration app's settings: the arguments its defaults
+// make, a settings file read back, and the files it starts over from.
 
 #include <fstream>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "app/ui_settings.h"
 #include "core/app_error.h"
+#include "program/self_test.h"
 
 namespace knockbox {
 namespace fs = std::filesystem;
@@ -121,7 +123,7 @@ SelfCheck invalidFilesGiveDefaults(const fs::path& folder) {
 
 }  // namespace
 
-std::vector<SelfCheck> checkUISettings(const fs::path& folder) {
+std::vector<SelfCheck> selfcheck::uiSettings(const fs::path& folder) {
     return {defaultsReachThePlayer(), fileRoundTrip(folder), invalidFilesGiveDefaults(folder)};
 }
 
