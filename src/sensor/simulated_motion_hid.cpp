@@ -3,19 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "core/app_error.h"
 #include "core/line_text.h"
 #include "core/number_text.h"
-#include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
 
 namespace knockbox {
 namespace {
-
-constexpr double reportInterval = 1.0 / 800;
-constexpr std::size_t maxCatchUp = 100;  // reports per timer turn before skipping ahead
 
 std::optional<std::int64_t> integer(const std::optional<RegistryValue>& value) {
     if (!value) return std::nullopt;
@@ -110,7 +105,6 @@ public:
     }
 
     bool active() const { return open_ && loop_ && callback_ && entry_.real; }
-    bool isOpen() const { return open_; }
     int usage() const { return entry_.usage; }
     RunLoop* loop() const { return loop_; }
     void deliver(std::span<const std::uint8_t> report, std::uint64_t timestamp, HidReturn result,
@@ -131,13 +125,8 @@ private:
     HidReportCallback callback_;
 };
 
-SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)) {
+SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)), playback_(setup_.motion) {
     if (!setup_.sensorPresent) return;
-    const auto& motion = setup_.motion;
-    if (!motion.empty()) {
-        const double span = motion.back().t - motion.front().t;
-        period_ = span + (motion.size() > 1 ? span / static_cast<double>(motion.size() - 1) : reportInterval);
-    }
     // Look-alikes first: each differs from the accelerometer in one matched property.
     add("AppleSPUHIDDevice", 0xFF0C, 3, 22, "SPU", false);
     add("AppleSPUHIDDevice", 0xFF00, 3, 64, "SPU", false);
@@ -156,9 +145,7 @@ SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)) {
     }
 }
 
-SimulatedMotionHid::~SimulatedMotionHid() {
-    if (loop_) loop_->cancel(timer_);
-}
+SimulatedMotionHid::~SimulatedMotionHid() = default;
 
 SimulatedMotionHid::Entry& SimulatedMotionHid::add(std::string className, int usagePage, int usage,
                                                    int reportSize, std::string transport, bool real) {
@@ -237,11 +224,6 @@ bool SimulatedMotionHid::driverAwake(int usage) const {
            integer(driverProperty(usage, "SensorPropertyPowerState")) == 1;
 }
 
-bool SimulatedMotionHid::isOpen(int usage) const {
-    return std::any_of(devices_.begin(), devices_.end(),
-                       [&](const Device* d) { return d->usage() == usage && d->isOpen(); });
-}
-
 SimulatedMotionHid::Device* SimulatedMotionHid::activeDevice(int usage) const {
     for (Device* device : devices_)
         if (device->usage() == usage && device->active()) return device;
@@ -257,46 +239,27 @@ void SimulatedMotionHid::scheduled(Device& device, bool on) {
     if (!device.loop()) return;
     const bool anyOther = std::any_of(devices_.begin(), devices_.end(),
                                       [&](const Device* d) { return d != &device && d->loop(); });
-    if (on && !loop_) {
-        // Playback starts with the first scheduled device and runs while any is.
-        loop_ = device.loop();
-        origin_ = uptime();
-        next_ = 0;
-        timer_ = loop_->schedule(reportInterval, [this] { tick(); });
-    } else if (!on && !anyOther && loop_) {
-        loop_->cancel(timer_);
-        loop_ = nullptr;
+    // Playback starts with the first scheduled device and runs while any is.
+    if (on && !playback_.running())
+        playback_.start(*device.loop(), [this](const AccelSample& sample, double due) { play(sample, due); });
+    else if (!on && !anyOther)
+        playback_.stop();
+}
+
+void SimulatedMotionHid::play(const AccelSample& sample, double due) {
+    const SimulatedFaults& faults = setup_.faults;
+    // Reports a sleeping driver or a stalled sensor would have sent are lost.
+    if (faults.noReports || (faults.stallAfter && due - playback_.origin() >= *faults.stallAfter)) return;
+    const std::uint64_t stamp = ticks(due);
+    // The gyroscope's report first, so the accelerometer sample of the same
+    // instant finds it.
+    if (sample.gyro && driverAwake(gyroscopeUsage)) {
+        const auto bytes = report(sample.gyro->x, sample.gyro->y, sample.gyro->z);
+        deliver(gyroscopeUsage, bytes, stamp);
     }
-}
-
-double SimulatedMotionHid::dueTime(std::size_t index) const {
-    const auto& motion = setup_.motion;
-    const std::size_t pass = index / motion.size();
-    return origin_ + static_cast<double>(pass) * period_ + (motion[index % motion.size()].t - motion.front().t);
-}
-
-void SimulatedMotionHid::tick() {
-    const auto& motion = setup_.motion;
-    if (motion.empty() || setup_.faults.noReports) return;
-    const double now = uptime();
-    const bool stalled = setup_.faults.stallAfter && now - origin_ >= *setup_.faults.stallAfter;
-    for (std::size_t played = 0; dueTime(next_) <= now; ++next_) {
-        // Reports a sleeping driver or a stalled sensor would have sent are lost,
-        // and so are those of a loop held up for longer than the catch-up.
-        if (stalled || ++played > maxCatchUp) continue;
-        const AccelSample& sample = motion[next_ % motion.size()];
-        const std::uint64_t stamp = ticks(dueTime(next_));
-        // The gyroscope's report first, so the accelerometer sample of the same
-        // instant finds it.
-        if (sample.gyro && driverAwake(gyroscopeUsage)) {
-            const auto bytes = report(sample.gyro->x, sample.gyro->y, sample.gyro->z);
-            deliver(gyroscopeUsage, bytes, stamp);
-        }
-        if (driverAwake(accelerometerUsage)) {
-            const auto bytes = report(sample.x, sample.y, sample.z);
-            deliver(accelerometerUsage, bytes, stamp);
-        }
-        if (!loop_) break;  // a callback stopped the devices
+    if (driverAwake(accelerometerUsage)) {
+        const auto bytes = report(sample.x, sample.y, sample.z);
+        deliver(accelerometerUsage, bytes, stamp);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/accel_sample.h"
 #include "platform/motion_hid.h"
+#include "sensor/motion_playback.h"
 
 namespace knockbox {
 
@@ -69,7 +70,6 @@ public:
     // Every property write to a driver service, in order.
     const std::vector<PropertyWrite>& driverWrites() const { return driverWrites_; }
     std::optional<RegistryValue> driverProperty(int usage, const std::string& name) const;
-    bool isOpen(int usage) const;
 
 private:
     struct Entry {
@@ -89,18 +89,13 @@ private:
     bool driverAwake(int usage) const;
     Device* activeDevice(int usage) const;
     void scheduled(Device& device, bool on);
-    void tick();
-    double dueTime(std::size_t index) const;
+    void play(const AccelSample& sample, double due);
 
     Setup setup_;
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<Device*> devices_;
     std::vector<PropertyWrite> driverWrites_;
-    RunLoop* loop_ = nullptr;  // where the playback timer runs
-    int timer_ = 0;
-    double origin_ = 0;        // uptime at which playback began
-    double period_ = 0;        // one pass through the motion
-    std::size_t next_ = 0;     // next sample to play, counted across passes
+    MotionPlayback playback_;
 };
 
 }  // namespace knockbox
