@@ -5,16 +5,8 @@
 namespace knockbox {
 namespace {
 
-std::string message(AudioError::Kind kind, std::int32_t status) {
+std::string message(AudioError::Kind kind) {
     switch (kind) {
-        case AudioError::Kind::limiterConfiguration:
-            return "Couldn't set up the audio limiter (Core Audio " + std::to_string(status) + ").";
-        case AudioError::Kind::playerUnavailable:
-            return "Core Audio doesn't provide the system ScheduledSoundPlayer. Run Knockbox outside a "
-                   "restricted sandbox.";
-        case AudioError::Kind::limiterUnavailable:
-            return "Core Audio doesn't provide the system PeakLimiter. Run Knockbox outside a restricted "
-                   "sandbox.";
         case AudioError::Kind::outputUnavailable:
 #ifdef __APPLE__
             return "No active audio output. Choose speakers or headphones in macOS.";
@@ -31,16 +23,9 @@ std::string message(AudioError::Kind kind, std::int32_t status) {
 
 }  // namespace
 
-AudioError::AudioError(Kind kind, std::int32_t status)
-    : std::runtime_error(message(kind, status)), kind_(kind), status_(status) {}
+AudioError::AudioError(Kind kind) : std::runtime_error(message(kind)), kind_(kind) {}
 
-// The three Core Audio cases stay defined for callers that show or compare
-// them, but our own mixer and limiter never raise them: there is no system
-// component to look up and no parameter call that can fail.
-AudioError AudioError::limiterConfiguration(std::int32_t status) { return {Kind::limiterConfiguration, status}; }
-AudioError AudioError::playerUnavailable() { return {Kind::playerUnavailable, 0}; }
-AudioError AudioError::limiterUnavailable() { return {Kind::limiterUnavailable, 0}; }
-AudioError AudioError::outputUnavailable() { return {Kind::outputUnavailable, 0}; }
-AudioError AudioError::invalidMasterVolume() { return {Kind::invalidMasterVolume, 0}; }
+AudioError AudioError::outputUnavailable() { return AudioError(Kind::outputUnavailable); }
+AudioError AudioError::invalidMasterVolume() { return AudioError(Kind::invalidMasterVolume); }
 
 }  // namespace knockbox

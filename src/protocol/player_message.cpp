@@ -69,7 +69,7 @@ std::string failureMessage(std::string_view line) {
         {{"bez sudo"}, "Knockbox can't play as root. Start it as your own user."},
         {{"Strumień SPU zatrzymał się", "Brak danych sensora"},
          "The motion sensor stopped sending data. Press Play to start again."},
-        {{"audio output", "Core Audio", "audio limiter"},
+        {{"audio output"},
          "Can't play sound. Check your speakers or headphones and try again."},
         {{"KNOCKBOX_SIMULATED_SPU"}, "The simulated sensor's recording can't be used."},
         {{"Nie można zapisać profilu"},
