@@ -109,7 +109,7 @@ CalibrationCapture::Result CalibrationCapture::consume(const Hit& hit) {
         return result;
     }
 
-    Observation observation{stage, side, hit.t, hit.peak, hit.features, hit.side, std::nullopt, hit.impulse};
+    Observation observation{stage, side, hit.features, hit.impulse, std::nullopt};
     if (stage == Stage::verification && verificationPredictor_)
         observation.prediction = verificationPredictor_(hit.features, hit.impulse);
     lastAccepted_ = hit.t;
@@ -137,11 +137,11 @@ CalibrationCapture::Result CalibrationCapture::consume(const Hit& hit) {
             phase_ = Pause{Stage::verification, block + 1, hit.t + pauseLength};
             result.messages.push_back(CalibrationStep::blockDone);
         } else {
-            Verification verification{{0, 0, verificationPerSide, verificationPerSide}, list};
+            SideVerification verification{0, 0, verificationPerSide, verificationPerSide};
             for (const Observation& o : list)
-                if (o.isCorrect()) ++(o.side == Side::left ? verification.counts.leftCorrect : verification.counts.rightCorrect);
-            phase_ = AwaitingVerificationDecision{verification.counts.passed()};
-            result.verification = std::move(verification);
+                if (o.isCorrect()) ++(o.side == Side::left ? verification.leftCorrect : verification.rightCorrect);
+            phase_ = AwaitingVerificationDecision{verification.passed()};
+            result.verification = verification;
         }
     }
     return result;

@@ -34,28 +34,6 @@ public:
     using Kind = CalibrationKind;
     enum class Stage { training, verification };
 
-    // Blocks are numbered from 0; even blocks are left, odd blocks right.
-    struct Collecting {
-        Stage stage;
-        int block;
-    };
-    struct Pause {  // waiting before `block` starts
-        Stage stage;
-        int block;
-        double until;  // s, sensor time
-    };
-    struct AwaitingVerificationDecision {
-        bool passed;
-    };
-    struct RetryPause {
-        double until;
-    };
-    struct AwaitingStart {};
-    struct AwaitingTraining {};  // the caller fits and starts verification
-    struct Complete {};
-    using Phase = std::variant<Collecting, Pause, AwaitingVerificationDecision, RetryPause, AwaitingStart,
-                               AwaitingTraining, Complete>;
-
     // Given a tap's side signature and its impulse signature, the side a
     // model sees; nothing when it has no opinion.
     using Predictor =
@@ -64,12 +42,9 @@ public:
     struct Observation {
         Stage stage = Stage::training;
         Side side = Side::left;  // the side the user was asked to tap
-        double t = 0;            // s: the tap's onset
-        double peak = 0;         // g
         SideFeatures features;
-        Side detectorSide = Side::left;  // what the detector itself said
-        std::optional<SidePrediction> prediction;  // the verification model's answer
         std::optional<SideFeatures> impulse;
+        std::optional<SidePrediction> prediction;  // the verification model's answer
 
         // The verification model put the tap confidently on its own side.
         bool isCorrect() const { return confidentlyOn(prediction, side); }
@@ -85,16 +60,13 @@ public:
         std::vector<SideFeatures> impulses(Side side) const;
     };
 
-    struct Verification {
-        SideVerification counts;  // judged by the verification model
-        std::vector<Observation> observations;
-    };
-
     struct Result {
         std::vector<CalibrationMessage> messages;
-        std::optional<Training> training;          // once, when training completes
-        std::optional<Verification> verification;  // once, when verification completes
-        std::optional<Observation> observation;    // the tap just accepted
+        std::optional<Observation> observation;  // the tap just accepted
+        std::optional<Training> training;        // once, when training completes
+        // Once, when verification completes: the taps the verification model
+        // put confidently on their own side.
+        std::optional<SideVerification> verification;
     };
 
     // What the calibration shows of itself.
@@ -134,6 +106,28 @@ public:
     Progress progress() const;
 
 private:
+    // Blocks are numbered from 0; even blocks are left, odd blocks right.
+    struct Collecting {
+        Stage stage;
+        int block;
+    };
+    struct Pause {  // waiting before `block` starts
+        Stage stage;
+        int block;
+        double until;  // s, sensor time
+    };
+    struct AwaitingVerificationDecision {
+        bool passed;
+    };
+    struct RetryPause {
+        double until;
+    };
+    struct AwaitingStart {};
+    struct AwaitingTraining {};  // the caller fits and starts verification
+    struct Complete {};
+    using Phase = std::variant<Collecting, Pause, AwaitingVerificationDecision, RetryPause, AwaitingStart,
+                               AwaitingTraining, Complete>;
+
     CalibrationPrompt prompt(Stage stage, int block) const;
     void startBlock(Stage stage, int block, double now, std::vector<CalibrationMessage>& messages);
     std::optional<CalibrationRefusal> refusal(const Hit& hit) const;

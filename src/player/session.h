@@ -114,7 +114,7 @@ private:
     void publishCalibrationState();
     void collectSideCalibration(const Hit& hit);
     void finishTraining(const CalibrationCapture::Training& training, double t);
-    void finishVerification(const CalibrationCapture::Verification& verification, double t);
+    void finishVerification(const SideVerification& verification, double t);
     void rejectCalibration(std::string_view status, const std::string& description, double t);
     void failSave(const std::string& description);
     void journalStatus(std::string_view status, const std::string& detail);

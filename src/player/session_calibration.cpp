@@ -130,13 +130,13 @@ void Session::finishTraining(const Capture::Training& training, double t) {
     logAll(calibration_->beginVerification(*pendingSideProfile_, t));
 }
 
-void Session::finishVerification(const Capture::Verification& verification, double t) {
-    const int left = verification.counts.leftCorrect;
-    const int right = verification.counts.rightCorrect;
+void Session::finishVerification(const SideVerification& verification, double t) {
+    const int left = verification.leftCorrect;
+    const int right = verification.rightCorrect;
     const bool light = options_.calibrateLight;
     const bool pending = light ? pendingLightProfile_.has_value() : pendingSideProfile_.has_value();
     // The capture judged the verification taps with the pending model.
-    if (!verification.counts.passed() || !pending)
+    if (!verification.passed() || !pending)
         return rejectCalibration("verification-rejected", lines::verificationMissed(left, right), t);
     try {
         if (light) {

@@ -165,9 +165,10 @@ TEST(CalibrationCapture, VerificationVerdicts) {
         const auto& verification = results.back().verification;
         ASSERT_TRUE(verification);
         EXPECT_EQ(results.back().messages.size(), 1u);  // the caller reports the verdict
-        EXPECT_EQ(verification->counts, (SideVerification{c.correctLeft, c.correctRight, 3, 3}));
-        EXPECT_EQ(verification->counts.passed(), c.passed);
-        EXPECT_EQ(verification->observations[1].side, Side::left);  // the prompted side, whatever the model said
+        EXPECT_EQ(verification, (SideVerification{c.correctLeft, c.correctRight, 3, 3}));
+        EXPECT_EQ(verification->passed(), c.passed);
+        // The prompted side, whatever the model said.
+        EXPECT_EQ(capture.verificationObservations()[1].side, Side::left);
         EXPECT_EQ(capture.trainingObservations().size(), 16u);
         EXPECT_EQ(capture.progress(), (Progress{Stage::verification, std::nullopt, 3, 3, 3, 0, false}));
         capture.markComplete();
