@@ -67,9 +67,9 @@ public:
         std::string name;
         RegistryValue value;
     };
-    // Every property write to a driver service, in order.
+    // Every property write to a driver service, in order: the order in which
+    // a real driver is woken matters, and only the writes show it.
     const std::vector<PropertyWrite>& driverWrites() const { return driverWrites_; }
-    std::optional<RegistryValue> driverProperty(int usage, const std::string& name) const;
 
 private:
     struct Entry {
@@ -86,6 +86,7 @@ private:
     Entry* realEntry(const std::string& className, int usage);
     const Entry* realEntry(const std::string& className, int usage) const;
     HidReturn write(Entry& entry, const std::string& name, const RegistryValue& value);
+    std::optional<RegistryValue> driverProperty(int usage, const std::string& name) const;
     bool driverAwake(int usage) const;
     Device* activeDevice(int usage) const;
     void scheduled(Device& device, bool on);
