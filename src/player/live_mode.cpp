@@ -31,8 +31,8 @@ constexpr double dataWatchdog = 7.0;  // s without a sample before giving up
 
 void live(const Options& options) {
     if (!SPUSensor::available(*makeMotionHid()))
-        throw AppError("Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.");
-    if (geteuid() == 0) throw AppError("Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root.");
+        throw AppError(std::string(lines::noSensorHere));
+    if (geteuid() == 0) throw AppError(std::string(lines::notAsRoot));
 
     Session session(options);
     const std::string ownPath = processValues().executablePath.string();
@@ -58,10 +58,9 @@ void live(const Options& options) {
             // on, silent, until the data watchdog ends the run. Never a wait
             // a signal cannot end.
             if (reader.ended() && !child->isRunning())
-                throw AppError("Proces sensora zakończył się (kod " + std::to_string(child->wait()) +
-                               "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.");
+                throw AppError(lines::sensorProcessEnded(child->wait()));
             if (uptime() - session.lastWall() > dataWatchdog)
-                throw AppError("Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
+                throw AppError(std::string(lines::noSensorData));
             if (options.duration && uptime() - start >= *options.duration) break;
             followSensorForASlice(reader, session, loop);
         }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app_error.h"
+#include "protocol/player_lines.h"
 #include "recording/csv_recording.h"
 #include "sensor/simulated_motion_hid.h"
 #endif
@@ -30,7 +31,7 @@ std::unique_ptr<MotionHid> makeMotionHid() {
             const Recording motion = readRecording(recording);
             setup.motion.assign(motion.begin(), motion.end());
         } catch (const std::exception& error) {
-            throw AppError(std::string("KNOCKBOX_SIMULATED_SPU: ") + error.what());
+            throw AppError(lines::simulatedSensorUnusable(error.what()));
         }
         if (const char* faults = std::getenv("KNOCKBOX_SIMULATED_SPU_FAULTS"))
             setup.faults = parseSimulatedFaults(faults);

@@ -16,6 +16,7 @@
 #include "platform/run_loop.h"
 #include "player/motion_source.h"
 #include "player/run_modes.h"
+#include "protocol/player_lines.h"
 #include "sensor/sample_line.h"
 #include "sensor/spu_sensor.h"
 
@@ -53,11 +54,11 @@ void sensorStream(const Options& options) {
         const double now = uptime();
         if (count == 0 && now - start > firstReportTimeout) {
             sensor.stop();
-            throw AppError("SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.");
+            throw AppError(std::string(lines::noReports));
         }
         if (count >= 1 && now - last > stallTimeout) {
             sensor.stop();
-            throw AppError("Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.");
+            throw AppError(std::string(lines::streamStalled));
         }
         if (options.duration && now - start >= *options.duration) break;
         loop.runFor(RunLoop::maxSlice);

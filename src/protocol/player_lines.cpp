@@ -225,4 +225,13 @@ std::string selfTestFailed(int failed, int total) {
 
 std::string error(std::string_view description) { return "Błąd: " + std::string(description); }
 
+std::string sensorProcessEnded(int status) {
+    return "Proces sensora zakończył się (kod " + std::to_string(status) +
+           "). Uruchom przez ./run.sh i sprawdź komunikat IOKit powyżej.";
+}
+
+std::string simulatedSensorUnusable(std::string_view description) {
+    return "KNOCKBOX_SIMULATED_SPU: " + std::string(description);
+}
+
 }  // namespace knockbox::lines

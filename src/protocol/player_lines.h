@@ -105,4 +105,19 @@ std::string selfTestFailed(int failed, int total);
 // "Błąd: <description>": the player ends with status 1 after it.
 std::string error(std::string_view description);
 
+// The player's own descriptions of failures the app tells apart by their
+// words (the sensor's, the audio engine's and the profiles' come with their
+// errors).
+inline constexpr std::string_view noSensorHere = "Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.";
+inline constexpr std::string_view notAsRoot = "Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root.";
+inline constexpr std::string_view noSensorData = "Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.";
+inline constexpr std::string_view noReports =
+    "SPU znaleziony, ale brak raportów przez 5 s. Sprawdź sudo i zamknij inne czytniki IMU.";
+inline constexpr std::string_view streamStalled =
+    "Strumień SPU zatrzymał się na 3 s. Uruchom grę ponownie po wybudzeniu Maca.";
+// The sensor process ended with this status while the player still read it.
+std::string sensorProcessEnded(int status);
+// The simulated sensor's recording could not be used.
+std::string simulatedSensorUnusable(std::string_view description);
+
 }  // namespace knockbox::lines
