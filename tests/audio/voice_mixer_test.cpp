@@ -50,6 +50,12 @@ TEST(VoiceMixer, StartCutsTheVoiceAndVoicesAddUp) {
     EXPECT_NEAR(render(mixer, 512)[2 * 400], 0.6f, 1e-5);
     EXPECT_EQ(mixer.activeVoices(), 2u);
     EXPECT_EQ(mixer.startsTaken(), 3u);
+    // Starts the render thread has not taken fill the queue; the rest are counted as dropped.
+    std::size_t queued = 0;
+    while (mixer.start({high.data(), 48000, 2, 1, 0})) ++queued;
+    EXPECT_FALSE(mixer.start({high.data(), 48000, 2, 1, 0}));
+    EXPECT_EQ(mixer.droppedStarts(), 2u);
+    EXPECT_GT(queued, 0u);
     // Each voice falls silent at the end of its buffer.
     render(mixer, 48000);
     EXPECT_EQ(mixer.activeVoices(), 0u);
