@@ -127,8 +127,7 @@ SelfCheck impulsePart(const LightSideProfile& profile) {
     int right = 0;
     for (std::size_t i = 0; i < intended.size(); ++i) {
         const auto& impulse = played.hits[i].impulse;
-        const auto prediction = impulse ? profile.impulseProfile->predict(*impulse) : std::nullopt;
-        if (prediction && prediction->isReliable && prediction->side == intended[i].side) ++right;
+        if (impulse && confidentlyOn(profile.impulseProfile->predict(*impulse), intended[i].side)) ++right;
     }
     const std::string count = std::to_string(right) + "/" + std::to_string(intended.size());
     if (right != static_cast<int>(intended.size()))

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 
 #include "recording/csv_recording.h"
 #include "simulation/tap_simulation.h"
@@ -31,39 +30,20 @@ test::ProcessResult replay(const fs::path& path, std::vector<std::string> more =
 }
 
 // The lines of a short groove, byte for byte as the player wrote them before
-// the fast trigger existed (tests/e2e/expected_replay_*.txt). The fast
-// trigger changes when each tap sounds, never what the lines say; with
-// --debug each hit line also shows the early decision after the rest.
+// the fast trigger existed (tests/e2e/expected_replay_*.txt); the fast trigger
+// changes when each tap sounds, never what the lines say. (What --debug adds
+// for it: Session.FastTriggerNeverSoundsATapTwice.)
 TEST(Replay, DefaultLinesAreUnchangedAndTheFastTriggerWritesTheSame) {
     TemporaryDirectory directory;
     const fs::path path = directory / "groove.csv";
     write(path, recordingText(simulation::render(*simulation::scenario("groove", 5, 4.3))));
     // Side by side: each replay runs in real time.
     ChildProcess plain(KNOCKBOX_EXECUTABLE, replaying(path)), debug(KNOCKBOX_EXECUTABLE, replaying(path, {"--debug"})),
-        fast(KNOCKBOX_EXECUTABLE, replaying(path, {"--fast-trigger"})),
-        fastDebug(KNOCKBOX_EXECUTABLE, replaying(path, {"--debug", "--fast-trigger"}));
+        fast(KNOCKBOX_EXECUTABLE, replaying(path, {"--fast-trigger"}));
     const std::string expected = test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_replay_default.txt");
-    const std::string expectedDebug = test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_replay_debug.txt");
     EXPECT_EQ(plain.wait().err, expected);
-    EXPECT_EQ(debug.wait().err, expectedDebug);
+    EXPECT_EQ(debug.wait().err, test::readFile(KNOCKBOX_SOURCE_DIR "/tests/e2e/expected_replay_debug.txt"));
     EXPECT_EQ(fast.wait().err, expected);
-
-    const std::string fastDebugErr = fastDebug.wait().err;
-    const auto debugLines = test::linesOf(expectedDebug), fastLines = test::linesOf(fastDebugErr);
-    ASSERT_EQ(fastLines.size(), debugLines.size()) << fastDebugErr;
-    const std::regex rest(R"(\d\.\d{3} g  głośność [01]\.\d{2}  strona \d+%  model heurystyka  po \d\.\d ms)");
-    for (std::size_t i = 0; i < debugLines.size(); ++i) {
-        const std::string& line = debugLines[i];
-        if (!line.starts_with("L  ") && !line.starts_with("R  ")) {
-            EXPECT_EQ(fastLines[i], line);
-            continue;
-        }
-        // On these taps the first milliseconds already tell the full window's side and strength.
-        const bool firm = line.find("tom") != std::string::npos || line.find("snare") != std::string::npos;
-        const std::string early = line + "  wcześnie " + line.substr(0, 1) + (firm ? " mocne" : " delikatne") + "  peak ";
-        ASSERT_TRUE(fastLines[i].starts_with(early)) << fastLines[i];
-        EXPECT_TRUE(std::regex_match(fastLines[i].substr(early.size()), rest)) << fastLines[i];
-    }
 }
 
 TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
