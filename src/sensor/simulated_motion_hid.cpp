@@ -125,7 +125,7 @@ private:
     HidReportCallback callback_;
 };
 
-SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)), playback_(setup_.motion) {
+SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)), playback_(std::move(setup_.motion)) {
     if (!setup_.sensorPresent) return;
     // Look-alikes first: each differs from the accelerometer in one matched property.
     add("AppleSPUHIDDevice", 0xFF0C, 3, 22, "SPU", false);
