@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a Release and an AddressSanitizer +
-# UndefinedBehaviorSanitizer configuration and runs every test of both; in
-# between, compiles every source file of src/ with Clang and libc++ (the
-# closest stand-in for Apple's toolchain, scripts/check-libcxx.sh).
+# UndefinedBehaviorSanitizer configuration and runs every test of both; before
+# the second runs, compiles every source file of src/ with Clang and libc++
+# (the closest stand-in for Apple's toolchain, scripts/check-libcxx.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,10 +23,14 @@ run_tests() {
   ctest --test-dir "$1" --output-on-failure -j "$jobs"
 }
 
-# Tests and benchmarks on, also in a build/ that ./run.sh configured without them.
-build build -DCMAKE_BUILD_TYPE=Release -DKNOCKBOX_TESTS=ON -DKNOCKBOX_BENCH=ON
-# After the build, so that generated sources (Qt's moc) exist.
-scripts/check-libcxx.sh build
+# Tests and benchmarks on, also in a build/ that ./run.sh configured without
+# them; the program's sources in the unity build ./run.sh makes, so a name two
+# files share fails here too.
+build build -DCMAKE_BUILD_TYPE=Release -DKNOCKBOX_UNITY=ON -DKNOCKBOX_TESTS=ON -DKNOCKBOX_BENCH=ON
 run_tests build
-build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKNOCKBOX_SANITIZE=ON -DKNOCKBOX_BENCH=OFF
+# File by file: a source that leans on another's includes fails here.
+build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKNOCKBOX_SANITIZE=ON -DKNOCKBOX_UNITY=OFF -DKNOCKBOX_BENCH=OFF
+# After a file-by-file build, so that every source has its own compile command
+# and generated sources (Qt's moc) exist.
+scripts/check-libcxx.sh build-asan
 run_tests build-asan

@@ -13,7 +13,7 @@
 namespace knockbox {
 namespace {
 
-constexpr int frameIntervalMs = 16;  // about the display's rate
+constexpr int kitFrameMs = 16;  // about the display's rate
 
 }  // namespace
 
@@ -37,7 +37,7 @@ DrumKitView::DrumKitView(ConfigurationModel& model, bool reduceMotion, Animation
     : QWidget(parent), model_(model), reduceMotion_(reduceMotion), clock_(std::move(clock)), seen_(model.hits()) {
     setAccessibleName(QStringLiteral("Drum kit"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    frames_.setInterval(frameIntervalMs);
+    frames_.setInterval(kitFrameMs);
     frames_.setTimerType(Qt::PreciseTimer);
     connect(&frames_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     connect(&model_, &ConfigurationModel::hitsChanged, this, &DrumKitView::countHits);

@@ -18,7 +18,7 @@ namespace {
 using studio::color;
 using studio::Rgb;
 
-constexpr int frameIntervalMs = 1000 / 30;
+constexpr int illustrationFrameMs = 1000 / 30;
 
 // The case, in design points.
 const QRectF deck(36, 124, 528, 190);
@@ -504,7 +504,7 @@ MacBookIllustration::MacBookIllustration(bool reduceMotion, AnimationClock clock
     : QWidget(parent), reduceMotion_(reduceMotion), clockSource_(std::move(clock)) {
     setAccessibleName(accessibilityLabel(std::nullopt, false));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    frames_.setInterval(frameIntervalMs);
+    frames_.setInterval(illustrationFrameMs);
     connect(&frames_, &QTimer::timeout, this, [this] {
         update();
         refresh();

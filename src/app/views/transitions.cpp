@@ -8,14 +8,14 @@
 namespace knockbox {
 namespace {
 
-constexpr int frameIntervalMs = 16;
+constexpr int transitionFrameMs = 16;
 
 }  // namespace
 
 FadingLabel::FadingLabel(double seconds, bool reduceMotion, QWidget* parent)
     : QWidget(parent), seconds_(seconds), reduceMotion_(reduceMotion) {
     installAccessibility();  // read as a heading
-    timer_.setInterval(frameIntervalMs);
+    timer_.setInterval(transitionFrameMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (static_cast<double>(elapsed_.elapsed()) >= seconds_ * 1000) {
             timer_.stop();
@@ -66,7 +66,7 @@ PageFade::PageFade(const QPixmap& snapshot, double seconds, QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(parent->rect());
     elapsed_.start();
-    timer_.setInterval(frameIntervalMs);
+    timer_.setInterval(transitionFrameMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (static_cast<double>(elapsed_.elapsed()) >= seconds_ * 1000) {
             timer_.stop();
