@@ -5,8 +5,8 @@
 
 namespace knockbox {
 
-void PeakLimiter::prepare(double sampleRate) {
-    sampleRate_ = sampleRate;
+void PeakLimiter::prepare(double rate) {
+    sampleRate_ = rate;
     update();
     reset();
 }
