@@ -88,7 +88,9 @@ TEST(CalibrationCapture, RefusalsKeepEverythingCollected) {
         EXPECT_EQ(result.observation.has_value(), !c.refusal);
         EXPECT_EQ(capture.trainingObservations().size(), c.refusal ? 1u : 2u);
         // A refused tap moved nothing: 0.35 s after the first tap still counts.
-        if (c.refusal) EXPECT_TRUE(capture.consume(tap(1.35, firstPeak)).observation);
+        if (c.refusal) {
+            EXPECT_TRUE(capture.consume(tap(1.35, firstPeak)).observation);
+        }
     }
     // A band that cannot hold a tap refuses every one.
     for (const auto& [accent, threshold] : {std::pair{0.16, 0.16}, {0.16, 0.0}, {nan, 0.05}, {0.16, 0.2}}) {
