@@ -46,7 +46,10 @@ bool eventually(const std::function<bool()>& condition, double timeout) {
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern = (fs::temp_directory_path() / "knockbox-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // Resolved: a Mac's temporary folders lie behind links (/var, /tmp into
+    // /private), and the program names the paths it finds by its own
+    // resolved location.
+    path_ = fs::canonical(pattern);
     fs::permissions(path_, fs::perms::all);  // tests may run the player as another user
 }
 

@@ -66,7 +66,8 @@ bool eventually(const std::function<bool()>& condition, double timeout = 10);
 // without one is a test failure (every player line ends with a line feed).
 std::vector<std::string> linesOf(const std::string& text);
 
-// A fresh directory under the system's temporary folder, removed at the end.
+// A fresh directory under the system's temporary folder, removed at the end;
+// its path has no symbolic link in it.
 class TemporaryDirectory {
 public:
     TemporaryDirectory();
