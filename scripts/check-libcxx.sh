@@ -13,10 +13,15 @@
 # cannot be linked with libc++.
 #
 # The macOS files (src/<layer>/macos/*.cpp), which no Linux target builds,
-# are compiled too, with the flags of their layer's other files and the
-# stand-ins of Apple's headers in scripts/apple-stand-ins/: only the
-# declarations those files use, with the SDK's types and signatures. A macOS
-# file that needs more adds it there. Objective-C++ files (*.mm) would need
+# are compiled too, with the flags of their layer's other files, the warnings
+# Xcode turns on by default (below), as errors, and the stand-ins of Apple's
+# headers in scripts/apple-stand-ins/: only the declarations those files use,
+# with the SDK's types, signatures, nullability, availability and ownership
+# annotations, so that a literal null where Apple forbids one, a call to an
+# API newer than the deployment target (CMAKE_OSX_DEPLOYMENT_TARGET) or a
+# CoreFoundation object never released (Clang's static analyzer follows each
+# one) fails here. A macOS file
+# that needs more adds it there. Objective-C++ files (*.mm) would need
 # Cocoa's headers and are left to the macOS workflow.
 # The Qt files of src/app compile against libc++ like the rest (Qt's headers
 # do; its libraries, built against libstdc++, are never linked here).
@@ -37,6 +42,27 @@ if [[ "$(uname -s)" == Darwin ]]; then
 fi
 command -v "$clang" >/dev/null || { echo "check-libcxx: $clang is missing (scripts/install-deps.sh installs it)" >&2; exit 2; }
 [[ -f "$build/compile_commands.json" ]] || { echo "check-libcxx: no $build/compile_commands.json; configure that build first" >&2; exit 2; }
+
+# What a new Xcode project warns about (its default build settings), beyond
+# the build's own warnings.
+xcode_warnings=(
+  -Wunguarded-availability      # an API newer than the deployment target, unguarded
+  -Wnonnull -Wnullability -Wnullability-completeness  # null where a declaration forbids it
+  -Wnon-literal-null-conversion -Wbool-conversion -Wconstant-conversion -Wenum-conversion -Wint-conversion
+  -Wshorten-64-to-32            # a 64-bit value cut to 32 bits
+  -Wcomma -Wempty-body -Winfinite-recursion -Wmove -Wrange-loop-analysis -Wstrict-prototypes
+  -Wunreachable-code
+  -Wuninitialized -Wconditional-uninitialized
+  -Wunused-function -Wunused-variable -Wunused-value
+  -Wdeprecated-declarations -Wdocumentation -Wquoted-include-in-framework-header
+  -Werror=return-type
+)
+# The deployment target as Apple's compiler defines it: 14.0 is 140000.
+target=$(sed -n 's/^CMAKE_OSX_DEPLOYMENT_TARGET:[A-Z]*=//p' "$build/CMakeCache.txt")
+[[ "$target" =~ ^[0-9]+(\.[0-9]+){0,2}$ ]] || { echo "check-libcxx: no CMAKE_OSX_DEPLOYMENT_TARGET in $build/CMakeCache.txt" >&2; exit 2; }
+IFS=. read -r major minor patch <<<"$target"
+apple_flags="-D__ENVIRONMENT_MAC_OS_X_VERSION_MIN_REQUIRED__=$((major * 10000 + ${minor:-0} * 100 + ${patch:-0}))"
+apple_flags+=" ${xcode_warnings[*]} -Werror"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -91,7 +117,7 @@ foreach(i RANGE ${last})
   cmake_path(RELATIVE_PATH file BASE_DIRECTORY "${source_dir}" OUTPUT_VARIABLE relative)
   string(REGEX REPLACE "/.*" "" layer "${relative}")
   if(NOT DEFINED layer_${layer})
-    set(layer_${layer} "${line} -isystem '${stand_ins}'${flags}")
+    set(layer_${layer} "${line} -isystem '${stand_ins}'${flags} ${apple_flags}")
   endif()
 endforeach()
 file(GLOB apple_files "${source_dir}/*/macos/*.cpp")
@@ -102,13 +128,18 @@ foreach(file IN LISTS apple_files)
     message(FATAL_ERROR "src/${relative}: no file of its layer is compiled, so its flags are unknown")
   endif()
   string(APPEND commands "${layer_${layer}} '${file}'\n")
+  # And Clang's static analyzer follows each CoreFoundation object from its
+  # Create or Copy (or CF_RETURNS_RETAINED) to its release.
+  string(REPLACE "-fsyntax-only" "--analyze -o /dev/null ${analyzer_flags}" analysis "${layer_${layer}}")
+  string(APPEND commands "${analysis} '${file}'\n")
   string(APPEND files "${file}\n")
 endforeach()
 file(WRITE "${output}/commands" "${commands}")
 file(WRITE "${output}/compiled" "${files}")
 CMAKE
 cmake -Ddatabase="$build/compile_commands.json" -Dsource_dir="$root/src" -Dcompiler="$clang" \
-  -Dstand_ins="$root/scripts/apple-stand-ins" \
+  -Dstand_ins="$root/scripts/apple-stand-ins" -Dapple_flags="$apple_flags" \
+  -Danalyzer_flags="-Xclang -analyzer-werror -Xanalyzer -analyzer-checker=osx.coreFoundation.CFRetainRelease,osx.cocoa.RetainCount" \
   -Doutput="$work" -P "$work/commands.cmake"
 
 status=0
