@@ -57,7 +57,8 @@ public:
     virtual void close() = 0;
     // Reports are written into `buffer`, which the caller keeps until it
     // unregisters, and handed to the callback on the run loop the device is
-    // scheduled on.
+    // scheduled on. What the callback throws reaches the caller of that
+    // loop's wait. The device must not be destroyed inside its own callback.
     virtual void registerInputReport(std::span<std::uint8_t> buffer, HidReportCallback callback) = 0;
     virtual void unregisterInputReport() = 0;
     virtual void schedule(RunLoop& loop) = 0;

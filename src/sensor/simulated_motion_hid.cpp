@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/app_error.h"
@@ -75,6 +77,12 @@ public:
         hid_.devices_.push_back(this);
     }
     ~Device() override {
+        // IOKit's device would go on running on freed memory: a fault of the
+        // caller's that the simulation makes plain.
+        if (delivering_) {
+            std::fputs("simulated SPU: a device was released inside its own report callback\n", stderr);
+            std::abort();
+        }
         if (loop_) hid_.scheduled(*this, false);
         std::erase(hid_.devices_, this);
     }
@@ -113,6 +121,11 @@ public:
         const std::size_t length = std::min(report.size(), buffer_.size());
         if (length > 0) std::memcpy(buffer_.data(), report.data(), length);
         HidReportCallback callback = callback_;  // the callback may unregister itself
+        delivering_ = true;
+        struct Delivered {
+            bool& delivering;
+            ~Delivered() { delivering = false; }  // also when the callback throws
+        } delivered{delivering_};
         callback(result, type, std::span<const std::uint8_t>(buffer_.data(), length), timestamp);
     }
 
@@ -123,6 +136,7 @@ private:
     RunLoop* loop_ = nullptr;
     std::span<std::uint8_t> buffer_;
     HidReportCallback callback_;
+    bool delivering_ = false;  // inside the callback
 };
 
 SimulatedMotionHid::SimulatedMotionHid(Setup setup) : setup_(std::move(setup)), playback_(std::move(setup_.motion)) {

@@ -78,7 +78,10 @@ SPUSensorError SPUSensorError::creation() {
 SPUSensor::SPUSensor(MotionHid& hid, RunLoop& loop, Log log)
     : hid_(hid), loop_(loop), log_(std::move(log)) {}
 
-SPUSensor::~SPUSensor() { stop(); }
+SPUSensor::~SPUSensor() {
+    stop();
+    if (retiring) loop_.cancel(*retiring);
+}
 
 void SPUSensor::log(const std::string& line) const {
     if (log_) log_(line);
@@ -229,15 +232,33 @@ void SPUSensor::receive(HidReturn result, HidReportType type, std::span<const st
     AccelSample sample{sampleTime(timestamp), q16(report, 6), q16(report, 10), q16(report, 14), {}};
     // One gyroscope sample may go with several accelerometer samples.
     if (latestGyro && std::abs(latestGyro->t - sample.t) < gyroFreshness) sample.gyro = latestGyro;
-    // The handler may stop the sensor. It runs from here, not from the member
-    // that stop() clears, and the devices stop() lets go of are kept until it
-    // returns, since this very call came from one of them.
-    SampleHandler handler = std::move(onSample);
-    ++delivering;
-    handler(sample);
-    --delivering;
-    if (device && !onSample) onSample = std::move(handler);  // still started: put it back
-    if (delivering == 0) retiredDevices.clear();
+    // The handler may stop the sensor, or throw. It runs from here, not from
+    // the member that stop() clears, and the devices stop() lets go of are
+    // kept, since this very call came from one of them: they are released on
+    // the loop's next turn, outside every report callback. However the
+    // handler ends, the sensor is left as it would be without this delivery.
+    struct Delivery {
+        SPUSensor& sensor;
+        SampleHandler handler;
+        explicit Delivery(SPUSensor& s) : sensor(s), handler(std::move(s.onSample)) { ++sensor.delivering; }
+        ~Delivery() {
+            --sensor.delivering;
+            if (sensor.device && !sensor.onSample) sensor.onSample = std::move(handler);  // still started
+            if (sensor.delivering == 0 && !sensor.retiredDevices.empty()) sensor.releaseRetiredDevicesLater();
+        }
+        Delivery(const Delivery&) = delete;
+        Delivery& operator=(const Delivery&) = delete;
+    } delivery(*this);
+    delivery.handler(sample);
+}
+
+void SPUSensor::releaseRetiredDevicesLater() {
+    if (retiring) return;
+    retiring = loop_.schedule(0, [this] {
+        loop_.cancel(*retiring);
+        retiring.reset();
+        retiredDevices.clear();
+    });
 }
 
 void SPUSensor::receiveGyro(HidReturn result, HidReportType type, std::span<const std::uint8_t> report,

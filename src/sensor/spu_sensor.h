@@ -65,7 +65,9 @@ public:
     // the run loop turns. Throws SPUSensorError. Does nothing while started.
     void start(SampleHandler onSample);
     // Undoes start and restores the drivers' properties; safe when not
-    // started, and from inside the sample handler.
+    // started, and from inside the sample handler (the devices are then
+    // released on the loop's next turn). What the handler throws passes on to
+    // the caller of the loop's wait and leaves the sensor as it was.
     void stop();
 
     static constexpr std::size_t reportLength = 22;
@@ -110,8 +112,11 @@ private:
     int rateBucket = 0;
     int gyroRateBucket = 0;
     bool warnedWakeFailure = false;
+    void releaseRetiredDevicesLater();
+
     int delivering = 0;  // a sample handler is running
     std::vector<std::unique_ptr<HidDevice>> retiredDevices;  // stopped during a delivery
+    std::optional<RunLoop::Token> retiring;                  // releases them on the loop's next turn
 };
 
 }  // namespace knockbox

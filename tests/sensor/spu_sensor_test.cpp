@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 
 #include "platform/monotonic_clock.h"
 #include "sensor/simulated_motion_hid.h"
@@ -245,7 +246,9 @@ TEST(SPUSensor, KeepAliveRewakesAndAddsTheSlowIntervalOnlyAfterAStall) {
 }
 
 // The handler may end the stream itself (as the sensor process does when its
-// reader goes away): nothing it runs on may be freed under it.
+// reader goes away): nothing it runs on may be freed under it, and the
+// devices are released once their callback has returned (the simulated
+// registry ends the test otherwise).
 TEST(SPUSensor, StopFromInsideTheSampleHandlerEndsTheStreamCleanly) {
     Rig rig;
     const auto interval = driverProperty(rig.hid, accel, "ReportInterval");
@@ -264,6 +267,19 @@ TEST(SPUSensor, StopFromInsideTheSampleHandlerEndsTheStreamCleanly) {
     rig.start();  // and it can be started again
     rig.loop.runFor(0.05);
     EXPECT_FALSE(rig.samples.empty());
+}
+
+// What the handler throws reaches whoever turns the loop and leaves no
+// trace: samples go on to the handler.
+TEST(SPUSensor, AThrowingHandlerLeavesTheSensorAsItWas) {
+    Rig rig;
+    int calls = 0;
+    rig.sensor.start([&](const AccelSample&) {
+        if (++calls == 1) throw std::runtime_error("from the handler");
+    });
+    EXPECT_THROW(runUntil(rig, [&] { return calls >= 1; }), std::runtime_error);
+    runUntil(rig, [&] { return calls >= 10; });
+    EXPECT_GE(calls, 10);
 }
 
 TEST(SPUSensor, WakeFailureIsWrittenOncePerStart) {

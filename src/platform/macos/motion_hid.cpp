@@ -11,6 +11,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "platform/macos/callback_exception.h"
 #include "platform/motion_hid.h"
 
 namespace knockbox {
@@ -154,15 +155,23 @@ private:
         runLoop_ = nullptr;
     }
 
+    // Called by IOKit from the run loop. Whatever the callback throws is
+    // kept and rethrown by the wait once the run loop has returned: it must
+    // not unwind through CoreFoundation.
     static void report(void* context, IOReturn result, void*, IOHIDReportType type, std::uint32_t,
-                       std::uint8_t* bytes, CFIndex length, std::uint64_t timeStamp) {
+                       std::uint8_t* bytes, CFIndex length, std::uint64_t timeStamp) noexcept {
         auto* self = static_cast<IOKitDevice*>(context);
         if (!self || !self->callback_) return;
         const HidReportType kind = type == kIOHIDReportTypeInput    ? HidReportType::input
                                    : type == kIOHIDReportTypeOutput ? HidReportType::output
                                                                     : HidReportType::feature;
-        self->callback_(result, kind, std::span<const std::uint8_t>(bytes, length > 0 ? static_cast<std::size_t>(length) : 0),
-                        timeStamp);
+        try {
+            self->callback_(result, kind,
+                            std::span<const std::uint8_t>(bytes, length > 0 ? static_cast<std::size_t>(length) : 0),
+                            timeStamp);
+        } catch (...) {
+            callbackException::keep(std::current_exception());
+        }
     }
 
     IOHIDDeviceRef device_;
