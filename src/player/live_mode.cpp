@@ -13,12 +13,12 @@
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
 #include "platform/subprocess.h"
-#include "player/motion_source.h"
 #include "player/process_values.h"
 #include "player/run_modes.h"
 #include "player/sensor_pacing.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
+#include "sensor/motion_source.h"
 #include "sensor/sensor_pipe_reader.h"
 #include "sensor/spu_sensor.h"
 

@@ -1,10 +1,12 @@
-// Looking for the sensor without streaming it: --probe only enumerates (no
-// root needed), --check-access opens and closes it once.
+// The sensor's own modes: --probe only looks for it (no root needed),
+// --check-access opens and closes it once, --sensor-stream is the sensor
+// process (sensor/sensor_stream, also the program knockbox-sensor).
 
 #include "core/app_error.h"
 #include "platform/log_line.h"
-#include "player/motion_source.h"
 #include "player/run_modes.h"
+#include "sensor/motion_source.h"
+#include "sensor/sensor_stream.h"
 #include "sensor/spu_sensor.h"
 
 namespace knockbox {
@@ -21,5 +23,7 @@ void checkAccess(const Options&) {
     sensor.start([](const AccelSample&) {});
     sensor.stop();
 }
+
+void sensorStream(const Options& options) { streamSensor(options.duration); }
 
 }  // namespace knockbox

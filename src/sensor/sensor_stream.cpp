@@ -2,6 +2,8 @@
 // the motion sensor and writes one sample line per accelerometer report to
 // standard output, each with a single unbuffered write, until it is stopped,
 // its reader goes away or the sensor goes quiet.
+#include "sensor/sensor_stream.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,9 +16,8 @@
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/run_loop.h"
-#include "player/motion_source.h"
-#include "player/run_modes.h"
 #include "protocol/player_lines.h"
+#include "sensor/motion_source.h"
 #include "sensor/sample_line.h"
 #include "sensor/spu_sensor.h"
 
@@ -28,7 +29,7 @@ constexpr double stallTimeout = 3.0;
 
 }  // namespace
 
-void sensorStream(const Options& options) {
+void streamSensor(std::optional<double> duration) {
     const std::unique_ptr<MotionHid> hid = makeMotionHid();
     if (closesSensorOutput(*hid)) {
         // The reader sees the stream end while this process runs on.
@@ -60,7 +61,7 @@ void sensorStream(const Options& options) {
             sensor.stop();
             throw AppError(std::string(lines::streamStalled));
         }
-        if (options.duration && now - start >= *options.duration) break;
+        if (duration && now - start >= *duration) break;
         loop.runFor(RunLoop::maxSlice);
     }
 

@@ -1,4 +1,4 @@
-#include "player/motion_source.h"
+#include "sensor/motion_source.h"
 
 #ifndef __APPLE__
 #include <cstdlib>
