@@ -17,4 +17,12 @@ if ! cmake --build build --target knockbox >build/build.log 2>&1; then
   cat build/build.log >&2
   exit 1
 fi
+# On a Mac, live play and live calibration start the sensor process with
+# `sudo -n`, which never asks for a password: with a terminal to ask in, get
+# sudo's ticket now (it asks once). Every other mode, and --direct-sensor,
+# needs none; without a terminal nothing is asked.
+if [[ "$(uname -s)" == Darwin && -t 0 && -t 2 ]] &&
+  ! printf '%s\n' "$@" | grep -qxE -- '-h|--(help|ui|probe|check-access|sensor-stream|demo|self-test|replay|export-samples|direct-sensor)'; then
+  sudo -v || exit 1
+fi
 exec build/knockbox "$@"
