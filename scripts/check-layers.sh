@@ -2,7 +2,7 @@
 # Fails on an #include that crosses a layer. The layers and what each may use
 # are read from the knockbox_layer(...) calls in <root>/src/CMakeLists.txt; a
 # file in src/<layer>/ may include "<layer>/..." and "<used>/..." only, and
-# src/main.cpp any layer. Prints every offending line.
+# the programs' entries (src/*.cpp) any layer. Prints every offending line.
 #   scripts/check-layers.sh [root]   (default: the repository)
 set -euo pipefail
 root=${1:-$(dirname "$0")/..}
@@ -13,12 +13,13 @@ declare -A allowed
 while read -r name uses; do
   allowed[$name]="$name $uses"
 done < <(sed -n 's/^knockbox_layer(\([a-z_]*\)\( USES \)\{0,1\}\([a-z_ ]*\)).*/\1 \3/p' "$cmake_file")
-allowed[main.cpp]="${!allowed[*]}"  # the entry may set up anything first
+entries="${!allowed[*]}"  # a program's entry may set up anything first
 
 status=0
 while IFS= read -r -d '' file; do
   relative=${file#"$root/src/"}
   layer=${relative%%/*}
+  [[ "$relative" == */* ]] || allowed[$layer]=$entries
   if [[ -z "${allowed[$layer]+set}" ]]; then
     echo "$relative: folder '$layer' is not a declared layer" >&2
     status=1

@@ -147,7 +147,8 @@ void ConfigurationModel::start(const std::optional<std::string>& mode) {
     for (const std::string& argument : settings_.arguments()) arguments << QString::fromStdString(argument);
     // The player ends when the app goes, even killed outright: its standard
     // input ends then. It starts its sensor process itself rather than
-    // through sudo.
+    // through sudo; knockbox-helper, when the app has one, gets the sensor
+    // process its rights instead (player/sensor_access.h).
     arguments << QStringLiteral("--until-input-ends") << QStringLiteral("--direct-sensor");
     if (mode) arguments << QString::fromStdString(*mode);
     // Player and app agree on the profile file.

@@ -40,7 +40,8 @@ int terminationStatus(int waitStatus) {
     return waitStatus;
 }
 
-Subprocess::Subprocess(const std::filesystem::path& executable, const std::vector<std::string>& arguments) {
+Subprocess::Subprocess(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
+                       Errors errors) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) throw std::system_error(errno, std::generic_category());
     for (int fd : pipeEnds) fcntl(fd, F_SETFD, FD_CLOEXEC);  // the child gets only its dup as fd 1
@@ -48,6 +49,7 @@ Subprocess::Subprocess(const std::filesystem::path& executable, const std::vecto
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+    if (errors == Errors::intoPipe) posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDERR_FILENO);
     // The player ignores SIGPIPE and may block signals; the child starts clean.
     sigset_t defaults, empty;
     sigemptyset(&defaults);

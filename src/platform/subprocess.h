@@ -1,7 +1,7 @@
 #pragma once
 // A child program whose standard output the player reads: standard input from
 // the null device, standard output into a pipe, standard error shared with
-// this process (its messages appear among the player's).
+// this process (its messages appear among the player's) or into the same pipe.
 
 #include <sys/types.h>
 
@@ -14,11 +14,14 @@ namespace knockbox {
 
 class Subprocess {
 public:
+    enum class Errors { shared, intoPipe };
+
     // Starts the program with the arguments (without argument 0, which is the
     // executable's path). Signal handling and the signal mask are reset to the
     // defaults in the child. Throws std::system_error with the system's
     // description when the program cannot be started.
-    Subprocess(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
+    Subprocess(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
+               Errors errors = Errors::shared);
     // A child still running is terminated and reaped; the pipe is closed.
     ~Subprocess();
     Subprocess(const Subprocess&) = delete;

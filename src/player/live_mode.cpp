@@ -15,6 +15,7 @@
 #include "platform/subprocess.h"
 #include "player/process_values.h"
 #include "player/run_modes.h"
+#include "player/sensor_access.h"
 #include "player/sensor_pacing.h"
 #include "player/session.h"
 #include "protocol/player_lines.h"
@@ -34,14 +35,22 @@ void live(const Options& options) {
         throw AppError(std::string(lines::noSensorHere));
     if (geteuid() == 0) throw AppError(std::string(lines::notAsRoot));
 
+    // The sensor process: this program, or the one knockbox-helper installed.
+    const std::string program = options.sensorProgram.value_or(processValues().executablePath.string());
+    const SystemPlaces system = systemPlaces();
+    // sudo -n fails when it would have to ask: say what to run instead, before anything starts.
+    if (!options.directSensor && !sudoAllows(system, program)) {
+        if (mainRunLoop().stopped()) return;  // Ctrl-C meanwhile
+        throw AppError(std::string(lines::sudoNeedsPassword));
+    }
+
     Session session(options);
-    const std::string ownPath = processValues().executablePath.string();
     std::optional<Subprocess> child;
     try {
         if (options.directSensor)
-            child.emplace(ownPath, std::vector<std::string>{"--sensor-stream"});
+            child.emplace(program, std::vector<std::string>{"--sensor-stream"});
         else
-            child.emplace("/usr/bin/sudo", std::vector<std::string>{"-n", ownPath, "--sensor-stream"});
+            child.emplace(system.sudo(), std::vector<std::string>{"-n", program, "--sensor-stream"});
     } catch (...) {
         session.stop();
         throw;

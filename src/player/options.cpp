@@ -76,6 +76,9 @@ void validate(const Options& options) {
             "volume 0–1.5, duration > 0.");
     if (options.calibrateSides && options.calibrateLight)
         throw AppError("Wybierz --calibrate-sides albo --calibrate-light w jednej sesji.");
+    // sudo finds a relative program through PATH, and a rule names it whole.
+    if (options.sensorProgram && !options.sensorProgram->starts_with('/'))
+        throw AppError("--sensor-program wymaga ścieżki bezwzględnej: " + outsideText(*options.sensorProgram));
 }
 
 }  // namespace
@@ -97,6 +100,8 @@ Options parseOptions(std::span<const std::string> arguments) {
             options.mode = option == "--replay" ? RunMode::replay : RunMode::exportSamples;
         } else if (option == "--record") {
             options.record = cursor.value(option);
+        } else if (option == "--sensor-program") {
+            options.sensorProgram = cursor.value(option);
         } else if (option == "--threshold") {
             options.config.threshold = cursor.number(option);
         } else if (option == "--cooldown") {

@@ -31,6 +31,9 @@ struct Options {
     bool muted = false;
     bool debug = false;
     bool directSensor = false;
+    // The sensor process's program instead of this one: knockbox-helper's
+    // root-owned copy of knockbox-sensor, which sudo runs without asking.
+    std::optional<std::string> sensorProgram;
     // Play each tap from an early decision a few milliseconds after its onset
     // instead of waiting for the whole attack window (live play and replay).
     bool fastTrigger = false;

@@ -234,4 +234,8 @@ std::string simulatedSensorUnusable(std::string_view description) {
     return "KNOCKBOX_SIMULATED_SPU: " + std::string(description);
 }
 
+std::string sensorAccessFailed(std::string_view description) {
+    return "Nie udało się nadać procesowi sensora uprawnień: " + std::string(description);
+}
+
 }  // namespace knockbox::lines

@@ -119,5 +119,20 @@ inline constexpr std::string_view streamStalled =
 std::string sensorProcessEnded(int status);
 // The simulated sensor's recording could not be used.
 std::string simulatedSensorUnusable(std::string_view description);
+// How the sensor process gets root. Live play through sudo -n, which would
+// have to ask for a password: what to run instead.
+inline constexpr std::string_view sudoNeedsPassword =
+    "sudo nie uruchomi procesu sensora bez hasła. Wpisz w Terminalu „sudo -v” (raz zapyta o hasło) i uruchom "
+    "grę ponownie; ./run.sh robi to sam.";
+// knockbox-helper, before the system's administrator prompt, and when it was
+// declined or the rights it asked for could not be given.
+inline constexpr std::string_view sensorAccessAsked =
+    "Proces sensora potrzebuje uprawnień administratora: podaj hasło w oknie systemu (tylko raz).";
+inline constexpr std::string_view sensorAccessDeclined =
+    "Nie przyznano procesowi sensora uprawnień administratora, więc czujnik ruchu jest niedostępny.";
+std::string sensorAccessFailed(std::string_view description);
+// knockbox-sensor started otherwise than by the player.
+inline constexpr std::string_view sensorProgramUsage =
+    "knockbox-sensor przyjmuje tylko --sensor-stream; uruchamia go odtwarzacz.";
 
 }  // namespace knockbox::lines

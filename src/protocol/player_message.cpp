@@ -63,8 +63,10 @@ std::string failureMessage(std::string_view line) {
 #endif
         {{"urządzenie zajęte", "brak raportów", "Nie można wyliczyć urządzeń SPU", "IOHIDDeviceCreate"},
          "Can't reach the motion sensor. Quit other apps using it and try again."},
+        {{"Nie przyznano procesowi sensora"},
+         "You declined the password prompt, so Knockbox can't read the motion sensor. Press Play to be asked again."},
         // The sensor process ended without a word of its own: sudo refused it.
-        {{"odmowa uprawnień", "Proces sensora zakończył się"},
+        {{"odmowa uprawnień", "Proces sensora zakończył się", "sudo -v", "nadać procesowi sensora uprawnień"},
          "Knockbox isn't allowed to read the motion sensor. Check the sensor helper's permissions."},
         {{"bez sudo"}, "Knockbox can't play as root. Start it as your own user."},
         {{"Strumień SPU zatrzymał się", "Brak danych sensora"},
@@ -92,6 +94,8 @@ std::optional<std::string> playerMessage(std::string_view line) {
     if (line.starts_with("Błąd:")) return failureMessage(line);
     if (line.starts_with("GOTOWE")) return "Ready — start playing!";
     if (line.starts_with("Start SPU")) return "Don't touch your MacBook for 2 seconds";
+    if (line.starts_with("Proces sensora potrzebuje uprawnień"))
+        return "Enter your password to let Knockbox read the motion sensor (asked once)";
     if (contains(line, "teraz pisz")) return "Type normally for 5 seconds";
     if (contains(line, "zapisany ·")) return "Calibration complete — start playing!";
     if (line.starts_with("Nie zapisano profilu")) return "Let's redo it. Hits on both sides felt too similar.";

@@ -24,7 +24,7 @@ TEST(Options, ValuesReachTheirFields) {
         parse({"--threshold", "0.1", "--cooldown", "250", "--accent", "0.2", "--full-velocity", "0.9",
                "--volume", "0.5", "--duration", "3.5", "--side-bias", "-0.01", "--record", "r.csv",
                "--invert-sides", "--calibrate-typing", "--no-side-profile", "--no-typing-guard",
-               "--mute", "--debug", "--direct-sensor", "--fast-trigger"});
+               "--mute", "--debug", "--direct-sensor", "--fast-trigger", "--sensor-program", "/s/k"});
     EXPECT_EQ(options.config.threshold, 0.1);
     EXPECT_EQ(options.config.cooldown, 0.25);
     EXPECT_EQ(options.config.accent, 0.2);
@@ -34,6 +34,7 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_EQ(options.volume, 0.5);
     EXPECT_EQ(options.duration, 3.5);
     EXPECT_EQ(options.record, "r.csv");
+    EXPECT_EQ(options.sensorProgram, "/s/k");
     EXPECT_TRUE(options.calibrateTyping && options.noSideProfile && options.noTypingGuard &&
                 options.muted && options.debug && options.directSensor && options.fastTrigger);
     const Options strong = parse({"--calibrate-strong"});
@@ -90,6 +91,7 @@ TEST(Options, RefusedArgumentsAndTheirMessages) {
         {{"replay.csv"}, "Nieznana opcja: replay.csv. Użyj --help."},
         {{"--tom-sound", "Studio"}, "Nieznane brzmienie: Studio. Wybierz studio, electronic albo lofi."},
         {{"--calibrate-light", "--calibrate-sides"}, "Wybierz --calibrate-sides albo --calibrate-light w jednej sesji."},
+        {{"--sensor-program", "s/k"}, "--sensor-program wymaga ścieżki bezwzględnej: s/k"},
         {{"--threshold", "0.9", "--bogus"}, "Nieznana opcja: --bogus. Użyj --help."},
         {{"--volume", "x", "--kit", "808"}, "Nieprawidłowa liczba: x"},
         {{"--calibrate-sides", "--calibrate-light", "--volume", "2"}, required},

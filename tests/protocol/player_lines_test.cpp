@@ -43,6 +43,8 @@ TEST(PlayerLines, ReadBackAsTheirEventsAndMessages) {
     const RoundTrip cases[] = {
         {lines::ready(799.6, 0.05, 0.16, 0.12), ReadyEvent{}, "Ready — start playing!"},
         {std::string(lines::sensorStart), std::nullopt, "Don't touch your MacBook for 2 seconds"},
+        {std::string(lines::sensorAccessAsked), std::nullopt,
+         "Enter your password to let Knockbox read the motion sensor (asked once)"},
         {std::string(lines::typingCalibration), std::nullopt, "Type normally for 5 seconds"},
         // Hits, plain and with --debug and the fast trigger's early decision.
         {lines::hit(Side::left, Drum::kick, 0.08, 0.3), HitEvent{Drum::kick}, "Left · Kick"},
