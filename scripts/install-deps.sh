@@ -15,6 +15,7 @@ debian_packages=(
   libfast-float-dev                             # locale-independent number parsing
   libsndfile1-dev                               # CAF input, WAV output
   librtaudio-dev                                # audio output (RtAudio over PulseAudio)
+  librtmidi-dev libjack-jackd2-dev              # MIDI out (RtMidi: ALSA sequencer or JACK); libjack to keep JACK quiet
   qt6-base-dev                                  # configuration app
   sudo                                          # live play starts the sensor process with sudo -n
 )
@@ -23,12 +24,13 @@ debian_test_packages=(
   libpulse-dev                                  # the latency bench asks the sound server
   pulseaudio pulseaudio-utils                   # sound server and parecord for the sound tests
   util-linux                                    # setpriv: tests run the player as an ordinary user
+  jackd2 python3-mido                           # live MIDI over JACK's dummy driver; MIDI takes read back
   clang-19 libc++-19-dev libc++abi-19-dev       # the Clang + libc++ compile check (scripts/check-libcxx.sh)
   desktop-file-utils appstream                  # the install test validates the desktop entry and metainfo
   file                                          # cpack's Debian package finds the program's libraries with it
 )
 # bash: the scripts need bash 4 or later; macOS ships 3.2.
-brew_packages=(cmake ninja pkg-config bash nlohmann-json fast_float libsndfile rtaudio qt)
+brew_packages=(cmake ninja pkg-config bash nlohmann-json fast_float libsndfile rtaudio rtmidi qt)
 brew_test_packages=(googletest google-benchmark)
 if [[ "$set_name" == test ]]; then
   debian_packages+=("${debian_test_packages[@]}")
