@@ -1,5 +1,9 @@
 #include "player/options.h"
 
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
 #include "core/app_error.h"
 #include "core/line_text.h"
 #include "core/number_text.h"
@@ -32,7 +36,34 @@ public:
         throw AppError("Nieznane brzmienie: " + outsideText(text) + ". Wybierz studio, electronic albo lofi.");
     }
 
+    // "kick=36": a drum and its MIDI note.
+    std::pair<Drum, int> midiNote(const std::string& option) {
+        const std::string& text = value(option);
+        const auto equals = text.find('=');
+        const auto drum = parseDrum(std::string_view(text).substr(0, equals));
+        const auto note = equals == std::string::npos ? std::nullopt : wholeNumber(text.substr(equals + 1), 0, 127);
+        if (drum && note) return {*drum, *note};
+        throw AppError("Nieprawidłowa nuta MIDI: " + outsideText(text) +
+                       ". Podaj kick, snare, hihat albo tom i numer 0–127, np. kick=36.");
+    }
+
+    int midiChannel(const std::string& option) {
+        const std::string& text = value(option);
+        if (auto channel = wholeNumber(text, 1, 16)) return *channel;
+        throw AppError("Nieprawidłowy kanał MIDI: " + outsideText(text) + ". Wybierz 1–16.");
+    }
+
 private:
+    // Decimal digits only, within the range.
+    static std::optional<int> wholeNumber(std::string_view text, int low, int high) {
+        int number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (text.empty() || text[0] == '-' || error != std::errc{} || end != text.data() + text.size() ||
+            number < low || number > high)
+            return std::nullopt;
+        return number;
+    }
+
     std::span<const std::string> arguments_;
     std::size_t next_ = 0;
 };
@@ -60,7 +91,18 @@ bool* switchOf(Options& options, const std::string& option) {
     if (option == "--direct-sensor") return &options.directSensor;
     if (option == "--fast-trigger") return &options.fastTrigger;
     if (option == "--until-input-ends") return &options.untilInputEnds;
+    if (option == "--midi") return &options.midi;
     return nullptr;
+}
+
+// The take a file's name asks for: MIDI or sound.
+std::optional<std::string>& takeOf(Options& options, const std::string& file) {
+    std::string extension = std::filesystem::path(file).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (extension == ".mid" || extension == ".midi") return options.takeMidi;
+    if (extension == ".wav") return options.takeWave;
+    throw AppError("Nieznany rodzaj pliku take: " + outsideText(file) + ". Użyj .mid albo .wav.");
 }
 
 void validate(const Options& options) {
@@ -102,6 +144,14 @@ Options parseOptions(std::span<const std::string> arguments) {
             options.record = cursor.value(option);
         } else if (option == "--sensor-program") {
             options.sensorProgram = cursor.value(option);
+        } else if (option == "--take") {
+            const std::string& file = cursor.value(option);
+            takeOf(options, file) = file;
+        } else if (option == "--midi-note") {
+            const auto [drum, note] = cursor.midiNote(option);
+            options.midiMapping.notes[index(drum)] = note;
+        } else if (option == "--midi-channel") {
+            options.midiMapping.channel = cursor.midiChannel(option);
         } else if (option == "--threshold") {
             options.config.threshold = cursor.number(option);
         } else if (option == "--cooldown") {

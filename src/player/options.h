@@ -8,6 +8,7 @@
 #include "audio/drum_kit.h"
 #include "audio/master_volume.h"
 #include "detection/detector_config.h"
+#include "midi/midi_mapping.h"
 
 namespace knockbox {
 
@@ -41,6 +42,13 @@ struct Options {
     // its player a pipe whose other end only the app holds, so the player
     // ends when the app goes, however it goes.
     bool untilInputEnds = false;
+    // Live MIDI out on the port "Knockbox" (--midi); the notes and channel
+    // it and a MIDI take use (--midi-note DRUM=N, --midi-channel N).
+    bool midi = false;
+    MidiMapping midiMapping;
+    // Takes written when the run ends (--take FILE.mid, --take FILE.wav).
+    std::optional<std::string> takeMidi;
+    std::optional<std::string> takeWave;
 
     bool learningSides() const { return calibrateSides || calibrateLight; }
 };

@@ -6,13 +6,16 @@
 
 #include "audio/drum_audio.h"
 #include "core/app_error.h"
+#include "midi/midi_output.h"
 #include "platform/hardware_model.h"
 #include "platform/log_line.h"
 #include "platform/monotonic_clock.h"
 #include "platform/random_uuid.h"
+#include "platform/run_loop.h"
 #include "player/audio_engine.h"
 #include "player/process_values.h"
 #include "player/profile_loading.h"
+#include "player/takes.h"
 #include "protocol/player_lines.h"
 
 namespace knockbox {
@@ -48,6 +51,11 @@ Session::Session(const Options& options, SessionEnvironment environment)
     if (environment_.loadProfiles) environment_.loadProfiles(options_, detector_, environment_.log);
     if (options_.fastTrigger && !options_.learningSides()) detector_.setEarlyTrigger(fastTriggerRule);
     if (options_.record) recorder_ = std::make_unique<CsvRecorder>(*options_.record);
+    if (options_.takeMidi || options_.takeWave) takes_ = std::make_unique<Takes>(options_);
+    if (options_.midi) {
+        midi_ = std::make_unique<MidiOutput>(options_.midiMapping, mainRunLoop());
+        environment_.log(lines::midiOpened(midiPortName, name(midi_->system()), options_.midiMapping.channel));
+    }
 }
 
 Session::~Session() = default;
@@ -68,6 +76,7 @@ void Session::receive(const AccelSample& sample, bool replay) {
     }
 
     const double elapsed = sample.t - *origin_;
+    elapsed_ = elapsed;
     const double warmUpLength = options_.calibrateTyping ? typingSampleEnd : warmUp;
     if (options_.calibrateTyping && !typingAnnounced_ && elapsed >= warmUp) {
         typingAnnounced_ = true;
@@ -134,16 +143,27 @@ bool Session::soundedEarly(const Hit& hit) const {
     return early_ && early_->hit.t == hit.t && early_->hit.sideReliable;
 }
 
+// Heard, sent and kept alike: the drum and velocity it is played with, at
+// the sample that started it.
 void Session::sound(const Hit& hit) {
     ++soundsStarted_;
     lastSoundOnset_ = hit.t;
-    if (audio_) audio_->play(hit.drum, hit.velocity, hit.side == Side::left ? -sidePan : sidePan);
+    const float pan = hit.side == Side::left ? -sidePan : sidePan;
+    if (audio_) audio_->play(hit.drum, hit.velocity, pan);
+    if (midi_) midi_->play(hit.drum, hit.velocity);
+    if (takes_) takes_->add({elapsed_, hit.drum, hit.velocity, pan});
 }
 
 void Session::stop() {
     if (stopped_) return;
     stopped_ = true;
     if (audio_) audio_->stop();
+    unsigned long failedMidi = 0;
+    if (midi_) {
+        midi_->finish();  // no note left hanging
+        failedMidi = midi_->failedSends();
+        midi_.reset();
+    }
     if (recorder_) {
         try {
             recorder_->finish();
@@ -152,8 +172,18 @@ void Session::stop() {
         }
     }
     if (calibrationJournal_) calibrationJournal_->finish();
+    // A run that received nothing played nothing: the take files stay as they were.
+    if (takes_ && count_ > 0) {
+        try {
+            takes_->write(elapsed_);
+        } catch (const AppError& error) {
+            fail(error.message());
+        }
+    }
+    takes_.reset();
     if (const auto dropped = audio_ ? audio_->mixer().droppedStarts() : 0; dropped > 0)
         environment_.log(lines::droppedStarts(dropped));
+    if (failedMidi > 0) environment_.log(lines::midiSendsFailed(failedMidi));
     environment_.log(lines::summary(count_, hitCount_, uncertainHits_));
     if (!failure_.empty()) environment_.log(lines::error(failure_));
 }

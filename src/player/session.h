@@ -26,6 +26,8 @@
 namespace knockbox {
 
 class DrumAudio;
+class MidiOutput;
+class Takes;
 
 // Where a side calibration keeps what it makes, and what it marks it with.
 struct CalibrationFiles {
@@ -56,8 +58,9 @@ struct SessionEnvironment {
 
 class Session {
 public:
-    // Creates the detector, the audio engine (unless muted) and the recording.
-    // Throws the engine's error or AppError for a recording it cannot create.
+    // Creates the detector, the audio engine (unless muted), the recording,
+    // the live MIDI output and the takes' files. Throws the engine's error,
+    // MidiError, or AppError for a recording or take it cannot create.
     // With the fast trigger (not in side or light calibration runs, which
     // collect full-window hits) each tap sounds from its early decision; the
     // lines, counts and recording still follow the full window.
@@ -77,8 +80,9 @@ public:
     bool awaitingHit() const { return detector_.capturing() || fastTriggerArmed(); }
     // The run must end and report failure (after its summary).
     bool failed() const { return failed_; }
-    // Stops audio, closes the recording and writes the summary line, then
-    // the "Błąd: …" line of a failure no line has told yet. Once.
+    // Stops audio, ends the MIDI notes still sounding, closes the recording,
+    // writes the takes (when a sample came) and the summary line, then the
+    // "Błąd: …" line of a failure no line has told yet. Once.
     void stop();
 
     double lastWall() const { return lastWall_; }
@@ -93,6 +97,8 @@ public:
     double lastSoundOnset() const { return lastSoundOnset_; }
     // The engine that plays the hits; null when muted.
     const DrumAudio* audio() const { return audio_.get(); }
+    // The live MIDI output; null without --midi.
+    const MidiOutput* midi() const { return midi_.get(); }
     // The guided side calibration of a calibration run, from the end of the
     // warm-up on; absent otherwise.
     const std::optional<CalibrationCapture>& calibration() const { return calibration_; }
@@ -128,6 +134,7 @@ private:
     std::unique_ptr<DrumAudio> audio_;
     TypingGuard typing_;
     std::optional<double> origin_;
+    double elapsed_ = 0;  // s of sample time from the first sample to the latest
     double lastWall_ = 0;
     long count_ = 0;
     long hitCount_ = 0;
@@ -139,6 +146,8 @@ private:
     std::string failure_;  // told by stop; empty when a line has told it already
     double calibrationPeak_ = 0;
     std::unique_ptr<CsvRecorder> recorder_;
+    std::unique_ptr<MidiOutput> midi_;
+    std::unique_ptr<Takes> takes_;
     std::optional<EarlyDecision> early_;  // of the latest tap that had one
     long soundsStarted_ = 0;
     double lastSoundOnset_ = 0;

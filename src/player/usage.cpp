@@ -34,6 +34,10 @@ const std::string_view usageText =
     "  --self-test           testy syntetyczne detekcji i wygenerowanych sampli\n"
     "  --export-samples dir  zapisz cztery WAV 48 kHz\n"
     "  --no-typing-guard     świadomie wyłącz blokadę 450 ms po keyDown\n"
+    "  --midi                wysyłaj bębny jako MIDI na port Knockbox\n"
+    "  --midi-note kick=36   nuta MIDI bębna 0–127 (domyślnie 36/38/42/45)\n"
+    "  --midi-channel 10     kanał MIDI 1–16\n"
+    "  --take gra.mid        zapisz grę jako .mid lub .wav (można oba)\n"
     "\n"
     "Sensor: AppleSPUHIDDevice 0xFF00/3, raport 22 B, Q16 XYZ od bajtu 6.\n"
     "Nie wszystkie M1 udostępniają ten sensor. W razie ciszy start kończy się błędem.";

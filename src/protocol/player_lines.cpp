@@ -164,6 +164,14 @@ std::string droppedStarts(unsigned long dropped) {
     return "Uwaga: " + std::to_string(dropped) + " dźwięków nie zagrało: kolejka audio była pełna.";
 }
 
+std::string midiOpened(std::string_view port, std::string_view system, int channel) {
+    return "MIDI: port " + std::string(port) + " (" + std::string(system) + "), kanał " + std::to_string(channel) + ".";
+}
+
+std::string midiSendsFailed(unsigned long failed) {
+    return "Uwaga: " + std::to_string(failed) + " komunikatów MIDI nie wysłano: system MIDI ich nie przyjął.";
+}
+
 std::string demo(Drum drum, double velocity) {
     return "DEMO " + std::string(rawValue(drum)) + " volume " + shortestNumber(velocity);
 }

@@ -66,6 +66,10 @@ std::string summary(long samples, long hits, long uncertain);
 // Before the summary, when taps were played faster than the audio thread took
 // them: how many sounds were dropped.
 std::string droppedStarts(unsigned long dropped);
+// Live MIDI out opened: "MIDI: port Knockbox (JACK), kanał 10."
+std::string midiOpened(std::string_view port, std::string_view system, int channel);
+// Before the summary, when the MIDI system refused messages after the port opened.
+std::string midiSendsFailed(unsigned long failed);
 // "DEMO <drum> volume <velocity>"
 std::string demo(Drum drum, double velocity);
 // The recorded kit was asked for, but `missing` of its `total` recordings did

@@ -74,6 +74,12 @@ std::string failureMessage(std::string_view line) {
         {{"audio output"},
          "Can't play sound. Check your speakers or headphones and try again."},
         {{"KNOCKBOX_SIMULATED_SPU"}, "The simulated sensor's recording can't be used."},
+#ifdef __APPLE__
+        {{"portu MIDI"}, "Couldn't open the MIDI port, so nothing played; turn off Send MIDI to play without it."},
+#else
+        {{"portu MIDI"},
+         "Couldn't open the MIDI port, so nothing played; start JACK (or the ALSA sequencer) or turn off Send MIDI."},
+#endif
         {{"Nie można zapisać profilu"},
          "Couldn't save the calibration. Check that its folder can be written and the disk has room."},
     };

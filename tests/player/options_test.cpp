@@ -67,6 +67,19 @@ TEST(Options, KitsApplyInOrder) {
               (SoundSelection{DrumKit::studio, DrumKit::live, DrumKit::lofi, DrumKit::electronic}));
 }
 
+TEST(Options, MidiAndTakes) {
+    const Options defaults = parse({});
+    EXPECT_FALSE(defaults.midi || defaults.takeMidi || defaults.takeWave);
+    EXPECT_EQ(defaults.midiMapping, (MidiMapping{{36, 38, 42, 45}, 10}));
+    const Options options = parse({"--midi", "--midi-note", "kick=35", "--midi-note", "tom=0", "--midi-note",
+                                   "hihat=127", "--midi-channel", "16", "--take", "a.MID", "--take", "b.wav",
+                                   "--take", "c.midi"});
+    EXPECT_TRUE(options.midi);
+    EXPECT_EQ(options.midiMapping, (MidiMapping{{35, 38, 127, 0}, 16}));
+    EXPECT_EQ(options.takeMidi, "c.midi");  // the later of a kind wins
+    EXPECT_EQ(options.takeWave, "b.wav");
+}
+
 TEST(Options, ValuesAtTheLimitsAreAccepted) {
     for (const auto& good : std::vector<std::vector<std::string>>{
              {"--threshold", "0.008"}, {"--threshold", "0.15", "--accent", "0.3", "--full-velocity", "0.6"},
@@ -100,9 +113,18 @@ TEST(Options, RefusedArgumentsAndTheirMessages) {
         {{"--full-velocity", "0.16"}, required}, {{"--cooldown", "69.9"}, required},
         {{"--cooldown", "2000.1"}, required}, {{"--duration", "0"}, required}, {{"--duration", "-1"}, required},
         {{"--volume", "-0.1"}, required}, {{"--volume", "1.5000001"}, required},
+        {{"--take"}, "Brak wartości po --take."},
+        {{"--take", "groove.csv"}, "Nieznany rodzaj pliku take: groove.csv. Użyj .mid albo .wav."},
+        {{"--take", ".mid"}, "Nieznany rodzaj pliku take: .mid. Użyj .mid albo .wav."},
     };
     for (const auto& [arguments, message] : cases)
         EXPECT_EQ(failure(arguments), message) << testing::PrintToString(arguments);
+    for (const std::string note : {"kick", "kick=", "kick=128", "kick=-1", "kick=+1", "kick=3.0", "Kick=36", "36",
+                                   "bell=36", "kick=36 "})
+        EXPECT_EQ(failure({"--midi-note", note}),
+                  "Nieprawidłowa nuta MIDI: " + note + ". Podaj kick, snare, hihat albo tom i numer 0–127, np. kick=36.");
+    for (const std::string channel : {"0", "17", "ten", "1.0", ""})
+        EXPECT_EQ(failure({"--midi-channel", channel}), "Nieprawidłowy kanał MIDI: " + channel + ". Wybierz 1–16.");
 }
 
 }  // namespace

@@ -94,6 +94,8 @@ TEST(PlayerLines, ReadBackAsTheirEventsAndMessages) {
         {lines::journalOpened("/x/recordings/calibration/a.jsonl"), std::nullopt, std::nullopt},
         {lines::liveKitMissing("/x/Kits/Live", 2, 48), std::nullopt, std::nullopt},
         {lines::droppedStarts(3), std::nullopt, std::nullopt},
+        {lines::midiOpened("Knockbox", "JACK", 10), std::nullopt, std::nullopt},
+        {lines::midiSendsFailed(2), std::nullopt, std::nullopt},
     };
     for (const auto& [line, event, message] : cases) {
         EXPECT_EQ(parsePlayerEvent(line), event) << line;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio/audio_error.h"
+#include "midi/midi_error.h"
 #include "protocol/player_lines.h"
 #include "sensor/spu_sensor.h"
 #include "sidemodels/calibration_error.h"
@@ -43,6 +44,10 @@ TEST(PlayerMessage, FailuresByFamily) {
         {AudioError::outputUnavailable().what(), "Can't play sound. Check your speakers or headphones and try again."},
         {lines::simulatedSensorUnusable("/x/m.csv: No such file or directory"),
          "The simulated sensor's recording can't be used."},
+#ifndef __APPLE__
+        {MidiError::noMidiSystem().what(),
+         "Couldn't open the MIDI port, so nothing played; start JACK (or the ALSA sequencer) or turn off Send MIDI."},
+#endif
         {CalibrationError::writeFailed("/x/p.json: Is a directory").what(),
          "Couldn't save the calibration. Check that its folder can be written and the disk has room."},
         // A cause no family knows keeps the player's words, control characters shown.
