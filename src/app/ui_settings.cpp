@@ -49,6 +49,8 @@ std::vector<std::string> UISettings::arguments() const {
     if (!typingGuard) list.emplace_back("--no-typing-guard");
     if (muted) list.emplace_back("--mute");
     if (debug) list.emplace_back("--debug");
+    if (fastTrigger) list.emplace_back("--fast-trigger");
+    if (sendMidi) list.emplace_back("--midi");
     return list;
 }
 
@@ -67,7 +69,8 @@ void to_json(json& object, const UISettings& settings) {
                   {"volume", settings.volume},           {"sounds", settings.sounds},
                   {"sideBias", settings.sideBias},       {"invertSides", settings.invertSides},
                   {"useProfile", settings.useProfile},   {"typingGuard", settings.typingGuard},
-                  {"muted", settings.muted},             {"debug", settings.debug}};
+                  {"muted", settings.muted},             {"debug", settings.debug},
+                  {"fastTrigger", settings.fastTrigger}, {"sendMidi", settings.sendMidi}};
 }
 
 void from_json(const json& object, UISettings& settings) {
@@ -86,6 +89,8 @@ void from_json(const json& object, UISettings& settings) {
     decodeField(object, "typingGuard", decoded.typingGuard);
     decodeField(object, "muted", decoded.muted);
     decodeField(object, "debug", decoded.debug);
+    decodeField(object, "fastTrigger", decoded.fastTrigger);
+    decodeField(object, "sendMidi", decoded.sendMidi);
     settings = decoded;
 }
 

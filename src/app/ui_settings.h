@@ -29,6 +29,8 @@ struct UISettings {
     bool typingGuard = true;                 // suppress taps while typing
     bool muted = false;
     bool debug = false;                      // technical details in the player's lines
+    bool fastTrigger = false;                // sound each tap from its first milliseconds
+    bool sendMidi = false;                   // live MIDI out on the port "Knockbox"
 
     // The player's command line for these settings (without a mode): the six
     // numbers, the four kits, then the switches that differ from the player's
@@ -40,7 +42,7 @@ struct UISettings {
     friend bool operator==(const UISettings&, const UISettings&) = default;
 };
 
-// JSON object with the twelve field names as keys. Decoding takes the default
+// JSON object with the fourteen field names as keys. Decoding takes the default
 // for a missing or null key and throws nlohmann::json::exception for a value
 // of the wrong type (or a selection of kits that does not decode). The volume
 // is read to two decimals, as the app sets it: older files kept the engine's
@@ -48,7 +50,7 @@ struct UISettings {
 void to_json(nlohmann::json& json, const UISettings& settings);
 void from_json(const nlohmann::json& json, UISettings& settings);
 
-// The settings file's text: pretty-printed, keys sorted, all twelve present.
+// The settings file's text: pretty-printed, keys sorted, all fourteen present.
 std::string settingsFileText(const UISettings& settings);
 
 // What the settings file gave.

@@ -52,6 +52,8 @@ SelfCheck defaultsReachThePlayer() {
         {"noTypingGuard", parsed.noTypingGuard == defaults.noTypingGuard},
         {"muted", parsed.muted == defaults.muted},
         {"debug", parsed.debug == defaults.debug},
+        {"fastTrigger", parsed.fastTrigger == defaults.fastTrigger},
+        {"midi", parsed.midi == defaults.midi},
     });
     if (!fields.empty()) return {false, "argumenty domyślnych ustawień zmieniają opcje odtwarzacza: " + fields};
     return {true, "argumenty domyślnych ustawień dają domyślne opcje odtwarzacza"};
@@ -72,6 +74,8 @@ UISettings changedSettings() {
     settings.typingGuard = false;
     settings.muted = true;
     settings.debug = true;
+    settings.fastTrigger = true;
+    settings.sendMidi = true;
     return settings;
 }
 
@@ -95,9 +99,11 @@ SelfCheck fileRoundTrip(const fs::path& folder) {
         {"typingGuard", read->typingGuard == settings.typingGuard},
         {"muted", read->muted == settings.muted},
         {"debug", read->debug == settings.debug},
+        {"fastTrigger", read->fastTrigger == settings.fastTrigger},
+        {"sendMidi", read->sendMidi == settings.sendMidi},
     });
     if (!fields.empty()) return {false, "po zapisie i odczycie pliku zmieniły się pola: " + fields};
-    return {true, "zapis i odczyt pliku ustawień zachowuje wszystkie 12 pól"};
+    return {true, "zapis i odczyt pliku ustawień zachowuje wszystkie 14 pól"};
 }
 
 SelfCheck invalidFilesGiveDefaults(const fs::path& folder) {

@@ -31,6 +31,8 @@ UISettings changedSettings() {
     settings.typingGuard = false;
     settings.muted = true;
     settings.debug = true;
+    settings.fastTrigger = true;
+    settings.sendMidi = true;
     return settings;
 }
 
@@ -42,12 +44,14 @@ TEST(UISettings, ArgumentsAreExactNumbersAndTheSwitchesThatAreOn) {
               (Arguments{"--threshold", "0.30000000000000004", "--cooldown", "90.0", "--accent", "0.31",
                          "--full-velocity", "0.75", "--side-bias", "-0.002", "--volume", "0.4", "--kick-sound", "lofi",
                          "--snare-sound", "live", "--hihat-sound", "electronic", "--tom-sound", "studio",
-                         "--invert-sides", "--no-side-profile", "--no-typing-guard", "--mute", "--debug"}));
+                         "--invert-sides", "--no-side-profile", "--no-typing-guard", "--mute", "--debug",
+                         "--fast-trigger", "--midi"}));
     // The player reads every number back exactly.
     const Options changed = parseOptions(changedSettings().arguments());
     EXPECT_EQ(changed.config.threshold, 0.1 + 0.2);
     EXPECT_EQ(changed.config.sideBias, -0.002);
     EXPECT_EQ(changed.volume, 0.4);
+    EXPECT_TRUE(changed.fastTrigger && changed.midi);
 }
 
 // The player's parser judges; its own tests hold every range.
@@ -65,9 +69,11 @@ TEST(UISettings, FileIsSortedPrettyAndComplete) {
   "accent": 0.16,
   "cooldown": 120.0,
   "debug": false,
+  "fastTrigger": false,
   "fullVelocity": 0.5,
   "invertSides": false,
   "muted": false,
+  "sendMidi": false,
   "sideBias": 0.0,
   "sounds": {
     "hihat": "studio",

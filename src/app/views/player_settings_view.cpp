@@ -16,6 +16,7 @@
 #include "app/views/studio_controls.h"
 #include "app/views/studio_label.h"
 #include "app/views/studio_palette.h"
+#include "midi/midi_mapping.h"
 #include "platform/keyboard_activity.h"
 
 namespace knockbox {
@@ -26,20 +27,27 @@ constexpr int inset = 24;
 constexpr int margin = 8;  // between the panel and the window's edges
 
 // The switches, each with its one-line explanation (tool-tip and accessible
-// description). A switch the platform cannot honour is shown as unavailable,
-// with the reason, instead of a switch that does nothing.
+// description) and, where the user needs it in sight, a caption under it
+// ("%1" is the MIDI port's name). A switch the platform cannot honour is shown
+// as unavailable, with the reason, instead of a switch that does nothing.
 struct SwitchRow {
     const char* name;
     bool UISettings::*field;
     const char* explanation;
     bool available = true;
     const char* unavailable = nullptr;  // the reason, when not available
+    const char* caption = nullptr;
 };
 constexpr SwitchRow switchRows[] = {
     {"Swap sides", &UISettings::invertSides, "Swap left and right, for when taps land on the wrong side."},
     {"Ignore typing", &UISettings::typingGuard, "Taps right after a key press play nothing, so typing makes no drums.",
      keyDownsVisible, "This computer doesn't tell apps when a key goes down, so typing can't be told from taps."},
     {"Mute", &UISettings::muted, "Detect taps and show them without playing a sound."},
+    {"Fast response", &UISettings::fastTrigger,
+     "Taps sound sooner; very rarely the drum you hear differs from the one the kit lights up."},
+    {"Send MIDI", &UISettings::sendMidi,
+     "Send each drum as a General MIDI drum note, for music software to play or record.", true, nullptr,
+     "Appears as the MIDI port \u201c%1\u201d"},
 };
 
 // A slider with its title above and two small captions under its ends.
@@ -114,6 +122,11 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
         toggle->setToolTip(QString::fromUtf8(row.explanation));
         toggle->setAccessibleDescription(toggle->toolTip());
         line->addWidget(toggle);
+        if (row.caption) {
+            const QString port = QString::fromUtf8(midiPortName.data(), static_cast<qsizetype>(midiPortName.size()));
+            rows->addWidget(studioLabel(QString::fromUtf8(row.caption).arg(port), captionPoints, QFont::Normal,
+                                        studio::inkColor(studio::secondaryInk), content_));
+        }
         switches_.emplace_back(toggle, row.field);
         connect(toggle, &QAbstractButton::toggled, this, [this, field = row.field](bool on) {
             edit([field, on](UISettings& settings) { settings.*field = on; });
