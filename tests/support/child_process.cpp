@@ -120,6 +120,7 @@ void ChildProcess::sendSignal(int signal) const {
     if (pid_ > 0) kill(pid_, signal);
 }
 
+std::string ChildProcess::outputSoFar() const { return readFile(outFile_); }
 std::string ChildProcess::errorSoFar() const { return readFile(errFile_); }
 
 ProcessResult ChildProcess::wait(double timeout) {

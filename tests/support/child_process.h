@@ -40,7 +40,8 @@ public:
     // Waits for the end; a child running longer than `timeout` seconds is
     // killed (and the test sees signal 9).
     ProcessResult wait(double timeout = 60);
-    // What the child has written to standard error so far.
+    // What the child has written to standard output and error so far.
+    std::string outputSoFar() const;
     std::string errorSoFar() const;
 
 private:
