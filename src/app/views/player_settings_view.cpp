@@ -47,7 +47,7 @@ constexpr SwitchRow switchRows[] = {
      "Taps sound sooner; very rarely the drum you hear differs from the one the kit lights up."},
     {"Send MIDI", &UISettings::sendMidi,
      "Send each drum as a General MIDI drum note, for music software to play or record.", true, nullptr,
-     "Appears as the MIDI port \u201c%1\u201d"},
+     "MIDI port: %1"},
 };
 
 // A slider with its title above and two small captions under its ends.
@@ -124,8 +124,10 @@ PlayerSettingsView::PlayerSettingsView(ConfigurationModel& model, QWidget* paren
         line->addWidget(toggle);
         if (row.caption) {
             const QString port = QString::fromUtf8(midiPortName.data(), static_cast<qsizetype>(midiPortName.size()));
-            rows->addWidget(studioLabel(QString::fromUtf8(row.caption).arg(port), captionPoints, QFont::Normal,
-                                        studio::inkColor(studio::secondaryInk), content_));
+            QLabel* caption = studioLabel(QString::fromUtf8(row.caption).arg(port), captionPoints, QFont::Normal,
+                                          studio::inkColor(studio::secondaryInk), content_);
+            caption->setWordWrap(true);  // the panel keeps its width
+            rows->addWidget(caption);
         }
         switches_.emplace_back(toggle, row.field);
         connect(toggle, &QAbstractButton::toggled, this, [this, field = row.field](bool on) {
@@ -271,6 +273,7 @@ bool PlayerSettingsView::focusNextPrevChild(bool next) {
     const qsizetype count = chain.size();
     const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
     chain[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    scroll_->ensureWidgetVisible(chain[to]);  // in a window too short for the panel
     return true;
 }
 
