@@ -20,13 +20,13 @@ std::uint64_t frameOf(double seconds) {
 
 }  // namespace
 
-void renderTake(WaveWriter& out, std::span<const SoundedDrum> drums, float masterVolume,
+void renderTake(const TakeSink& out, std::span<const SoundedDrum> drums, float masterVolume,
                 const SoundSelection& sounds, double length) {
     std::vector<SoundedDrum> ordered(drums.begin(), drums.end());
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const SoundedDrum& a, const SoundedDrum& b) { return a.time < b.time; });
 
-    const OutputFormat format{sampleRate, out.channels(), VoiceMixer::blockFrames};
+    const OutputFormat format{sampleRate, 2, VoiceMixer::blockFrames};
     auto device = std::make_unique<OfflineOutputDevice>(format);
     OfflineOutputDevice& offline = *device;
     double now = 0;  // the take's time, for the engine's voice bookkeeping
@@ -38,7 +38,7 @@ void renderTake(WaveWriter& out, std::span<const SoundedDrum> drums, float maste
         while (written < end) {
             const auto frames = static_cast<std::size_t>(std::min(chunkFrames, end - written));
             offline.renderInto(chunk.data(), frames);
-            out.write(chunk.data(), frames);
+            out(chunk.data(), frames);
             written += frames;
         }
     };

@@ -13,10 +13,9 @@ namespace knockbox {
 WaveWriter::WaveWriter(const std::filesystem::path& path, WaveKind kind)
     : path_(path), file_(TemporaryFile::beside(path, static_cast<std::filesystem::perms>(0666))) {
     const bool take = kind == WaveKind::take;
-    channels_ = take ? 2 : 1;
     SF_INFO info{};
     info.samplerate = static_cast<int>(sampleRate);
-    info.channels = channels_;
+    info.channels = take ? 2 : 1;
     info.format = take ? SF_FORMAT_RF64 | SF_FORMAT_PCM_24 : SF_FORMAT_WAV | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
     SNDFILE* sound = sf_open_fd(file_.fd(), SFM_WRITE, &info, SF_FALSE);
     if (!sound) fail(sf_strerror(nullptr));

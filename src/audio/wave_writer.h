@@ -26,9 +26,8 @@ public:
     WaveWriter(const WaveWriter&) = delete;
     WaveWriter& operator=(const WaveWriter&) = delete;
 
-    int channels() const { return channels_; }
-    // Interleaved frames of channels() samples, clipped to full scale.
-    // Throws std::runtime_error naming the path.
+    // Interleaved frames (one sample a frame for a sample, two for a take),
+    // clipped to full scale. Throws std::runtime_error naming the path.
     void write(const float* interleaved, std::size_t frames);
     // Completes the file and renames it over the target (std::runtime_error
     // or std::system_error naming the path).
@@ -40,7 +39,6 @@ private:
     std::filesystem::path path_;
     TemporaryFile file_;
     void* sound_ = nullptr;  // the open SNDFILE, kept out of this header
-    int channels_ = 1;
 };
 
 }  // namespace knockbox

@@ -6,7 +6,7 @@
 namespace knockbox {
 namespace {
 
-std::uint8_t status(std::uint8_t kind, const MidiMapping& mapping) {
+std::uint8_t statusByte(std::uint8_t kind, const MidiMapping& mapping) {
     return static_cast<std::uint8_t>(kind | ((mapping.channel - 1) & 0x0F));
 }
 
@@ -20,11 +20,11 @@ int midiVelocity(float velocity) {
 }
 
 MidiMessage noteOn(const MidiMapping& mapping, Drum drum, float velocity) {
-    return {status(0x90, mapping), dataByte(mapping.note(drum)), dataByte(midiVelocity(velocity))};
+    return {statusByte(0x90, mapping), dataByte(mapping.note(drum)), dataByte(midiVelocity(velocity))};
 }
 
 MidiMessage noteOff(const MidiMapping& mapping, Drum drum) {
-    return {status(0x80, mapping), dataByte(mapping.note(drum)), 64};
+    return {statusByte(0x80, mapping), dataByte(mapping.note(drum)), 64};
 }
 
 }  // namespace knockbox

@@ -60,7 +60,8 @@ void Takes::write(double length) {
     }
     if (wave_) {
         try {
-            renderTake(*wave_, drums_, volume_, sounds_, length);
+            renderTake([this](const float* frames, std::size_t count) { wave_->write(frames, count); }, drums_,
+                       volume_, sounds_, length);
             wave_->commit();
         } catch (const std::exception& error) {
             if (!failure) failure = cannotWrite(error);
