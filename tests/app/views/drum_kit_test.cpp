@@ -38,7 +38,7 @@ TEST(DrumKitLayout, ScalesTheDesignToFitAndCentresIt) {
     EXPECT_EQ(DrumKitLayout::fitting({670, 500}).labelCenter(Drum::hihat), QPointF(588, 112));
 }
 
-// The curves themselves are for the eye to judge (the screenshots); these
+// The curves themselves are for the eye to judge (tools/window_pictures); these
 // hold what a wrong sign or a wrong end would break.
 TEST(DrumKitMotion, AHitAnimatesOnlyUntilItSettles) {
     const DrumHits hits{{Drum::kick, {10.0, 1.3}}, {Drum::snare, {10.0, 0.4}}};
@@ -71,6 +71,22 @@ TEST(DrumKitMotion, AHitAnimatesOnlyUntilItSettles) {
     EXPECT_FALSE(stickPose(-0.85, std::nullopt, 1.0));
 }
 
+const QSize kitSize(670, 380);
+
+// The kit at `now`, with one drum struck at 10 s.
+QImage drawKit(double now, std::optional<Drum> struck = std::nullopt, bool reduceMotion = false) {
+    QImage image(kitSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    DrumKitCanvas canvas;
+    canvas.now = now;
+    canvas.reduceMotion = reduceMotion;
+    if (struck) canvas.hits[*struck] = {10.0, 1.0};
+    canvas.paint(painter, kitSize);
+    painter.end();
+    return image;
+}
+
 TEST(DrumKitCanvas, SpeckleDotsAreFixedAndStayInsideTheShell) {
     const QRectF shell(112, 108, 120, 90);
     const auto dots = speckleDots(4, shell);
@@ -79,16 +95,30 @@ TEST(DrumKitCanvas, SpeckleDotsAreFixedAndStayInsideTheShell) {
     for (const SpeckleDot& dot : dots) EXPECT_TRUE(shell.adjusted(4, 4, -4, -4).contains(dot.center));
 
     // Without hits the kit looks the same at any time: nothing shimmers.
-    const auto draw = [](double now) {
-        QImage image(335, 190, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        DrumKitCanvas canvas;
-        canvas.now = now;
-        canvas.paint(painter, image.size());
-        return image;
-    };
-    EXPECT_EQ(draw(3), draw(1000));
+    EXPECT_EQ(drawKit(3), drawKit(1000));
+}
+
+// A hit lights its own drum's area and no other's; with reduced motion too,
+// except the hi-hat, whose hit only moves the cymbal. (The pictures for the
+// eye: build/tools/window_pictures.)
+TEST(DrumKitCanvas, AHitBrightensItsOwnDrumsArea) {
+    for (bool reduceMotion : {false, true}) {
+        const QImage rest = drawKit(10.05, std::nullopt, reduceMotion);
+        for (Drum struck : allDrums) {
+            const QImage hit = drawKit(10.05, struck, reduceMotion);  // struck 50 ms ago
+            for (Drum drum : allDrums) {
+                const QRect area = DrumKitLayout::fitting(kitSize).hitRect(drum).toRect();
+                double change = 0;  // the mean change of grey level
+                for (int y = area.top(); y <= area.bottom(); ++y)
+                    for (int x = area.left(); x <= area.right(); ++x) change += qGray(hit.pixel(x, y)) - qGray(rest.pixel(x, y));
+                change /= area.width() * area.height();
+                const bool lit = drum == struck && !(reduceMotion && drum == Drum::hihat);
+                EXPECT_TRUE(lit ? change > 3 : std::abs(change) < 2)
+                    << rawValue(struck) << " struck, " << rawValue(drum) << "'s area: " << change << " reduced motion "
+                    << reduceMotion;
+            }
+        }
+    }
 }
 
 struct DrumKitViewTest : ViewTest {

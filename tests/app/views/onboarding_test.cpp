@@ -58,7 +58,7 @@ TEST(OnboardingTexts, TitleAndExplanationFollowTheStageAndTheProgress) {
     }
 }
 
-// The curves are for the eye to judge (the screenshots); these hold their
+// The curves are for the eye to judge (tools/window_pictures); these hold their
 // ends and directions.
 TEST(MacBookMotion, TheHandTouchesTheCaseGivesAndTheGlowFades) {
     EXPECT_NEAR(tapLift(0.2), 1, 1e-12);   // lifted
