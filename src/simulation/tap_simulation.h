@@ -50,9 +50,9 @@ struct Scene {
     double jitter = 0.00004;     // s: standard deviation of the time stamps
     bool gyro = true;
     double drift = 0;            // g: swing of a slow tilt of the case
-    std::vector<Tap> taps;
-    std::vector<Click> clicks;
-    std::vector<Gap> gaps;
+    std::vector<Tap> taps{};
+    std::vector<Click> clicks{};
+    std::vector<Gap> gaps{};
 };
 
 // What the player should make of a tap.
