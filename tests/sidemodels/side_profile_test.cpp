@@ -83,9 +83,7 @@ TEST(SideProfileTraining, WellSeparatedSimulatedTapsValidateFully) {
                         const auto prediction = profile.predict(tap);
                         ASSERT_TRUE(prediction);
                         EXPECT_EQ(prediction->side, side);
-                        EXPECT_TRUE(prediction->isReliable);
-                        EXPECT_FALSE(prediction->isOutOfDistribution);
-                        EXPECT_GE(prediction->confidence, 0.9);
+                        EXPECT_TRUE(prediction->isConfident() && prediction->confidence >= 0.9) << prediction->confidence;
                     }
                 }
             }
@@ -119,8 +117,7 @@ TEST(SideProfilePrediction, AGyroscopeOnlyProfileAbstainsWithoutGyroscopeData) {
     const auto left = signaturesAround(0.5, 8, -2), right = signaturesAround(0.5, 8, 2);
     const SideProfile profile = SideProfile::train(left, right, "Mac14,2");
     SideFeatures tap = left[3];
-    ASSERT_TRUE(profile.predict(tap));
-    EXPECT_EQ(profile.predict(tap)->side, Side::left);
+    EXPECT_EQ(profile.predict(tap).value().side, Side::left);
     tap.gyroAvailable = false;
     EXPECT_FALSE(profile.predict(tap));
 
@@ -136,9 +133,7 @@ TEST(SideProfilePrediction, AGyroscopeOnlyProfileAbstainsWithoutGyroscopeData) {
     for (std::size_t i : SideProfile::gyroIndices) EXPECT_EQ(mixed.scales[i], 0) << i;
     EXPECT_GT(mixed.scales[0], 0);
     // A profile with acceleration features keeps using them without the gyroscope.
-    SideFeatures noGyro = leftMixed[0];
-    ASSERT_TRUE(mixed.predict(noGyro));
-    EXPECT_EQ(mixed.predict(noGyro)->side, Side::left);
+    EXPECT_EQ(mixed.predict(leftMixed[0]).value().side, Side::left);
 }
 
 TEST(SideProfilePrediction, ConfidenceIsCappedAndDoubtfulTapsAreNotReliable) {
@@ -164,9 +159,7 @@ TEST(SideProfilePrediction, ConfidenceIsCappedAndDoubtfulTapsAreNotReliable) {
     const auto far = profile.predict(at(81));
     ASSERT_TRUE(far);
     EXPECT_EQ(far->side, Side::right);
-    EXPECT_TRUE(far->isOutOfDistribution);
-    EXPECT_FALSE(far->isReliable);
-    EXPECT_LT(far->confidence, 0.6);
+    EXPECT_TRUE(far->isOutOfDistribution && !far->isReliable && far->confidence < 0.6) << far->confidence;
 
     // Values the profile cannot use give no opinion.
     SideFeatures unusable = at(-1);
@@ -179,17 +172,10 @@ TEST(SideProfilePrediction, ConfidenceIsCappedAndDoubtfulTapsAreNotReliable) {
 // The support gate holds where confidence alone would not: a tap just beyond
 // 1.5 support radii with confidence 0.79 is no confident side; just inside it is.
 TEST(SideProfilePrediction, ATapJustBeyondTheSupportIsNotConfident) {
-    SideProfile profile;
-    profile.left[0] = -1;
-    profile.right[0] = 1;
-    profile.scales[0] = 1;
-    profile.counts = {8, 8};
-    profile.validationAccuracy = 1;
-    profile.hardwareModel = "Test1,1";
-    CovarianceModel model;
-    for (std::size_t i = 0; i < 8; ++i) model.covariance[i][i] = 1;
-    model.supportRadii = {0.1, 0.1};
-    profile.covarianceModel = model;
+    SideProfile profile{.left = {-1}, .right = {1}, .scales = {1}, .counts = {8, 8}, .validationAccuracy = 1,
+                        .hardwareModel = "Test1,1", .covarianceModel = CovarianceModel{}};
+    for (std::size_t i = 0; i < 8; ++i) profile.covarianceModel->covariance[i][i] = 1;
+    profile.covarianceModel->supportRadii = {0.1, 0.1};
     ASSERT_TRUE(profile.isValid());
     const auto at = [&](double x) {
         SideFeatures tap{std::vector<double>(8, 0.0), true};
@@ -199,9 +185,7 @@ TEST(SideProfilePrediction, ATapJustBeyondTheSupportIsNotConfident) {
     const auto beyond = at(1.1515), inside = at(1.149);
     ASSERT_TRUE(beyond && inside);
     EXPECT_NEAR(beyond->confidence, 0.79, 0.01);
-    EXPECT_TRUE(beyond->isOutOfDistribution);
-    EXPECT_FALSE(beyond->isReliable);
-    EXPECT_FALSE(beyond->isConfident());
+    EXPECT_TRUE(beyond->isOutOfDistribution && !beyond->isReliable && !beyond->isConfident());
     EXPECT_NEAR(inside->confidence, 0.8, 0.01);
     EXPECT_TRUE(inside->isConfident());
 }
