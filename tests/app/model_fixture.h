@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include "app/configuration_model.h"
+#include "protocol/player_lines.h"
 #include "support/child_process.h"
 
 namespace knockbox::test {
@@ -34,10 +35,9 @@ inline const std::string waitForTerm = "sleep 600 >/dev/null 2>&1 &\nwait $!\n";
 // "CALIBRATION {…}" as the player prints it; between blocks it has no target.
 inline std::string calibrationState(const std::string& stage, const char* target, int left, int right, int total,
                                     int remaining, bool collecting = true) {
-    return "CALIBRATION {\"stage\":\"" + stage + "\"" + (target ? std::string(",\"target\":\"") + target + "\"" : "") +
-           ",\"leftCount\":" + std::to_string(left) + ",\"rightCount\":" + std::to_string(right) +
-           ",\"total\":" + std::to_string(total) + ",\"blockRemaining\":" + std::to_string(remaining) +
-           ",\"collecting\":" + (collecting ? "true" : "false") + "}";
+    const std::optional<Side> side = target ? std::optional(target == std::string("left") ? Side::left : Side::right)
+                                            : std::nullopt;
+    return lines::calibration({stage, side, left, right, total, remaining, collecting});
 }
 
 struct ModelTest : ::testing::Test {

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -24,6 +23,8 @@ std::string readFile(const fs::path& path) {
     content << in.rdbuf();
     return content.str();
 }
+
+void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -60,31 +61,27 @@ TemporaryDirectory::~TemporaryDirectory() {
 
 ChildProcess::ChildProcess(const std::string& executable, const ProcessSetup& setup) {
     static int counter = 0;
-    const fs::path base = fs::temp_directory_path() /
-                          ("knockbox-child-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    outFile_ = base.string() + ".out";
-    errFile_ = base.string() + ".err";
+    const std::string base = (fs::temp_directory_path() / ("knockbox-child-" + std::to_string(getpid()) + "-" +
+                                                           std::to_string(++counter))).string();
+    outFile_ = base + ".out";
+    errFile_ = base + ".err";
 
     // Everything the child needs is built before fork: no allocation after it.
-    std::vector<std::string> argv{setup.argument0.value_or(executable)};
+    std::vector<std::string> argv{setup.argument0.value_or(executable)}, environment;
     argv.insert(argv.end(), setup.arguments.begin(), setup.arguments.end());
-    std::map<std::string, std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
-        std::string text(*entry);
-        auto equals = text.find('=');
-        if (equals != std::string::npos) environment[text.substr(0, equals)] = text.substr(equals + 1);
+        const std::string text(*entry);
+        if (!setup.environment.contains(text.substr(0, text.find('=')))) environment.push_back(text);
     }
-    for (const auto& [name, value] : setup.environment) {
-        if (value) environment[name] = *value;
-        else environment.erase(name);
-    }
-    std::vector<std::string> envStrings;
-    for (const auto& [name, value] : environment) envStrings.push_back(name + "=" + value);
-    std::vector<char*> argvPointers, envPointers;
-    for (auto& a : argv) argvPointers.push_back(a.data());
-    argvPointers.push_back(nullptr);
-    for (auto& e : envStrings) envPointers.push_back(e.data());
-    envPointers.push_back(nullptr);
+    for (const auto& [name, value] : setup.environment)
+        if (value) environment.push_back(name + "=" + *value);
+    const auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> list;
+        for (std::string& text : strings) list.push_back(text.data());
+        list.push_back(nullptr);
+        return list;
+    };
+    std::vector<char*> argvPointers = pointers(argv), envPointers = pointers(environment);
     const std::string directory = setup.workingDirectory ? setup.workingDirectory->string() : "";
     const std::string outPath = outFile_.string(), errPath = errFile_.string();
     const std::string inPath = setup.input ? setup.input->string() : "/dev/null";

@@ -59,6 +59,7 @@ ProcessSetup simulatedSensor(const std::filesystem::path& recording, const std::
                              std::vector<std::string> arguments = {});
 
 std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& text);
 
 // Polls until the condition holds; false when `timeout` seconds pass first.
 bool eventually(const std::function<bool()>& condition, double timeout = 10);

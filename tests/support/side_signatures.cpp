@@ -6,6 +6,12 @@
 
 namespace knockbox::test {
 
+std::vector<SideFeatures> SideSet::impulseFeatures() const {
+    std::vector<SideFeatures> list;
+    for (const auto& impulse : impulses) list.push_back(impulse.value());
+    return list;
+}
+
 SignatureSet simulatedSignatures(std::uint64_t seed, int perSide, simulation::Strength strength, bool gyro,
                                  bool sameSide) {
     using simulation::Strength;

@@ -14,6 +14,8 @@ namespace knockbox::test {
 struct SideSet {
     std::vector<SideFeatures> features;
     std::vector<std::optional<SideFeatures>> impulses;
+    // The impulse signatures, each of which must exist.
+    std::vector<SideFeatures> impulseFeatures() const;
 };
 
 struct SignatureSet {
