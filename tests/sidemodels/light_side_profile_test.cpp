@@ -21,13 +21,8 @@ using simulation::Strength;
 struct GentleModels {
     test::SignatureSet training = test::simulatedSignatures(7, 8, Strength::gentle);
     SideProfile profile = SideProfile::train(training.left.features, training.right.features, "Mac14,2");
-    SideProfile impulse = SideProfile::train(impulses(training.left), impulses(training.right), "Mac14,2");
-
-    static std::vector<SideFeatures> impulses(const test::SideSet& side) {
-        std::vector<SideFeatures> list;
-        for (const auto& impulse : side.impulses) list.push_back(impulse.value());
-        return list;
-    }
+    SideProfile impulse =
+        SideProfile::train(training.left.impulseFeatures(), training.right.impulseFeatures(), "Mac14,2");
 };
 
 const GentleModels& gentleModels() {
