@@ -6,12 +6,11 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 
 #include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 
 namespace knockbox {
 namespace {
@@ -31,7 +30,7 @@ TEST(BlockingPaths, NothingWaitsForAPeerAndASignalEndsEveryRun) {
     const fs::path fifo = folder / "fifo", quiet = folder / "quiet.csv", take = folder / "take.csv";
     const fs::path settings = folder / "data/Knockbox/settings.json";
     const fs::path preferences = folder / "config/knockbox.github.io/Knockbox.conf";
-    std::ofstream(quiet) << recordingText(simulation::render(*simulation::scenario("quiet", 1, 20)));
+    test::writeRecording(quiet, *simulation::scenario("quiet", 1, 20));
     for (const fs::path& path : {fifo, settings, preferences}) {
         fs::create_directories(path.parent_path());
         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);

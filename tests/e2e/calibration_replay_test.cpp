@@ -4,17 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "platform/hardware_model.h"
 #include "protocol/calibration_ui_state.h"
-#include "recording/csv_recording.h"
 #include "sidemodels/light_side_profile.h"
 #include "sidemodels/side_profile.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/player_lines.h"
+#include "support/scenes.h"
 #include "support/side_signatures.h"
 
 namespace knockbox {
@@ -37,7 +35,7 @@ CalibrationRun calibrate(const TemporaryDirectory& folder, CalibrationKind kind,
                          bool wrongSideOnce = false, std::optional<std::pair<std::size_t, double>> cut = {}) {
     simulation::Scene scene = simulation::calibrationScene({kind, 0.37, 0.1, false, wrongSideOnce, 4}, seed);
     if (cut) scene.duration = scene.taps.at(cut->first).time + cut->second;
-    std::ofstream(folder / "calibration.csv", std::ios::binary) << recordingText(simulation::render(scene));
+    test::writeRecording(folder / "calibration.csv", scene);
     const auto result = test::runKnockbox({"--replay", (folder / "calibration.csv").string(), mode, "--mute", "--debug"},
                                           {.environment = {{"KNOCKBOX_SIDE_PROFILE", (folder / "p.json").string()}}});
     CalibrationRun run{.exitStatus = result.exitStatus};

@@ -6,11 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -66,8 +64,8 @@ TEST(Install, StagedProgramValidatesRunsAndKeepsAUsersProfilesInTheirDataFolder)
     fs::create_directories(home);
     fs::permissions(home, fs::perms::all);
     const fs::path recording = stage / "calibration.csv";
-    std::ofstream(recording) << recordingText(simulation::render(
-        simulation::calibrationScene({simulation::CalibrationKind::strong, 0.37, 0.1, false, false, 0}, 1)));
+    test::writeRecording(recording,
+                         simulation::calibrationScene({simulation::CalibrationKind::strong, 0.37, 0.1, false, false, 0}, 1));
     const ProcessResult calibration =
         runInstalled(stage / "usr", {"--replay", recording.string(), "--calibrate-strong", "--mute"},
                      {.environment = {{"HOME", home.string()}, {"XDG_DATA_HOME", {}}, {"KNOCKBOX_SIDE_PROFILE", {}}}});

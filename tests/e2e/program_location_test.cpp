@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -21,7 +19,7 @@ using test::TemporaryDirectory;
 // A file named like the program in the current folder, which must never run.
 fs::path plantImpostor(const fs::path& folder) {
     const fs::path impostor = folder / "knockbox";
-    std::ofstream(impostor) << "#!/bin/sh\ntouch \"$0.ran\"\nexit 3\n";
+    test::writeFile(impostor, "#!/bin/sh\ntouch \"$0.ran\"\nexit 3\n");
     fs::permissions(impostor, fs::perms::all);
     return impostor;
 }
@@ -58,7 +56,7 @@ TEST(AudibleLiveKit, ACopyWithoutItsKitSaysOnceWhereItLooked) {
     TemporaryDirectory folder;
     fs::create_directories(folder / "bin");
     fs::copy_file(KNOCKBOX_EXECUTABLE, folder / "bin/knockbox");
-    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(*simulation::scenario("quiet", 1, 0.3)));
+    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 0.3));
     const auto result =
         ChildProcess((folder / "bin/knockbox").string(),
                      {.arguments = {"--replay", (folder / "quiet.csv").string(), "--kit", "live"}})
@@ -77,8 +75,8 @@ TEST(ProgramLocation, OnlyARunThatLoadsProfilesMigratesOldOnes) {
     fs::create_directories(folder / "bin");
     const std::string copy = (folder / "bin/knockbox").string();
     fs::copy_file(KNOCKBOX_EXECUTABLE, copy);
-    std::ofstream(folder / ".vexbeat-side-profile.json") << "old";
-    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(*simulation::scenario("quiet", 1, 0.3)));
+    test::writeFile(folder / ".vexbeat-side-profile.json", "old");
+    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 0.3));
     const std::vector<std::string> replay{"--replay", (folder / "quiet.csv").string(), "--mute"};
     const fs::path migrated = folder / ".knockbox-side-profile.json";
     for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--help"}, {"--self-test"}, replay}) {
@@ -99,7 +97,7 @@ TEST(ProgramLocation, OnlyARunThatLoadsProfilesMigratesOldOnes) {
 TEST(ProgramLocation, TheSensorProcessIsTheProgramItselfWhateverTheCurrentFolderHolds) {
     TemporaryDirectory folder;
     const fs::path impostor = plantImpostor(folder.path());
-    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(*simulation::scenario("quiet", 1, 3)));
+    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 3));
     // The program as a shell finds it on PATH, started from the folder with the impostor.
     const test::Command program = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
     const fs::path copy = program.setup.arguments.empty() ? fs::path(program.executable)

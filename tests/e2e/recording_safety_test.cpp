@@ -4,11 +4,10 @@
 // in place is a failure. (Paths that would wait for a peer: blocking_paths_test.)
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -22,16 +21,15 @@ using test::TemporaryDirectory;
 const std::string oldRecording = "t,x,y,z,gx,gy,gz\n1.000000000,0.0000000,0.0000000,-1.0000000,,,\n";
 
 fs::path writeQuiet(const TemporaryDirectory& directory, double seconds) {
-    const fs::path path = directory / "in.csv";
-    std::ofstream(path) << recordingText(simulation::render(*simulation::scenario("quiet", 1, seconds)));
-    return path;
+    test::writeRecording(directory / "in.csv", *simulation::scenario("quiet", 1, seconds));
+    return directory / "in.csv";
 }
 
 #ifndef __APPLE__
 TEST(RecordingSafety, ALiveRunThatFailsAtOnceKeepsTheOldRecording) {
     TemporaryDirectory directory;
     const fs::path target = directory / "session.csv";
-    std::ofstream(target) << oldRecording;
+    test::writeFile(target, oldRecording);
     const fs::path motion = writeQuiet(directory, 1);
     const ProcessResult result = test::runKnockboxUnprivileged(
         {"--direct-sensor", "--mute", "--record", target.string()},
@@ -61,7 +59,7 @@ TEST(RecordingSafety, RecordingOntoTheReplayedFileIsRefused) {
 TEST(RecordingSafety, AWriteErrorEndsTheRunAndLeavesAReplayableFile) {
     TemporaryDirectory directory;
     const fs::path input = writeQuiet(directory, 1), target = directory / "out.csv";
-    std::ofstream(target) << oldRecording;
+    test::writeFile(target, oldRecording);
     const ProcessResult result =
         ChildProcess("/usr/bin/prlimit", {.arguments = {"--fsize=5000", KNOCKBOX_EXECUTABLE, "--replay", input.string(),
                                                         "--mute", "--record", target.string()}})

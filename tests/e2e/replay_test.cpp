@@ -3,19 +3,15 @@
 // while replaying: recording_safety_test.cpp.
 #include <gtest/gtest.h>
 
-#include <fstream>
 
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 
 namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 using test::ChildProcess;
 using test::TemporaryDirectory;
-
-void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // A muted replay of `path` with more arguments and no saved side profile (the
 // lines are then the heuristic's on every machine).
@@ -36,7 +32,7 @@ test::ProcessResult replay(const fs::path& path, std::vector<std::string> more =
 TEST(Replay, DefaultLinesAreUnchangedAndTheFastTriggerWritesTheSame) {
     TemporaryDirectory directory;
     const fs::path path = directory / "groove.csv";
-    write(path, recordingText(simulation::render(*simulation::scenario("groove", 5, 4.3))));
+    test::writeRecording(path, *simulation::scenario("groove", 5, 4.3));
     // Side by side: each replay runs in real time.
     ChildProcess plain(KNOCKBOX_EXECUTABLE, replaying(path)), debug(KNOCKBOX_EXECUTABLE, replaying(path, {"--debug"})),
         fast(KNOCKBOX_EXECUTABLE, replaying(path, {"--fast-trigger"}));
@@ -49,7 +45,7 @@ TEST(Replay, DefaultLinesAreUnchangedAndTheFastTriggerWritesTheSame) {
 TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
     TemporaryDirectory directory;
     const fs::path path = directory / "three.csv";
-    write(path, "0.0,0.0,0.0,-1.0\n0.5,0.0,0.0,-1.0\n1.0,0.0,0.0,-1.0\n");
+    test::writeFile(path, "0.0,0.0,0.0,-1.0\n0.5,0.0,0.0,-1.0\n1.0,0.0,0.0,-1.0\n");
     auto result = replay(path, {"--duration", "1"});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 3 próbek, 0 uderzeń, 0 niepewnych stron.");
@@ -61,7 +57,7 @@ TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
 // program prints one as its only line, and plays nothing.
 TEST(Replay, MalformedOrMissingRecordingsPlayNothing) {
     TemporaryDirectory directory;
-    write(directory / "bad.csv", "1.0,0,0,-1\n2.0,0,0,nan\n");
+    test::writeFile(directory / "bad.csv", "1.0,0,0,-1\n2.0,0,0,nan\n");
     const auto bad = replay(directory / "bad.csv");
     EXPECT_EQ(bad.exitStatus, 1);
     EXPECT_EQ(bad.out, "");

@@ -6,12 +6,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <regex>
 
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -26,7 +24,7 @@ struct SensorProcess : ::testing::Test {
 #ifdef __APPLE__
         GTEST_SKIP() << "the simulated sensor exists on Linux only";
 #endif
-        std::ofstream(recording) << recordingText(simulation::render(*simulation::scenario("quiet", 1, 2)));
+        test::writeRecording(recording, *simulation::scenario("quiet", 1, 2));
     }
     ProcessSetup simulated(const std::string& faults = "") const { return test::simulatedSensor(recording, faults); }
     static ProcessSetup noSensor() { return {.environment = {{"KNOCKBOX_SIMULATED_SPU", std::nullopt}}}; }

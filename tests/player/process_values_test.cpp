@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "support/child_process.h"
 
@@ -10,8 +9,6 @@ namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 using test::TemporaryDirectory;
-
-void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
 // The environment variable, then the app bundle's support folder, then the
 // folder above a bare executable's own; the light profile lies beside.
@@ -35,16 +32,16 @@ TEST(ProfileLocations, EnvironmentVariableThenAppBundleThenTheFolderAboveTheProg
 
 TEST(ProfileLocations, LegacyProfilesAreCopiedOnceInOrder) {
     TemporaryDirectory root;
-    write(root / ".pendrel-side-profile.json", "pendrel side");
-    write(root / ".vexbeat-side-profile.json", "vexbeat side");
-    write(root / ".vexbeat-light-side-profile.json", "vexbeat light");
+    test::writeFile(root / ".pendrel-side-profile.json", "pendrel side");
+    test::writeFile(root / ".vexbeat-side-profile.json", "vexbeat side");
+    test::writeFile(root / ".vexbeat-light-side-profile.json", "vexbeat light");
     migrateLegacyProfiles(root.path());
     // The first legacy name found wins; the later one finds the file present.
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "pendrel side");
     EXPECT_EQ(test::readFile(root / ".knockbox-light-side-profile.json"), "vexbeat light");
 
     // An existing current profile is never overwritten.
-    write(root / ".knockbox-side-profile.json", "mine");
+    test::writeFile(root / ".knockbox-side-profile.json", "mine");
     migrateLegacyProfiles(root.path());
     EXPECT_EQ(test::readFile(root / ".knockbox-side-profile.json"), "mine");
 

@@ -3,7 +3,6 @@
 // in tests/e2e; how a failed write keeps the old file, in tests/core.)
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 
@@ -21,8 +20,6 @@ using nlohmann::json;
 using test::thrown;
 
 const fs::path legacyFixture = fs::path(KNOCKBOX_SOURCE_DIR) / "tests/sidemodels/legacy-side-profile.json";
-
-void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 SideProfile trainedProfile(std::uint64_t seed = 1) {
     const auto set = test::simulatedSignatures(seed, 8, simulation::Strength::firm);
@@ -118,12 +115,12 @@ TEST(SideProfileFile, EachBrokenFileGivesItsOwnError) {
         {"nested deeper than any profile", std::string(100000, '[')},
     };
     for (const auto& [name, text] : invalid) {
-        write(folder / "bad.json", text);
+        test::writeFile(folder / "bad.json", text);
         EXPECT_EQ(loadError(folder / "bad.json"), Kind::invalidProfile) << name;
     }
 
     // Members we do not know are ignored.
-    write(folder / "extra.json", edited([](json& j) { j["comment"] = {{"made", "elsewhere"}}; }));
+    test::writeFile(folder / "extra.json", edited([](json& j) { j["comment"] = {{"made", "elsewhere"}}; }));
     EXPECT_EQ(SideProfile::load(folder / "extra.json", "Mac14,2"), profile);
 
     EXPECT_EQ(loadError(folder / "good.json", "Mac15,3"), Kind::hardwareMismatch);
@@ -140,7 +137,7 @@ TEST(SideProfileFile, SavingChecksFirstAndNamesWhatItCannotWrite) {
     EXPECT_EQ(thrown<CalibrationError>([&] { invalid.save(folder / "p.json"); }).value().kind(), Kind::invalidProfile);
     EXPECT_FALSE(fs::exists(folder / "p.json"));
 
-    write(folder / "file", "");  // where a folder should be made
+    test::writeFile(folder / "file", "");  // where a folder should be made
     const auto failure = thrown<CalibrationError>([&] { trainedProfile().save(folder / "file/inside/p.json"); });
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->kind(), Kind::writeFailed);

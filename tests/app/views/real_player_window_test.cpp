@@ -3,7 +3,6 @@
 // stopped with the window's own button.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -12,8 +11,6 @@
 #include "app/views/drum_kit_view.h"
 #include "app/views/main_window.h"
 #include "app/views/view_fixture.h"
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/scenes.h"
 #include "support/unprivileged.h"
 
@@ -48,7 +45,7 @@ TEST_F(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     simulation::Scene scene = test::fourDrums(31, 60.0);
     scene.taps.push_back({3.4, Side::left, simulation::Strength::gentle, 0.08});
     const std::filesystem::path recording = folder / "groove.csv";
-    std::ofstream(recording) << recordingText(simulation::render(scene));
+    test::writeRecording(recording, scene);
     DrumCounts placed;
     for (const simulation::IntendedHit& hit : simulation::intendedHits(scene)) ++placed[hit.drum];
     ASSERT_EQ(placed.size(), 4u);
