@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -28,9 +29,11 @@ struct SessionProbe {
     }
 };
 
-Options mutedOptions() {
+// Muted options, changed as the test says.
+Options mutedOptions(const std::function<void(Options&)>& change = {}) {
     Options options;
     options.muted = true;
+    if (change) change(options);
     return options;
 }
 
@@ -76,9 +79,7 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         environment.loadProfiles = [](const Options&, TapDetector& detector, const SessionEnvironment::Log&) {
             detector.setSideProfile(FirmSideModel([](const SideFeatures&) { return std::optional<SidePrediction>(); }));
         };
-        Options options = mutedOptions();
-        options.debug = debug;
-        Session session(options, environment);
+        Session session(mutedOptions([&](Options& o) { o.debug = debug; }), environment);
         for (const AccelSample& sample : simulation::render(test::fourDrums(1, 3.5))) session.receive(sample, true);
         session.stop();
         EXPECT_EQ(session.hitCount(), 0);
@@ -122,9 +123,7 @@ TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLi
     const std::vector<AccelSample> samples = simulation::render(test::fourDrums(1, 3.5));
     SessionProbe plainProbe, fastProbe;
     Session plain(mutedOptions(), plainProbe.environment());
-    Options options = mutedOptions();
-    options.fastTrigger = true;
-    Session fast(options, fastProbe.environment());
+    Session fast(mutedOptions([](Options& o) { o.fastTrigger = true; }), fastProbe.environment());
     const Sounded full = play(plain, samples), early = play(fast, samples);
 
     EXPECT_EQ(fastProbe.lines, plainProbe.lines);
@@ -146,9 +145,7 @@ TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLi
 TEST(Session, FastTriggerNeverSoundsATapTwice) {
     // A second knock 14 ms into a gentle tap lifts its peak past the accent:
     // the early decision heard a kick, the full window finds a tom.
-    simulation::Scene rebound;
-    rebound.duration = 2.5;
-    rebound.taps = {{2.2, Side::left, simulation::Strength::gentle, 0.11, 0.014, 2.2}};
+    const simulation::Scene rebound{.duration = 2.5, .taps = {{2.2, Side::left, simulation::Strength::gentle, 0.11, 0.014, 2.2}}};
     // A light model sure of a tap only with its impulse signature, which
     // only the full window forms: the early decision waits for it until 8 ms
     // in, nothing sounds early, the full window plays.
@@ -177,11 +174,11 @@ TEST(Session, FastTriggerNeverSoundsATapTwice) {
         SessionProbe probe;
         SessionEnvironment environment = probe.environment();
         environment.loadProfiles = test.models;
-        Options options = mutedOptions();
-        options.fastTrigger = true;
-        options.debug = true;
-        options.config.accent = 0.125;
-        Session session(options, environment);
+        Session session(mutedOptions([](Options& o) {
+                            o.fastTrigger = o.debug = true;
+                            o.config.accent = 0.125;
+                        }),
+                        environment);
         const Sounded sounded = play(session, simulation::render(rebound));
         ASSERT_EQ(sounded.delays.size(), 1u) << test.name;
         EXPECT_EQ(sounded.delays[0] < 0.011, test.soundedEarly) << test.name;
@@ -196,15 +193,9 @@ TEST(Session, FastTriggerNeverSoundsATapTwice) {
     }
 }
 
-Options calibratingTyping() {
-    Options options = mutedOptions();
-    options.calibrateTyping = true;
-    return options;
-}
-
 TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
     SessionProbe probe;
-    Session session(calibratingTyping(), probe.environment());
+    Session session(mutedOptions([](Options& o) { o.calibrateTyping = true; }), probe.environment());
     feedQuiet(session, 0.0, 6.99);
     EXPECT_EQ(probe.lines, std::vector<std::string>{"Kalibracja: teraz pisz normalnie przez 5 s."});
     feedQuiet(session, 6.99, 0.1);
@@ -217,12 +208,12 @@ TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
 // What the typing calibration is for: clicks as loud as those it heard no
 // longer play, where a run without it plays them.
 TEST(Session, TypingCalibrationSilencesTypingAsLoudAsItHeard) {
-    simulation::Scene scene;
-    scene.duration = 9.6;
+    simulation::Scene scene{.duration = 9.6};
     for (double t = 2.3; t < 9.5; t += 0.37) scene.clicks.push_back({t, 0.2});
     const std::vector<AccelSample> samples = simulation::render(scene);
     SessionProbe plainProbe, calibratedProbe;
-    Session plain(mutedOptions(), plainProbe.environment()), calibrated(calibratingTyping(), calibratedProbe.environment());
+    Session plain(mutedOptions(), plainProbe.environment());
+    Session calibrated(mutedOptions([](Options& o) { o.calibrateTyping = true; }), calibratedProbe.environment());
     for (const AccelSample& sample : samples) {
         plain.receive(sample, true);
         calibrated.receive(sample, true);
