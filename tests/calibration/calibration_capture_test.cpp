@@ -45,18 +45,6 @@ double train(Capture& capture, std::vector<Capture::Result>* results = nullptr) 
     return t;
 }
 
-TEST(CalibrationCapture, NothingCountsBeforeItsPrompt) {
-    Capture capture(Kind::standard, 0.16, 0.05);
-    EXPECT_TRUE(capture.consume(tap(1.0)).messages.empty());  // before the first advance
-    EXPECT_TRUE(capture.advance(nan).empty());
-    const CalibrationPrompt first{false, 0, 4, Side::left, 4, Kind::standard, 0.05, 0.16};
-    EXPECT_EQ(capture.advance(2.0), std::vector<CalibrationMessage>{first});
-    EXPECT_TRUE(capture.advance(2.1).empty());
-    EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::left, 0, 0, 8, 4, true}));
-    const auto early = capture.consume(tap(1.99));  // detected after the prompt, begun before it
-    EXPECT_TRUE(early.messages.empty() && !early.observation);
-}
-
 TEST(CalibrationCapture, RefusalsKeepEverythingCollected) {
     struct Case {
         Kind kind;
@@ -102,9 +90,18 @@ TEST(CalibrationCapture, RefusalsKeepEverythingCollected) {
     }
 }
 
-TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
+// Nothing counts before its prompt; blocks alternate after pauses, and the
+// training completes once.
+TEST(CalibrationCapture, TrainingPromptsAlternatesAfterPausesAndCompletesOnce) {
     Capture capture(Kind::strong, 0.16, 0.05);
-    capture.advance(10);
+    EXPECT_TRUE(capture.consume(tap(9.0)).messages.empty());  // before the first advance
+    EXPECT_TRUE(capture.advance(nan).empty());
+    const CalibrationPrompt first{false, 0, 4, Side::left, 4, Kind::strong, 0.05, 0.16};
+    EXPECT_EQ(capture.advance(10), std::vector<CalibrationMessage>{first});
+    EXPECT_TRUE(capture.advance(10.1).empty());
+    EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::left, 0, 0, 8, 4, true}));
+    const auto early = capture.consume(tap(9.99));  // detected after the prompt, begun before it
+    EXPECT_TRUE(early.messages.empty() && !early.observation);
     const double t = tapBlock(capture, 10.5, 4);  // the left block ends at 12.0
     EXPECT_EQ(capture.progress(), (Progress{Stage::training, Side::right, 4, 0, 8, 4, false}));
     EXPECT_TRUE(capture.consume(tap(t + 0.5)).messages.empty());  // the pause ignores taps
@@ -128,11 +125,11 @@ TEST(CalibrationCapture, TrainingAlternatesAfterPausesAndCompletesOnce) {
 }
 
 TEST(CalibrationCapture, VerificationVerdicts) {
-    const SidePrediction left{Side::left, 0.9, true, false}, right{Side::right, 0.9, true, false};
-    const auto with = [](SidePrediction p, auto change) { change(p); return std::optional(p); };
-    const auto unsure = with(right, [](SidePrediction& p) { p.confidence = 0.59; });
-    const auto unreliable = with(right, [](SidePrediction& p) { p.isReliable = false; });
-    const auto outside = with(right, [](SidePrediction& p) { p.isOutOfDistribution = true; });
+    const std::optional<SidePrediction> left = SidePrediction{Side::left, 0.9, true, false},
+                                        right = SidePrediction{Side::right, 0.9, true, false},
+                                        unsure = SidePrediction{Side::right, 0.59, true, false},
+                                        unreliable = SidePrediction{Side::right, 0.9, false, false},
+                                        outside = SidePrediction{Side::right, 0.9, true, true};
     // The model's answer for the taps left, left, left, right, right, right.
     const struct {
         std::vector<std::optional<SidePrediction>> answers;
