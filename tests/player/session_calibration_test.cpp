@@ -31,14 +31,7 @@ struct CalibrationProbe {
     }
 };
 
-Options calibrating(std::string_view mode) {
-    Options options;
-    options.muted = true;
-    options.calibrateSides = mode != "light";
-    options.calibrateStrong = mode == "strong";
-    options.calibrateLight = mode == "light";
-    return options;
-}
+Options parsed(std::vector<std::string> arguments) { return parseOptions(arguments); }
 
 void play(Session& session, const simulation::Scene& scene) {
     for (const AccelSample& sample : simulation::render(scene)) session.receive(sample, true);
@@ -51,7 +44,7 @@ TEST(SessionCalibration, AProfileThatCannotBeSavedEndsTheRun) {
     CalibrationProbe probe;
     std::ofstream(probe.folder / "file") << "not a folder";
     probe.sideProfile = probe.folder / "file/p.json";
-    Session session(calibrating("strong"), probe.environment());
+    Session session(parsed({"--mute", "--calibrate-strong"}), probe.environment());
     play(session, *simulation::scenario("calibration-strong", 1));
     ASSERT_GE(probe.lines.size(), 4u);
     EXPECT_EQ(probe.lines[2], "Zapis próbek niedostępny: " + (probe.folder / "file").string() + ": Not a directory");
@@ -65,13 +58,10 @@ TEST(SessionCalibration, AProfileThatCannotBeSavedEndsTheRun) {
 }
 
 TEST(SessionCalibration, TypingCalibrationRaisesTheBandFirst) {
-    simulation::Scene scene;
-    scene.duration = 7.2;
+    simulation::Scene scene{.duration = 7.2};
     for (double t = 2.3; t < 6.9; t += 0.37) scene.clicks.push_back({t, 0.1});
     CalibrationProbe probe;
-    Options options = calibrating("light");
-    options.calibrateTyping = true;
-    Session session(options, probe.environment());
+    Session session(parsed({"--mute", "--calibrate-light", "--calibrate-typing"}), probe.environment());
     play(session, scene);
     const DetectorConfig& config = session.detector().config();
     ASSERT_GT(config.accent, 0.16) << "clicks too soft to move the band";

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -29,12 +28,10 @@ struct SessionProbe {
     }
 };
 
-// Muted options, changed as the test says.
-Options mutedOptions(const std::function<void(Options&)>& change = {}) {
-    Options options;
-    options.muted = true;
-    if (change) change(options);
-    return options;
+// The options of a muted run with these arguments, as the player parses them.
+Options muted(std::vector<std::string> arguments = {}) {
+    arguments.push_back("--mute");
+    return parseOptions(arguments);
 }
 
 // A laptop at rest: gravity on z with a little noise, at `rate` samples a second.
@@ -51,7 +48,7 @@ void feedQuiet(Session& session, double start, double seconds, double rate = 800
 // time at any rate; a low rate adds a warning.
 TEST(Session, ReadyAfterTwoSecondsOfSampleTimeAndALowRateWarns) {
     SessionProbe probe;
-    Session session(mutedOptions(), probe.environment());
+    Session session(muted(), probe.environment());
     feedQuiet(session, 5000.0, 1.99);
     EXPECT_FALSE(session.warm());
     EXPECT_TRUE(probe.lines.empty());
@@ -64,7 +61,7 @@ TEST(Session, ReadyAfterTwoSecondsOfSampleTimeAndALowRateWarns) {
     EXPECT_EQ(probe.lines.size(), 3u);
 
     SessionProbe slowProbe;
-    Session slow(mutedOptions(), slowProbe.environment());
+    Session slow(muted(), slowProbe.environment());
     feedQuiet(slow, 0.0, 2.1, 400);
     ASSERT_EQ(slowProbe.lines.size(), 3u);
     EXPECT_TRUE(slowProbe.lines[0].starts_with("GOTOWE · 400 Hz ·")) << slowProbe.lines[0];
@@ -79,7 +76,7 @@ TEST(Session, UnreliableSidesAreReportedNotPlayed) {
         environment.loadProfiles = [](const Options&, TapDetector& detector, const SessionEnvironment::Log&) {
             detector.setSideProfile(FirmSideModel([](const SideFeatures&) { return std::optional<SidePrediction>(); }));
         };
-        Session session(mutedOptions([&](Options& o) { o.debug = debug; }), environment);
+        Session session(muted(debug ? std::vector<std::string>{"--debug"} : std::vector<std::string>{}), environment);
         for (const AccelSample& sample : simulation::render(test::fourDrums(1, 3.5))) session.receive(sample, true);
         session.stop();
         EXPECT_EQ(session.hitCount(), 0);
@@ -122,8 +119,8 @@ Sounded play(Session& session, const std::vector<AccelSample>& samples) {
 TEST(Session, FastTriggerSoundsEachTapFromItsFirstMillisecondsAndWritesTheSameLines) {
     const std::vector<AccelSample> samples = simulation::render(test::fourDrums(1, 3.5));
     SessionProbe plainProbe, fastProbe;
-    Session plain(mutedOptions(), plainProbe.environment());
-    Session fast(mutedOptions([](Options& o) { o.fastTrigger = true; }), fastProbe.environment());
+    Session plain(muted(), plainProbe.environment());
+    Session fast(muted({"--fast-trigger"}), fastProbe.environment());
     const Sounded full = play(plain, samples), early = play(fast, samples);
 
     EXPECT_EQ(fastProbe.lines, plainProbe.lines);
@@ -174,11 +171,7 @@ TEST(Session, FastTriggerNeverSoundsATapTwice) {
         SessionProbe probe;
         SessionEnvironment environment = probe.environment();
         environment.loadProfiles = test.models;
-        Session session(mutedOptions([](Options& o) {
-                            o.fastTrigger = o.debug = true;
-                            o.config.accent = 0.125;
-                        }),
-                        environment);
+        Session session(muted({"--fast-trigger", "--debug", "--accent", "0.125"}), environment);
         const Sounded sounded = play(session, simulation::render(rebound));
         ASSERT_EQ(sounded.delays.size(), 1u) << test.name;
         EXPECT_EQ(sounded.delays[0] < 0.011, test.soundedEarly) << test.name;
@@ -195,7 +188,7 @@ TEST(Session, FastTriggerNeverSoundsATapTwice) {
 
 TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
     SessionProbe probe;
-    Session session(mutedOptions([](Options& o) { o.calibrateTyping = true; }), probe.environment());
+    Session session(muted({"--calibrate-typing"}), probe.environment());
     feedQuiet(session, 0.0, 6.99);
     EXPECT_EQ(probe.lines, std::vector<std::string>{"Kalibracja: teraz pisz normalnie przez 5 s."});
     feedQuiet(session, 6.99, 0.1);
@@ -212,8 +205,8 @@ TEST(Session, TypingCalibrationSilencesTypingAsLoudAsItHeard) {
     for (double t = 2.3; t < 9.5; t += 0.37) scene.clicks.push_back({t, 0.2});
     const std::vector<AccelSample> samples = simulation::render(scene);
     SessionProbe plainProbe, calibratedProbe;
-    Session plain(mutedOptions(), plainProbe.environment());
-    Session calibrated(mutedOptions([](Options& o) { o.calibrateTyping = true; }), calibratedProbe.environment());
+    Session plain(muted(), plainProbe.environment());
+    Session calibrated(muted({"--calibrate-typing"}), calibratedProbe.environment());
     for (const AccelSample& sample : samples) {
         plain.receive(sample, true);
         calibrated.receive(sample, true);
