@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "sidemodels/light_side_profile.h"
 #include "support/child_process.h"
 #include "support/side_signatures.h"
@@ -25,31 +23,26 @@ TEST(ProfileLoading, WhichProfilesARunLoads) {
     const std::string firmLine = "Profil stron załadowany · walidacja 100%";
     const std::string lightLine = "Profil lekkich załadowany · peak < 0.125 g · walidacja 100%";
 
-    const auto linesFor = [&](const Options& options, const ProfileSources& from) {
+    const auto linesFor = [&](std::vector<std::string> arguments, const ProfileSources& from) {
         std::vector<std::string> lines;
         TapDetector detector;
-        loadSavedProfiles(options, detector, [&](std::string_view line) { lines.emplace_back(line); }, from);
+        loadSavedProfiles(parseOptions(arguments), detector, [&](std::string_view line) { lines.emplace_back(line); },
+                          from);
         return lines;
     };
-    Options options;
-    options.calibrateLight = true;
-    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{firmLine, lightLine}));
-    options = Options{};
-    options.calibrateSides = true;
-    EXPECT_EQ(linesFor(options, sources), (std::vector<std::string>{lightLine}));
-    options = Options{};
-    options.noSideProfile = true;
-    EXPECT_TRUE(linesFor(options, sources).empty());
-    EXPECT_TRUE(linesFor(Options{}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
+    EXPECT_EQ(linesFor({"--calibrate-light"}, sources), (std::vector<std::string>{firmLine, lightLine}));
+    EXPECT_EQ(linesFor({"--calibrate-sides"}, sources), (std::vector<std::string>{lightLine}));
+    EXPECT_TRUE(linesFor({"--no-side-profile"}, sources).empty());
+    EXPECT_TRUE(linesFor({}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
 
     // An error whose text already gives the hint is not followed by it twice.
-    std::ofstream(folder / "v3-light.json") << R"({"version": 3, "maximumPeak": 0.1})";
-    EXPECT_EQ(linesFor(Options{}, {folder / "none.json", folder / "v3-light.json", "Mac14,2"}),
+    test::writeFile(folder / "v3-light.json", R"({"version": 3, "maximumPeak": 0.1})");
+    EXPECT_EQ(linesFor({}, {folder / "none.json", folder / "v3-light.json", "Mac14,2"}),
               (std::vector<std::string>{
                   "Profil lekkich pominięty: Nieprawidłowy profil lekkich klepnięć. Użyj --calibrate-light."}));
 
     // A file that exists but cannot be read is reported like any other failure.
-    const auto unreadable = linesFor(Options{}, {folder.path(), folder / "none.json", "Mac14,2"});
+    const auto unreadable = linesFor({}, {folder.path(), folder / "none.json", "Mac14,2"});
     ASSERT_EQ(unreadable.size(), 1u);
     EXPECT_EQ(unreadable[0], "Profil stron pominięty: Nie można odczytać profilu kalibracji: " +
                                  folder.path().string() + ": Is a directory. Użyj --calibrate-sides.");
