@@ -84,10 +84,8 @@ TEST(ProgramLocation, OnlyARunThatLoadsProfilesMigratesOldOnes) {
         ChildProcess(copy, {.arguments = arguments}).wait();
         EXPECT_EQ(fs::exists(migrated), arguments == replay && ::geteuid() != 0) << arguments[0];
     }
-    if (::geteuid() == 0)
-        ChildProcess("/usr/bin/setpriv", {.arguments = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", copy,
-                                                        replay[0], replay[1], replay[2]}})
-            .wait();
+    const test::Command asUser = test::asUnprivilegedUser(copy, {.arguments = replay}, test::Placement::inPlace);
+    ChildProcess(asUser.executable, asUser.setup).wait();
     EXPECT_EQ(test::readFile(migrated), "old");
 }
 
