@@ -89,13 +89,6 @@ TEST(UISettings, FileIsSortedPrettyAndComplete) {
 )");
 }
 
-TEST(UISettings, SavedSettingsLoadBackFieldByField) {
-    test::TemporaryDirectory folder;
-    const fs::path file = folder / "Knockbox/settings.json";  // the folder is made
-    EXPECT_EQ(saveSettings(changedSettings(), file), SaveOutcome::saved);
-    EXPECT_EQ(loadSettings(file).settings, changedSettings());
-}
-
 TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
     test::TemporaryDirectory folder;
     const fs::path file = folder / "settings.json";
