@@ -139,7 +139,7 @@ void mainScreens(Pictures& pictures, const fs::path& folder) {
 
 // The stand-in player: it fails while the file "fail" exists; else it shows
 // a calibration's progress, waits for the file "next", says the profile was
-// saved and runs until SIGTERM.
+// saved and runs until SIGTERM. It ends with the tool, however the tool ends.
 fs::path writePlayer(const fs::path& folder) {
     const auto state = [](Side target, int left, int right) {
         return "echo '" + lines::calibration({"Trening", target, left, right, 8, 2, true}) + "';;\n";
@@ -147,15 +147,15 @@ fs::path writePlayer(const fs::path& folder) {
     const fs::path player = folder / "player";
     std::ofstream(player, std::ios::binary)
         << "#!/bin/sh\nDIR='" << folder.string() << "'\n"
-        << "trap 'kill $! 2>/dev/null; exit 0' TERM\n"
+        << "trap 'exit 0' TERM\n"
            "if [ -e \"$DIR/fail\" ]; then echo 'Błąd: brak danych'; exit 1; fi\n"
            "case \"$*\" in\n"
            "*--calibrate-strong) " << state(Side::right, 4, 2) << "*--calibrate-light) " << state(Side::left, 1, 0)
         << "esac\n"
-           "while [ ! -e \"$DIR/next\" ]; do sleep 0.05; done\n"
+           "while [ ! -e \"$DIR/next\" ]; do kill -0 $PPID 2>/dev/null || exit 0; sleep 0.05; done\n"
            "rm -f \"$DIR/next\"\n"
            "echo '" << lines::profileSaved(false, 3, 3) << "'\n"
-        << "sleep 600 >/dev/null 2>&1 &\nwait $!\n";
+        << "while kill -0 $PPID 2>/dev/null; do sleep 0.1; done\n";
     fs::permissions(player, fs::perms::owner_all);
     return player;
 }
