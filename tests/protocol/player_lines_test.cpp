@@ -1,14 +1,20 @@
 // The contract between the player and the app: every line the player prints
 // that the app reads, made by the player's own formatter, parses back to its
-// event and gives its message.
+// event and gives its message; a failure's message by the family of its cause;
+// and what the app accepts of a calibration state, whatever reaches it.
 #include "protocol/player_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "audio/audio_error.h"
+#include "midi/midi_error.h"
+#include "protocol/calibration_ui_state.h"
 #include "protocol/player_event.h"
 #include "protocol/player_message.h"
+#include "sensor/spu_sensor.h"
+#include "sidemodels/calibration_error.h"
 
 namespace knockbox {
 namespace {
@@ -127,6 +133,75 @@ TEST(PlayerLines, CalibrationWords) {
         {unusableData, "brak poprawnych danych sensora; próbka pominięta."},
     };
     for (const auto& [reason, words] : refusals) EXPECT_EQ(refusal(reason), "LEWA 3/8: " + words);
+}
+
+// A failure's family of causes, found in the words of the player's own failures.
+TEST(PlayerMessage, FailuresByFamily) {
+#ifdef __APPLE__
+    const std::string noSensor = "This Mac doesn't support playing on the case.";
+#else
+    const std::string noSensor = "This computer has no motion sensor to play on.";
+#endif
+    const std::string unreachable = "Can't reach the motion sensor. Quit other apps using it and try again.";
+    const std::string permission =
+        "Knockbox isn't allowed to read the motion sensor. Check the sensor helper's permissions.";
+    const std::string stopped = "The motion sensor stopped sending data. Press Play to start again.";
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(lines::noSensorHere), noSensor},
+        {SPUSensorError::unavailable().what(), noSensor},
+        {SPUSensorError::open(hidReturn::exclusiveAccess).what(), unreachable},
+        {SPUSensorError::enumeration(hidReturn::error).what(), unreachable},
+        {SPUSensorError::creation().what(), unreachable},
+        {std::string(lines::noReports), unreachable},
+        {SPUSensorError::open(hidReturn::notPrivileged).what(), permission},
+        {lines::sensorProcessEnded(1), permission},
+        {std::string(lines::sudoNeedsPassword), permission},
+        {lines::sensorAccessFailed("sudo: /etc/sudoers is world writable"), permission},
+        {std::string(lines::sensorAccessDeclined),
+         "You declined the password prompt, so Knockbox can't read the motion sensor. Press Play to be asked again."},
+        {std::string(lines::notAsRoot), "Knockbox can't play as root. Start it as your own user."},
+        {std::string(lines::streamStalled), stopped},
+        {std::string(lines::noSensorData), stopped},
+        {AudioError::outputUnavailable().what(), "Can't play sound. Check your speakers or headphones and try again."},
+        {lines::simulatedSensorUnusable("/x/m.csv: No such file or directory"),
+         "The simulated sensor's recording can't be used."},
+#ifndef __APPLE__
+        {MidiError::noMidiSystem().what(),
+         "Couldn't open the MIDI port, so nothing played; start JACK (or the ALSA sequencer) or turn off Send MIDI."},
+#endif
+        {CalibrationError::writeFailed("/x/p.json: Is a directory").what(),
+         "Couldn't save the calibration. Check that its folder can be written and the disk has room."},
+        // A cause no family knows keeps the player's words, control characters shown.
+        {"brak danych\x1b[2J", "Player error: brak danych\\x1b[2J"},
+    };
+    for (const auto& [description, message] : cases)
+        EXPECT_EQ(playerMessage(lines::error(description)), message) << description;
+}
+
+const std::string calibrationJson =
+    R"({"stage":"Trening","target":"left","leftCount":2,"rightCount":0,"total":8,"blockRemaining":2,"collecting":true})";
+
+std::string calibrationWith(const std::string& from, const std::string& to) {
+    std::string json = calibrationJson;
+    json.replace(json.find(from), from.size(), to);
+    return "CALIBRATION " + json;
+}
+
+TEST(PlayerEvent, CalibrationStatesWithinTheirRangesOnly) {
+    const CalibrationUIState untargeted{"Trening", std::nullopt, 2, 0, 8, 2, true};
+    const std::pair<std::string, std::optional<PlayerEvent>> cases[] = {
+        {calibrationWith(R"("target":"left")", R"("target":null)"), CalibrationEvent{untargeted}},
+        {calibrationWith(R"("total":8)", R"("total":3)"), std::nullopt},
+        {calibrationWith(R"("blockRemaining":2)", R"("blockRemaining":5)"), std::nullopt},
+        {calibrationWith(R"("target":"left")", R"("target":"up")"), std::nullopt},
+        {"CALIBRATION " + calibrationJson.substr(0, 40), std::nullopt},
+        // A damaged state is nothing, whatever words it holds.
+        {R"(CALIBRATION {"stage":"Profil zapisany · 100%"})", std::nullopt},
+    };
+    for (const auto& [line, event] : cases) {
+        EXPECT_EQ(parsePlayerEvent(line), event) << line;
+        EXPECT_EQ(playerMessage(line), std::nullopt) << line;
+    }
 }
 
 }  // namespace
