@@ -22,7 +22,7 @@ struct UISettings {
     double accent = 0.16;                    // g: boundary between gentle and firm taps
     double fullVelocity = 0.5;               // g: peak that plays at full velocity
     double volume = 1.2;                     // master volume 0 to 1.5, in hundredths as the user sets it
-    SoundSelection sounds;                   // kit per drum
+    SoundSelection sounds{};                 // kit per drum
     double sideBias = 0.0;                   // g: shifts the heuristic side decision
     bool invertSides = false;
     bool useProfile = true;                  // use the learned side profiles

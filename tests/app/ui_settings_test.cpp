@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "support/child_process.h"
 
@@ -14,54 +13,35 @@ using Arguments = std::vector<std::string>;
 const std::string rangeMessage =
     "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, volume 0–1.5, duration > 0.";
 
-void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 // Every field away from its default, every switch flipped.
-UISettings changedSettings() {
-    UISettings settings;
-    settings.threshold = 0.1 + 0.2;
-    settings.cooldown = 90;
-    settings.accent = 0.31;
-    settings.fullVelocity = 0.75;
-    settings.volume = 0.4;
-    settings.sounds = {DrumKit::lofi, DrumKit::live, DrumKit::electronic, DrumKit::studio};
-    settings.sideBias = -0.002;
-    settings.invertSides = true;
-    settings.useProfile = false;
-    settings.typingGuard = false;
-    settings.muted = true;
-    settings.debug = true;
-    settings.fastTrigger = true;
-    settings.sendMidi = true;
-    return settings;
-}
+const UISettings changed{.threshold = 0.1 + 0.2, .cooldown = 90, .accent = 0.31, .fullVelocity = 0.75, .volume = 0.4,
+                         .sounds = {DrumKit::lofi, DrumKit::live, DrumKit::electronic, DrumKit::studio},
+                         .sideBias = -0.002, .invertSides = true, .useProfile = false, .typingGuard = false,
+                         .muted = true, .debug = true, .fastTrigger = true, .sendMidi = true};
 
 // (The defaults reaching the player as its own defaults, a file round trip and
 // the invalid files the app starts over from are the self-test's checks, run
 // end to end.)
 TEST(UISettings, ArgumentsAreExactNumbersAndTheSwitchesThatAreOn) {
-    EXPECT_EQ(changedSettings().arguments(),
+    EXPECT_EQ(changed.arguments(),
               (Arguments{"--threshold", "0.30000000000000004", "--cooldown", "90.0", "--accent", "0.31",
                          "--full-velocity", "0.75", "--side-bias", "-0.002", "--volume", "0.4", "--kick-sound", "lofi",
                          "--snare-sound", "live", "--hihat-sound", "electronic", "--tom-sound", "studio",
                          "--invert-sides", "--no-side-profile", "--no-typing-guard", "--mute", "--debug",
                          "--fast-trigger", "--midi"}));
     // The player reads every number back exactly.
-    const Options changed = parseOptions(changedSettings().arguments());
-    EXPECT_EQ(changed.config.threshold, 0.1 + 0.2);
-    EXPECT_EQ(changed.config.sideBias, -0.002);
-    EXPECT_EQ(changed.volume, 0.4);
-    EXPECT_TRUE(changed.fastTrigger && changed.midi);
+    const Options options = parseOptions(changed.arguments());
+    EXPECT_EQ(options.config.threshold, 0.1 + 0.2);
+    EXPECT_EQ(options.config.sideBias, -0.002);
+    EXPECT_EQ(options.volume, 0.4);
+    EXPECT_TRUE(options.fastTrigger && options.midi);
 }
 
 // The player's parser judges; its own tests hold every range.
 TEST(UISettings, ValidationIsThePlayersMessage) {
     EXPECT_EQ(UISettings{}.validation(), std::nullopt);
-    UISettings settings;
-    settings.threshold = 0.008;  // the lowest allowed
-    EXPECT_EQ(settings.validation(), std::nullopt);
-    settings.accent = settings.threshold;
-    EXPECT_EQ(settings.validation(), rangeMessage);
+    EXPECT_EQ(UISettings{.threshold = 0.008}.validation(), std::nullopt);  // the lowest allowed
+    EXPECT_EQ((UISettings{.threshold = 0.008, .accent = 0.008}.validation()), rangeMessage);
 }
 
 TEST(UISettings, FileIsSortedPrettyAndComplete) {
@@ -92,9 +72,7 @@ TEST(UISettings, FileIsSortedPrettyAndComplete) {
 TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
     test::TemporaryDirectory folder;
     const fs::path file = folder / "settings.json";
-    UISettings older;
-    older.threshold = 0.04;
-    older.muted = true;
+    const UISettings older{.threshold = 0.04, .muted = true};
     const std::pair<std::string, std::optional<UISettings>> cases[] = {
         // Written before volume and sounds existed; null reads as the default.
         {R"({"threshold": 0.04, "cooldown": 120, "muted": true, "debug": null, "future": [1, 2]})", older},
@@ -109,7 +87,7 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
         {std::string(100000, '['), std::nullopt},  // refused before the parser builds anything
     };
     for (const auto& [text, settings] : cases) {
-        write(file, text);
+        test::writeFile(file, text);
         const LoadedSettings loaded = loadSettings(file);
         EXPECT_EQ(loaded.settings, settings) << text;
         EXPECT_TRUE(loaded.found) << text;
@@ -120,12 +98,12 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
 TEST(UISettings, LegacySettingsAreCopiedOnlyWhenThereAreNone) {
     test::TemporaryDirectory support;
     fs::create_directories(support / "Vexbeat");
-    write(support / "Vexbeat/settings.json", "legacy");
+    test::writeFile(support / "Vexbeat/settings.json", "legacy");
     const fs::path file = support / "Knockbox/settings.json";
 
     copyLegacySettings(support / "Vexbeat/settings.json", file);
     EXPECT_EQ(test::readFile(file), "legacy");
-    write(file, "current");
+    test::writeFile(file, "current");
     copyLegacySettings(support / "Vexbeat/settings.json", file);
     EXPECT_EQ(test::readFile(file), "current");
     // No legacy file: nothing happens, and nothing fails.
@@ -135,11 +113,9 @@ TEST(UISettings, LegacySettingsAreCopiedOnlyWhenThereAreNone) {
 
 TEST(UISettings, InvalidOrUnwritableSettingsAreNotSaved) {
     test::TemporaryDirectory folder;
-    UISettings invalid;
-    invalid.cooldown = 5000;
-    EXPECT_EQ(saveSettings(invalid, folder / "settings.json"), SaveOutcome::invalid);
+    EXPECT_EQ(saveSettings(UISettings{.cooldown = 5000}, folder / "settings.json"), SaveOutcome::invalid);
     EXPECT_FALSE(fs::exists(folder / "settings.json"));
-    write(folder / "file", "");
+    test::writeFile(folder / "file", "");
     EXPECT_EQ(saveSettings(UISettings{}, folder / "file/settings.json"), SaveOutcome::failed);
 }
 
