@@ -17,36 +17,18 @@
 namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
-using test::calibrationState;
 using test::endOnTerm;
 using test::ModelTest;
 using test::waitFor;
 using test::waitForTerm;
 
-const std::string readyLine = "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms";
+const std::string readyLine = lines::ready(800, 0.05, 0.16, 0.12);
+const char* const refusedSettings = "Restore the default settings and try again.";
 
 std::string print(const std::vector<std::string>& lines) {
     std::string script;
     for (const std::string& line : lines) script += "echo '" + line + "'\n";
     return script;
-}
-
-// A whole calibration as state lines: training blocks of 4 taps left, right,
-// left, right (8 per side), then verification blocks of 3, left then right.
-std::vector<std::string> calibrationLines() {
-    std::vector<std::string> lines;
-    int counts[2] = {0, 0};
-    auto block = [&](const std::string& stage, int side, int size, int total) {
-        for (int tap = 1; tap <= size; ++tap) {
-            ++counts[side];
-            lines.push_back(calibrationState(stage, side == 0 ? "left" : "right", counts[0], counts[1], total, size - tap));
-        }
-        lines.push_back(calibrationState(stage, nullptr, counts[0], counts[1], total, 0, false));
-    };
-    for (int side : {0, 1, 0, 1}) block("Trening", side, 4, 8);
-    counts[0] = counts[1] = 0;
-    for (int side : {0, 1}) block("Weryfikacja", side, 3, 3);
-    return lines;
 }
 
 void finish(ConfigurationModel& model) {
@@ -123,6 +105,14 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
         finish(*model);
         EXPECT_EQ(model->status().toStdString(), c.status + (c.failed ? " (attempt 2)" : "")) << c.script;
     }
+    // A player that cannot be started fails at once.
+    std::ofstream(folder / "not-a-program") << "#!/bin/sh\n";  // not executable
+    auto model = makeModel(folder / "not-a-program");
+    model->start();
+    EXPECT_FALSE(model->active());
+    EXPECT_TRUE(model->failed());
+    EXPECT_EQ(model->status(), "Couldn't start. Please try again.");
+    EXPECT_EQ(model->calibrationHint(), "Couldn't start. Please try again.");
 }
 
 TEST_F(ModelTest, StopSendsSigtermAndAStartWhileRunningIsIgnored) {
@@ -198,9 +188,7 @@ TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
     auto model = makeModel(player(
         "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\nprintf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n"
         "[ -p /dev/stdin ] && echo pipe > \"$DIR/input\"\n"));
-    UISettings settings;
-    settings.muted = true;
-    settings.sounds.tom = DrumKit::live;
+    const UISettings settings{.sounds = {.tom = DrumKit::live}, .muted = true};
     model->setSettings(settings);
     model->start("--calibrate-light");
     finish(*model);
@@ -212,8 +200,9 @@ TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
     EXPECT_EQ(test::readFile(folder / "profile"), processValues().sideProfileURL.string());
 }
 
+// Settings the player would refuse are neither saved nor played, and say why.
 TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
-    auto model = makeModel();  // muted, not yet saved
+    auto model = makeModel(player("touch \"$DIR/ran\"\n"));  // muted, not yet saved
     EXPECT_EQ(model->settingsNote(), "Unsaved changes");
     model->save();
     EXPECT_EQ(model->settingsNote(), "Saved");
@@ -223,7 +212,12 @@ TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
     model->setSettings(invalid);
     EXPECT_EQ(model->settingsNote(), "Unsaved changes");
     model->save();  // refused: its reason shows, never "Saved"
-    EXPECT_EQ(model->settingsNote(), "Restore the default settings and try again.");
+    EXPECT_EQ(model->settingsNote(), refusedSettings);
+    EXPECT_EQ(model->notice(), refusedSettings);
+    model->start();
+    EXPECT_FALSE(model->active());
+    EXPECT_EQ(model->status(), refusedSettings);
+    EXPECT_FALSE(fs::exists(folder / "ran"));
     model->setSettings(saved);  // back to what the file holds
     EXPECT_EQ(model->settingsNote(), "");
     // A new model starts with what the file holds: nothing unsaved.
@@ -232,9 +226,7 @@ TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
 
 TEST_F(ModelTest, TheMainScreenTextsFollowMuteAndSwapSides) {
     auto model = makeModel();
-    UISettings swapped;
-    swapped.invertSides = true;
-    swapped.muted = true;
+    const UISettings swapped{.invertSides = true, .muted = true};
     const struct {
         Drum drum;
         const char *place, *swappedPlace;
@@ -250,28 +242,6 @@ TEST_F(ModelTest, TheMainScreenTextsFollowMuteAndSwapSides) {
         for (const auto& place : places)
             EXPECT_EQ(model->tapPlace(place.drum), settings.invertSides ? place.swappedPlace : place.place);
     }
-}
-
-TEST_F(ModelTest, StartRefusesInvalidSettingsAndReportsALaunchFailure) {
-    auto model = makeModel(player("touch \"$DIR/ran\"\n"));
-    UISettings invalid;
-    invalid.accent = invalid.threshold;
-    model->setSettings(invalid);
-    model->start();
-    EXPECT_FALSE(model->active());
-    EXPECT_EQ(model->status(), "Restore the default settings and try again.");
-    EXPECT_FALSE(fs::exists(folder / "ran"));
-    model->save();
-    EXPECT_EQ(model->notice(), "Restore the default settings and try again.");
-    EXPECT_FALSE(fs::exists(settingsFile));
-
-    std::ofstream(folder / "not-a-program") << "#!/bin/sh\n";  // not executable
-    model = makeModel(folder / "not-a-program");
-    model->start();
-    EXPECT_FALSE(model->active());
-    EXPECT_TRUE(model->failed());
-    EXPECT_EQ(model->status(), "Couldn't start. Please try again.");
-    EXPECT_EQ(model->calibrationHint(), "Couldn't start. Please try again.");
 }
 
 TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
@@ -321,11 +291,12 @@ TEST_F(ModelTest, AnUnusableSettingsFileIsSetAsideAndTheStatusSaysWhere) {
     EXPECT_FALSE(fs::exists(settingsFile));
 }
 
+// Each calibration ends on its last verification state and its profile saved.
 TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult) {
-    std::vector<std::string> lines = calibrationLines();
-    lines.push_back("Profil stron zapisany · walidacja 100%");
-    const fs::path calibration =
-        player("eval \"echo \\${$#}\" >> \"$DIR/modes\"\n" + endOnTerm + print(lines) + waitForTerm);
+    const fs::path calibration = player(
+        "eval \"echo \\${$#}\" >> \"$DIR/modes\"\n" + endOnTerm +
+        print({lines::calibration({"Weryfikacja", std::nullopt, 3, 3, 3, 0, false}), lines::profileSaved(false, 3, 3)}) +
+        waitForTerm);
     auto model = makeModel(calibration, false);
     ASSERT_TRUE(model->showOnboarding());
     ASSERT_EQ(model->stage(), OnboardingStage::welcome);

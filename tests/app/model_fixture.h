@@ -32,14 +32,6 @@ inline bool waitFor(const std::function<bool()>& condition) { return QTest::qWai
 inline const std::string endOnTerm = "trap 'kill $! 2>/dev/null; exit 0' TERM\n";
 inline const std::string waitForTerm = "sleep 600 >/dev/null 2>&1 &\nwait $!\n";
 
-// "CALIBRATION {…}" as the player prints it; between blocks it has no target.
-inline std::string calibrationState(const std::string& stage, const char* target, int left, int right, int total,
-                                    int remaining, bool collecting = true) {
-    const std::optional<Side> side = target ? std::optional(target == std::string("left") ? Side::left : Side::right)
-                                            : std::nullopt;
-    return lines::calibration({stage, side, left, right, total, remaining, collecting});
-}
-
 struct ModelTest : ::testing::Test {
     TemporaryDirectory folder;
     std::filesystem::path settingsFile = folder / "support/settings.json";

@@ -172,7 +172,8 @@ TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibratio
     // A firm calibration that asks for the right side, has two taps, then is
     // saved; on SIGTERM it waits for the gate.
     auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\necho '" +
-                                  test::calibrationState("Trening", "right", 4, 2, 8, 2) + "'\n" + test::waitForTerm),
+                                  lines::calibration({"Trening", Side::right, 4, 2, 8, 2, true}) + "'\n" +
+                                  test::waitForTerm),
                            false);
     OnboardingView view(*model, true);
     view.resize(800, 640);
