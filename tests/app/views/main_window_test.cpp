@@ -1,6 +1,6 @@
 // The window: its size on the screen, the play button through a run, the
-// keyboard, its sheets, and the rule that quitting (or closing the window)
-// while the player runs waits for it.
+// keyboard, what cannot change while playing, its sheets, and the rule that
+// quitting (or closing the window) while the player runs waits for it.
 #include "app/views/main_window.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 #include "app/views/configuration_view.h"
 #include "app/views/drum_kit_view.h"
 #include "app/views/player_settings_view.h"
+#include "app/views/sound_picker_view.h"
+#include "app/views/studio_controls.h"
 #include "app/views/view_fixture.h"
 #include "platform/executable_path.h"
 
@@ -70,21 +72,46 @@ TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosedAndTheKeyboardFollows
     EXPECT_TRUE(test::find(&window, "Tune hit detection")->isVisible());
 }
 
-TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStops) {
+// While a run plays the kit's drums only preview, and the settings and the
+// sounds cannot change until it stops.
+TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStopsAndWhilePlayingOnlyTheKitPreviews) {
     auto model = makeModel(player(test::endOnTerm + test::waitForTerm));
+    PlayerSettingsView panel(*model);
+    panel.show();
+    SoundPickerView picker(*model);
+    picker.show();
     MainWindow window(*model, true);
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_TRUE(test::find(&window, "Play")->toolTip().contains(QKeySequence(Qt::CTRL | Qt::Key_P).toString(
         QKeySequence::NativeText)));
+    EXPECT_TRUE(test::find(&picker, "Changes save automatically. Press play to listen.")->isVisible());
     // The window opens with the focus on no control: Space plays.
     ASSERT_EQ(QApplication::focusWidget(), &window.view());
     QTest::keyClick(&window.view(), Qt::Key_Space);
     ASSERT_TRUE(model->active());
+
+    QTest::mouseClick(test::find(&window, "Play Snare"), Qt::LeftButton);
+    EXPECT_EQ(model->hits(Drum::snare), 0);
+    EXPECT_FALSE(window.view().drumKit().timelineRunning());
+    EXPECT_TRUE(test::find(&panel, "Stop playing to change settings.")->isVisible());
+    EXPECT_TRUE(test::find(&picker, "Stop playing to change sounds.")->isVisible());
+    for (const char* slider : {"Volume", "Sensitivity"})
+        EXPECT_FALSE(test::find<QSlider>(&panel, slider)->isEnabled()) << slider;
+    for (const char* button : {"Swap sides", "Mute", "Defaults", "Save"})
+        EXPECT_FALSE(test::find<QAbstractButton>(&panel, button)->isEnabled()) << button;
+    QWidget* card = test::find(&picker, "Live kit");
+    EXPECT_FALSE(card->isEnabled());
+    EXPECT_FALSE(test::find<SegmentedControl>(&picker, "Snare sound")->segment(1)->isEnabled());
+    EXPECT_FALSE(test::find(&picker, "Preview Kick sound")->isEnabled());
+
     QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(model->stopping());
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
+    EXPECT_TRUE(card->isEnabled());
+    EXPECT_TRUE(test::find<QAbstractButton>(&panel, "Save")->isEnabled());
+    EXPECT_TRUE(test::find(&panel, "Unsaved changes")->isVisible());
 }
 
 // The leaves a user reads or presses, each wholly inside the window.
