@@ -1,6 +1,7 @@
 // The window: its size on the screen, the play button through a run, the
-// keyboard, what cannot change while playing, its sheets, and the rule that
-// quitting (or closing the window) while the player runs waits for it.
+// keyboard, what cannot change while playing, its sheets, the rule that
+// quitting (or closing the window) while the player runs waits for it, and
+// the program that cannot open it without a display.
 #include "app/views/main_window.h"
 
 #include <gtest/gtest.h>
@@ -25,37 +26,6 @@ namespace {
 
 using test::ViewTest;
 
-TEST_F(ViewTest, QuittingWhilePlayingStopsThePlayerAndWaitsForIt) {
-    const auto release = gate("release");
-    // On SIGTERM the player waits for the gate; it says when it is ready for that.
-    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\n"
-                                  "echo 'GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms'\n" +
-                                  test::waitForTerm));
-    MainWindow window(*model, true);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_EQ(window.size(), QSize(960, 720));
-    EXPECT_EQ(window.minimumSize(), QSize(820, 650));
-
-    auto* play = test::find<QAbstractButton>(&window, "Play");
-    QTest::mouseClick(play, Qt::LeftButton);
-    ASSERT_TRUE(model->active());
-    EXPECT_EQ(test::accessibleName(play), "Stop");
-    ASSERT_TRUE(test::waitFor([&] { return model->ready(); }));
-
-    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(model->status(), "Stopping…");
-    EXPECT_EQ(test::accessibleName(play), "Stopping");
-    EXPECT_FALSE(play->isEnabled());
-
-    open(release);
-    ASSERT_TRUE(test::waitFor([&] { return !window.isVisible(); }));
-    EXPECT_FALSE(model->active());
-    EXPECT_EQ(test::accessibleName(play), "Play");
-}
-
 TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosedAndTheKeyboardFollows) {
     auto model = makeModel(std::nullopt, false);
     MainWindow window(*model, true);
@@ -72,10 +42,14 @@ TEST_F(ViewTest, OnboardingReplacesTheMainScreenUntilClosedAndTheKeyboardFollows
     EXPECT_TRUE(test::find(&window, "Tune hit detection")->isVisible());
 }
 
-// While a run plays the kit's drums only preview, and the settings and the
-// sounds cannot change until it stops.
-TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStopsAndWhilePlayingOnlyTheKitPreviews) {
-    auto model = makeModel(player(test::endOnTerm + test::waitForTerm));
+// The play button through two runs: Space plays and Ctrl+P stops, a click
+// plays and quitting waits for the player to end. While a run plays the kit's
+// drums only preview, and the settings and the sounds cannot change.
+TEST_F(ViewTest, PlayAndStopByKeyboardAndQuittingWhilePlayingWaitsForThePlayer) {
+    const auto release = gate("release");
+    // On SIGTERM the player waits for the gate; it says when it is ready for that.
+    auto model = makeModel(player("trap 'read x < \"$DIR/release\"; kill $! 2>/dev/null; exit 0' TERM\necho '" +
+                                  lines::ready(800, 0.05, 0.16, 0.12) + "'\n" + test::waitForTerm));
     PlayerSettingsView panel(*model);
     panel.show();
     SoundPickerView picker(*model);
@@ -84,13 +58,17 @@ TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStopsAndWhilePlayingOnlyTheKitPreviews) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_TRUE(test::find(&window, "Play")->toolTip().contains(QKeySequence(Qt::CTRL | Qt::Key_P).toString(
-        QKeySequence::NativeText)));
+    EXPECT_EQ(window.size(), QSize(960, 720));
+    EXPECT_EQ(window.minimumSize(), QSize(820, 650));
+    auto* play = test::find<QAbstractButton>(&window, "Play");
+    EXPECT_TRUE(play->toolTip().contains(QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText)));
     EXPECT_TRUE(test::find(&picker, "Changes save automatically. Press play to listen.")->isVisible());
     // The window opens with the focus on no control: Space plays.
     ASSERT_EQ(QApplication::focusWidget(), &window.view());
     QTest::keyClick(&window.view(), Qt::Key_Space);
     ASSERT_TRUE(model->active());
+    EXPECT_EQ(test::accessibleName(play), "Stop");
+    ASSERT_TRUE(test::waitFor([&] { return model->ready(); }));
 
     QTest::mouseClick(test::find(&window, "Play Snare"), Qt::LeftButton);
     EXPECT_EQ(model->hits(Drum::snare), 0);
@@ -108,10 +86,23 @@ TEST_F(ViewTest, SpaceOrCtrlPPlaysAndStopsAndWhilePlayingOnlyTheKitPreviews) {
 
     QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(model->stopping());
+    open(release);
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
     EXPECT_TRUE(card->isEnabled());
     EXPECT_TRUE(test::find<QAbstractButton>(&panel, "Save")->isEnabled());
     EXPECT_TRUE(test::find(&panel, "Unsaved changes")->isVisible());
+
+    QTest::mouseClick(play, Qt::LeftButton);
+    ASSERT_TRUE(test::waitFor([&] { return model->ready(); }));
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(model->status(), "Stopping…");
+    EXPECT_EQ(test::accessibleName(play), "Stopping");
+    EXPECT_FALSE(play->isEnabled());
+    open(release);
+    ASSERT_TRUE(test::waitFor([&] { return !window.isVisible(); }));
+    EXPECT_FALSE(model->active());
+    EXPECT_EQ(test::accessibleName(play), "Play");
 }
 
 // The leaves a user reads or presses, each wholly inside the window.
@@ -182,6 +173,19 @@ TEST(NoticesFile, ComesFromTheBundleElseUnderThePrefixElseBesideTheProgramsFolde
     EXPECT_EQ(noticesFile(repository / "build/knockbox", std::nullopt),
               repository / "Licenses/THIRD_PARTY_NOTICES.md");
     EXPECT_FALSE(noticesFile("/nowhere/bin/knockbox", folder / "Elsewhere"));
+}
+
+// The executable in the mode "ui" needs a display. (It ends on SIGTERM like
+// any of its modes: blocking_paths_test.)
+TEST(AppLaunch, WithoutADisplayItSaysSoInsteadOfCrashing) {
+#ifdef __APPLE__
+    GTEST_SKIP() << "a Mac always has its window server";
+#endif
+    const test::ProcessResult result = test::runKnockbox(
+        {"--ui"}, {.environment = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt},
+                                   {"QT_QPA_PLATFORM", std::nullopt}}});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, "Błąd: Okno konfiguracji potrzebuje ekranu: nie ustawiono DISPLAY ani WAYLAND_DISPLAY.\n");
 }
 
 }  // namespace
