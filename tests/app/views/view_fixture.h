@@ -1,6 +1,6 @@
 #pragma once
 // What the views' tests add to the model's fixture: widgets found by what
-// assistive technology reads, and a clock the test moves.
+// assistive technology reads.
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QWidget>
@@ -30,13 +30,5 @@ Widget* find(QWidget* root, const QString& name) {
     if (!hidden) ADD_FAILURE() << "no widget named " << name.toStdString();
     return hidden;
 }
-
-// Time that moves only when the test says.
-struct ManualClock {
-    double now = 100;
-    std::function<double()> function() {
-        return [this] { return now; };
-    }
-};
 
 }  // namespace knockbox::test
