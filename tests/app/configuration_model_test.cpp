@@ -35,11 +35,13 @@ void finish(ConfigurationModel& model) {
     ASSERT_TRUE(waitFor([&] { return !model.active(); })) << model.status().toStdString();
 }
 
-TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
-    auto model = makeModel(player(print({"Start SPU… przez pierwsze 2 s nie dotykaj MacBooka.", readyLine,
-                                                  "L  tom    peak 0.200 g  volume 0.70",
-                                                  "R  hihat   peak 0.080 g  volume 0.30",
-                                                  "L  tom    peak 0.300 g  volume 0.95", "L  kick    peak 0.080 g"})));
+// A run's hits counted, a second start ignored, and Stop sending SIGTERM.
+TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirstAndStopSendsSigterm) {
+    auto model = makeModel(player("echo started >> \"$DIR/starts\"\n" + endOnTerm +
+                                  print({std::string(lines::sensorStart), readyLine,
+                                         "L  tom    peak 0.200 g  volume 0.70", "R  hihat   peak 0.080 g  volume 0.30",
+                                         "L  tom    peak 0.300 g  volume 0.95", "L  kick    peak 0.080 g"}) +
+                                  waitForTerm));
     std::vector<double> velocitySeen;  // the hit drum's velocity when its counter changes
     const Drum order[] = {Drum::tom, Drum::hihat, Drum::tom, Drum::kick};
     QObject::connect(model.get(), &ConfigurationModel::hitsChanged, [&] {
@@ -51,23 +53,35 @@ TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirst) {
     QObject::connect(model.get(), &ConfigurationModel::readyChanged, [&] { readySeen.push_back(model->ready()); });
     std::vector<QString> statuses;
     QObject::connect(model.get(), &ConfigurationModel::statusChanged, [&] { statuses.push_back(model->status()); });
+    int stopped = 0;
+    model->setOnStopped([&] { ++stopped; });
 
     model->start();
     EXPECT_TRUE(model->active());
     EXPECT_EQ(model->status(), "Don't touch your MacBook for 2 seconds");
+    ASSERT_TRUE(waitFor([&] { return model->lastDrum() == Drum::kick; }));
+    model->start();
+    model->selectKit(DrumKit::live);  // sounds change only while idle
+    model->stop();
+    EXPECT_TRUE(model->active() && model->stopping());
+    EXPECT_EQ(model->status(), "Stopping…");
     finish(*model);
 
     EXPECT_EQ(model->hits(), (DrumCounts{{Drum::tom, 2}, {Drum::hihat, 1}, {Drum::kick, 1}}));
     EXPECT_EQ(velocitySeen, (std::vector<double>{0.7, 0.3, 0.95, 0.7}));
     EXPECT_EQ(model->hitVelocity(), (DrumVelocities{{Drum::tom, 0.95}, {Drum::hihat, 0.3}, {Drum::kick, 0.7}}));
-    EXPECT_EQ(model->lastDrum(), Drum::kick);
     EXPECT_EQ(readySeen, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(model->failed());
+    EXPECT_FALSE(model->failed() || model->stopping());
     // While playing the status counts the run's hits.
     EXPECT_EQ(statuses, (std::vector<QString>{"Don't touch your MacBook for 2 seconds", "Ready — start playing!",
                                               "Playing · 1 hit · last: tom", "Playing · 2 hits · last: hi-hat",
                                               "Playing · 3 hits · last: tom", "Playing · 4 hits · last: kick",
-                                              "Ready for the next groove"}));
+                                              "Stopping…", "Ready for the next groove"}));
+    EXPECT_EQ(stopped, 1);
+    EXPECT_EQ(test::readFile(folder / "starts"), "started\n");
+    EXPECT_EQ(model->settings().sounds, SoundSelection{});
+    model->stop();  // nothing to stop
+    EXPECT_EQ(model->status(), "Ready for the next groove");
 }
 
 // The failure lines' own texts: PlayerMessage.FailuresByFamily.
@@ -115,33 +129,6 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
     EXPECT_EQ(model->calibrationHint(), "Couldn't start. Please try again.");
 }
 
-TEST_F(ModelTest, StopSendsSigtermAndAStartWhileRunningIsIgnored) {
-    auto model = makeModel(
-        player("echo started >> \"$DIR/starts\"\n" + endOnTerm + print({readyLine}) + waitForTerm));
-    std::vector<QString> statuses;
-    QObject::connect(model.get(), &ConfigurationModel::statusChanged, [&] { statuses.push_back(model->status()); });
-    int stopped = 0;
-    model->setOnStopped([&] { ++stopped; });
-
-    model->start();
-    ASSERT_TRUE(waitFor([&] { return model->ready(); }));
-    model->start();
-    model->selectKit(DrumKit::live);  // sounds change only while idle
-    model->stop();
-    EXPECT_TRUE(model->active() && model->stopping());
-    EXPECT_EQ(model->status(), "Stopping…");
-    finish(*model);
-
-    EXPECT_FALSE(model->stopping());
-    EXPECT_EQ(statuses, (std::vector<QString>{"Don't touch your MacBook for 2 seconds", "Ready — start playing!",
-                                              "Stopping…", "Ready for the next groove"}));
-    EXPECT_EQ(stopped, 1);
-    EXPECT_EQ(test::readFile(folder / "starts"), "started\n");
-    EXPECT_EQ(model->settings().sounds, SoundSelection{});
-    model->stop();  // nothing to stop
-    EXPECT_EQ(model->status(), "Ready for the next groove");
-}
-
 TEST_F(ModelTest, EndOfOutputBeforeTheExitWaitsForTheExit) {
     const fs::path go = gate("go");
     auto model = makeModel(
@@ -183,24 +170,6 @@ TEST_F(ModelTest, ExitBeforeEndOfOutputWaitsForTheLastLineWithoutLineFeed) {
     EXPECT_EQ(stopped, 1);
 }
 
-TEST_F(ModelTest, ThePlayerGetsTheSettingsTheModeAndTheProfileLocation) {
-    // Standard input is the pipe that ends when the app goes.
-    auto model = makeModel(player(
-        "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\nprintf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n"
-        "[ -p /dev/stdin ] && echo pipe > \"$DIR/input\"\n"));
-    const UISettings settings{.sounds = {.tom = DrumKit::live}, .muted = true};
-    model->setSettings(settings);
-    model->start("--calibrate-light");
-    finish(*model);
-
-    std::string expected;
-    for (const std::string& argument : settings.arguments()) expected += argument + "\n";
-    EXPECT_EQ(test::readFile(folder / "arguments"), expected + "--until-input-ends\n--direct-sensor\n--calibrate-light\n");
-    EXPECT_EQ(test::readFile(folder / "input"), "pipe\n");
-    EXPECT_EQ(test::readFile(folder / "profile"), processValues().sideProfileURL.string());
-}
-
-// Settings the player would refuse are neither saved nor played, and say why.
 TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
     auto model = makeModel(player("touch \"$DIR/ran\"\n"));  // muted, not yet saved
     EXPECT_EQ(model->settingsNote(), "Unsaved changes");
@@ -287,9 +256,13 @@ TEST_F(ModelTest, AnUnusableSettingsFileIsSetAsideAndTheStatusSaysWhere) {
 }
 
 // Each calibration ends on its last verification state and its profile saved.
+// The player gets the settings, the mode and the profile's location, and
+// standard input is the pipe that ends when the app goes.
 TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult) {
     const fs::path calibration = player(
-        "eval \"echo \\${$#}\" >> \"$DIR/modes\"\n" + endOnTerm +
+        "printf '%s\\n' \"$@\" > \"$DIR/arguments\"\neval \"echo \\${$#}\" >> \"$DIR/modes\"\n"
+        "printf '%s' \"$KNOCKBOX_SIDE_PROFILE\" > \"$DIR/profile\"\n[ -p /dev/stdin ] && echo pipe > \"$DIR/input\"\n" +
+        endOnTerm +
         print({lines::calibration({"Weryfikacja", std::nullopt, 3, 3, 3, 0, false}), lines::profileSaved(false, 3, 3)}) +
         waitForTerm);
     auto model = makeModel(calibration, false);
@@ -320,6 +293,11 @@ TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult
                                                                      {OnboardingStage::light, false},
                                                                      {OnboardingStage::done, false}}));
     EXPECT_EQ(test::readFile(folder / "modes"), "--calibrate-strong\n--calibrate-light\n");
+    std::string arguments;
+    for (const std::string& argument : model->settings().arguments()) arguments += argument + "\n";
+    EXPECT_EQ(test::readFile(folder / "arguments"), arguments + "--until-input-ends\n--direct-sensor\n--calibrate-light\n");
+    EXPECT_EQ(test::readFile(folder / "input"), "pipe\n");
+    EXPECT_EQ(test::readFile(folder / "profile"), processValues().sideProfileURL.string());
 
     model->closeOnboarding(true);
     EXPECT_FALSE(model->showOnboarding());
