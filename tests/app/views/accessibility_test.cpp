@@ -81,7 +81,7 @@ TEST_F(ViewTest, AssistiveTechnologyReadsNamesRolesValuesAndStates) {
     EXPECT_FALSE(panel->isWindow());
 
     // No text is smaller than 11 points.
-    for (QWidget* root : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&picker)}) {
+    for (QWidget* root : std::initializer_list<QWidget*>{&window, &picker}) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
             const auto* label = qobject_cast<QLabel*>(widget);
             const auto* button = qobject_cast<QAbstractButton*>(widget);
