@@ -120,8 +120,14 @@ TEST(MacBookIllustration, FramesRunOnlyWhileSomethingMoves) {
 
 struct OnboardingViewTest : ViewTest {};
 
-TEST_F(OnboardingViewTest, AFailedCalibrationOffersToTryTheSameOneAgain) {
-    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\necho 'Błąd: brak danych'\nexit 1"), false);
+// A failed calibration offers to try the same one again; opened again once
+// onboarding is done, it offers to redo one calibration alone.
+TEST_F(OnboardingViewTest, AFailedCalibrationIsTriedAgainAndOneCalibrationCanBeRedoneAlone) {
+    // The first run fails; each later one is saved at once and then ends on SIGTERM.
+    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\n[ -e \"$DIR/failed\" ] || { touch \"$DIR/failed\"; echo '" +
+                                  lines::error("brak danych") + "'; exit 1; }\n" + test::endOnTerm + "echo '" +
+                                  lines::profileSaved(false, 3, 3) + "'\n" + test::waitForTerm),
+                           false);
     OnboardingView view(*model, true);
     view.resize(800, 640);
     view.show();
@@ -132,26 +138,15 @@ TEST_F(OnboardingViewTest, AFailedCalibrationOffersToTryTheSameOneAgain) {
     QTest::mouseClick(test::find(&view, "Let's go"), Qt::LeftButton);
     EXPECT_EQ(model->stage(), Stage::strong);
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
-    EXPECT_EQ(test::find(&view, "Let's try that again")->isVisible(), true);
+    EXPECT_TRUE(test::find(&view, "Let's try that again")->isVisible());
     QAbstractButton* retry = test::find<QAbstractButton>(&view, "Try again");
     ASSERT_TRUE(retry && retry->isVisible());
     EXPECT_FALSE(test::find(&view, "Skip for now")->isVisible());
-
     QTest::mouseClick(retry, Qt::LeftButton);
     EXPECT_EQ(model->stage(), Stage::strong);
-    ASSERT_TRUE(test::waitFor([&] { return !model->active(); }));
-    const auto runs = test::linesOf(test::readFile(folder / "runs"));
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_TRUE(runs[1].ends_with("--direct-sensor --calibrate-strong")) << runs[1];
-}
+    ASSERT_TRUE(test::waitFor([&] { return model->stage() == Stage::between; }));
+    model->closeOnboarding(true);
 
-TEST_F(OnboardingViewTest, OpenedAgainItOffersToRedoOneCalibrationAlone) {
-    // Each calibration is saved at once; the player then ends on SIGTERM.
-    auto model = makeModel(player("echo \"$@\" >> \"$DIR/runs\"\n" + test::endOnTerm +
-                                  "echo 'Profil stron zapisany · walidacja 100%'\n" + test::waitForTerm));
-    OnboardingView view(*model, true);
-    view.resize(800, 640);
-    view.show();
     for (const int choice : {1, 2}) {  // "Firm only", "Light only"
         model->openOnboarding();
         auto* steps = test::find<SegmentedControl>(&view, "Calibrations to redo");
@@ -164,8 +159,10 @@ TEST_F(OnboardingViewTest, OpenedAgainItOffersToRedoOneCalibrationAlone) {
         model->closeOnboarding(true);
     }
     const auto runs = test::linesOf(test::readFile(folder / "runs"));
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_TRUE(runs[0].ends_with("--calibrate-strong") && runs[1].ends_with("--calibrate-light"));
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_TRUE(runs[0].ends_with("--direct-sensor --calibrate-strong")) << runs[0];
+    EXPECT_TRUE(runs[1].ends_with("--direct-sensor --calibrate-strong")) << runs[1];
+    EXPECT_TRUE(runs[2].ends_with("--calibrate-strong") && runs[3].ends_with("--calibrate-light"));
 }
 
 TEST_F(OnboardingViewTest, ProgressShowsTheSideToTapAndClosingStopsTheCalibrationFirst) {
