@@ -42,10 +42,9 @@ TEST(DrumKitLayout, ScalesTheDesignToFitAndCentresIt) {
 // hold what a wrong sign or a wrong end would break.
 TEST(DrumKitMotion, AHitAnimatesOnlyUntilItSettles) {
     const DrumHits hits{{Drum::kick, {10.0, 1.3}}, {Drum::snare, {10.0, 0.4}}};
-    EXPECT_DOUBLE_EQ(hitAge(hits, Drum::kick, 10.5).value(), 0.5);
-    EXPECT_FALSE(hitAge(hits, Drum::kick, 9.9));   // before the hit
-    EXPECT_FALSE(hitAge(hits, Drum::kick, 11.7));  // settled
-    EXPECT_FALSE(hitAge(hits, Drum::tom, 10.5));   // never hit
+    // (The age after a hit and after it settles: DrumKitViewTest.)
+    EXPECT_FALSE(hitAge(hits, Drum::kick, 9.9));  // before the hit
+    EXPECT_FALSE(hitAge(hits, Drum::tom, 10.5));  // never hit
     EXPECT_DOUBLE_EQ(hitStrength(hits, Drum::kick), 1.0);
     EXPECT_DOUBLE_EQ(hitStrength(hits, Drum::snare), 0.4);
 
@@ -57,12 +56,7 @@ TEST(DrumKitMotion, AHitAnimatesOnlyUntilItSettles) {
     EXPECT_LT(dentOpacity(0.1, 1, 1), dentOpacity(0, 1, 1));
     EXPECT_LT(headGlowOpacity(0.2, 1), headGlowOpacity(0, 1));
 
-    // At rest, and whenever motion is reduced, the hi-hat is level and dark.
-    EXPECT_GT(hiHatPose(0.0, 1.0, false).glowOpacity, 0);
-    for (const HiHatPose still : {hiHatPose(std::nullopt, 1.0, false), hiHatPose(0.1, 1.0, true)}) {
-        EXPECT_EQ(still.rotation, 0);
-        EXPECT_EQ(still.glowOpacity, 0);
-    }
+    // (The hi-hat lit by a hit, and still with reduced motion: DrumKitCanvas.AHitBrightensItsOwnDrumsArea.)
 
     // Sticks swing away from their drum (the tom's the other way) and vanish.
     EXPECT_GT(stickPose(-0.85, 0.2, 1.0)->angle, -0.85);
