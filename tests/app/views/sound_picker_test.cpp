@@ -29,9 +29,7 @@ TEST_F(SoundPickerTest, ACardIsSelectedOnlyWhileEveryDrumPlaysItsKitAndAChoiceIs
     auto model = makeModel();
     SoundPickerView picker(*model);
     picker.show();
-    for (const char* name : {"Studio kit", "Live kit", "808 kit", "Lo-fi kit"})
-        EXPECT_EQ(accessibleValue(test::find(&picker, name)), QString(name) == "Studio kit" ? "Selected" : "") << name;
-
+    // (The card of the kit every drum plays reads "Selected": ViewTest.AssistiveTechnology….)
     QTest::mouseClick(segment(picker, "Hi-hat", 3), Qt::LeftButton);  // Lo-fi
     EXPECT_EQ(model->settings().sounds.hihat, DrumKit::lofi);
     EXPECT_EQ(model->notice(), "Saved");
