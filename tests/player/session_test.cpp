@@ -186,28 +186,25 @@ TEST(Session, FastTriggerNeverSoundsATapTwice) {
     }
 }
 
-TEST(Session, TypingCalibrationWaitsSevenSecondsAndNeverLowersOptions) {
-    SessionProbe probe;
-    Session session(muted({"--calibrate-typing"}), probe.environment());
-    feedQuiet(session, 0.0, 6.99);
-    EXPECT_EQ(probe.lines, std::vector<std::string>{"Kalibracja: teraz pisz normalnie przez 5 s."});
-    feedQuiet(session, 6.99, 0.1);
-    ASSERT_EQ(probe.lines.size(), 3u);
-    // Quiet "typing" leaves every threshold at its option.
-    EXPECT_EQ(probe.lines[1], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
-    EXPECT_EQ(session.detector().config().fullVelocity, 0.5);
-}
+// The typing calibration listens from 2 s to 7 s. Quiet "typing" leaves
+// every threshold at its option; clicks as loud as those it heard no longer
+// play, where a run without it plays them.
+TEST(Session, TypingCalibrationSilencesTypingAsLoudAsItHeardAndNeverLowersOptions) {
+    SessionProbe quietProbe;
+    Session quiet(muted({"--calibrate-typing"}), quietProbe.environment());
+    feedQuiet(quiet, 0.0, 6.99);
+    EXPECT_EQ(quietProbe.lines, std::vector<std::string>{"Kalibracja: teraz pisz normalnie przez 5 s."});
+    feedQuiet(quiet, 6.99, 0.1);
+    ASSERT_EQ(quietProbe.lines.size(), 3u);
+    EXPECT_EQ(quietProbe.lines[1], "GOTOWE · 800 Hz · próg 0.050 g · mocne 0.160 g · cooldown 120 ms");
+    EXPECT_EQ(quiet.detector().config().fullVelocity, 0.5);
 
-// What the typing calibration is for: clicks as loud as those it heard no
-// longer play, where a run without it plays them.
-TEST(Session, TypingCalibrationSilencesTypingAsLoudAsItHeard) {
     simulation::Scene scene{.duration = 9.6};
     for (double t = 2.3; t < 9.5; t += 0.37) scene.clicks.push_back({t, 0.2});
-    const std::vector<AccelSample> samples = simulation::render(scene);
     SessionProbe plainProbe, calibratedProbe;
     Session plain(muted(), plainProbe.environment());
     Session calibrated(muted({"--calibrate-typing"}), calibratedProbe.environment());
-    for (const AccelSample& sample : samples) {
+    for (const AccelSample& sample : simulation::render(scene)) {
         plain.receive(sample, true);
         calibrated.receive(sample, true);
     }
