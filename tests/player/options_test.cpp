@@ -25,12 +25,8 @@ TEST(Options, ValuesReachTheirFields) {
                "--volume", "0.5", "--duration", "3.5", "--side-bias", "-0.01", "--record", "r.csv",
                "--invert-sides", "--calibrate-typing", "--no-side-profile", "--no-typing-guard",
                "--mute", "--debug", "--direct-sensor", "--fast-trigger", "--sensor-program", "/s/k"});
-    EXPECT_EQ(options.config.threshold, 0.1);
-    EXPECT_EQ(options.config.cooldown, 0.25);
-    EXPECT_EQ(options.config.accent, 0.2);
-    EXPECT_EQ(options.config.fullVelocity, 0.9);
-    EXPECT_EQ(options.config.sideBias, -0.01);
-    EXPECT_TRUE(options.config.invertSides);
+    EXPECT_EQ(options.config, (DetectorConfig{.threshold = 0.1, .cooldown = 0.25, .accent = 0.2, .fullVelocity = 0.9,
+                                              .invertSides = true, .sideBias = -0.01}));
     EXPECT_EQ(options.volume, 0.5);
     EXPECT_EQ(options.duration, 3.5);
     EXPECT_EQ(options.record, "r.csv");
