@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "detection/hit.h"
 
 namespace knockbox {
@@ -41,7 +43,11 @@ TEST(SideDecision, HeuristicFollowsTheFirstLobeAndTheBias) {
     config.sideBias = 0.05;
     EXPECT_EQ(decide(-0.03, 0.1).side, Side::right);
     EXPECT_DOUBLE_EQ(decide(-0.03, 0.1).attackX, 0.02);
-    // Inversion of side, drum and score: TapDetector.InversionSwapsSideAndDrumButNotLoudness.
+    // Inversion swaps side, drum and score after the bias.
+    config.invertSides = true;
+    const SideDecision inverted = decide(-0.03, 0.2);
+    EXPECT_EQ(std::pair(inverted.side, inverted.drum), std::pair(Side::left, Drum::tom));
+    EXPECT_DOUBLE_EQ(inverted.attackX, -0.02);
 }
 
 TEST(SideDecision, LightModelJudgesStrictlyBelowItsOwnMaximumPeak) {
