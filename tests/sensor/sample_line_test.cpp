@@ -36,11 +36,6 @@ TEST(SampleLineBuffer, LinesAreAssembledHoweverTheReadsCutThem) {
         ASSERT_EQ(samples.size(), 4u);
         EXPECT_EQ(samples[3].t, 4);
     }
-    // Byte by byte.
-    SampleLineBuffer buffer;
-    std::vector<AccelSample> samples;
-    for (char byte : stream) buffer.append(std::string_view(&byte, 1), samples);
-    EXPECT_EQ(samples, whole);
 }
 
 TEST(SampleLineBuffer, AnOverlongLineIsDroppedAndTheNextOneCounts) {
