@@ -85,9 +85,7 @@ TEST(EarlyDecision, AtTheWholeWindowItIsTheHitAndEarlierItChangesNoHit) {
 }
 
 TEST(EarlyDecision, ADroppedCaptureKeepsItsEarlyDecisionButGivesNoHit) {
-    simulation::Scene scene;
-    scene.duration = 1.5;
-    scene.taps = {{1.0, Side::right, simulation::Strength::firm, 0.3, 0, 0}};
+    const simulation::Scene scene{.duration = 1.5, .taps = {{1.0, Side::right, simulation::Strength::firm, 0.3, 0, 0}}};
     TapDetector detector;
     detector.setEarlyTrigger(fastTriggerRule);
     std::optional<double> onset;
