@@ -1,13 +1,16 @@
-// The sensor process, --probe and --check-access of the built executable,
-// against the simulated sensor. How reports become samples is checked on the
-// sensor itself (tests/sensor); the sensor process's failures and its end on
-// a signal or a closed pipe through live play, in live_mode_test.cpp.
+// The sensor process, --probe, --check-access and live play's refusals of the
+// built executable, against the simulated sensor. How reports become samples
+// is checked on the sensor itself (tests/sensor); the sensor process's
+// failures and its end on a signal or a closed pipe through live play, in
+// live_mode_test.cpp.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <regex>
 
+#include "protocol/player_lines.h"
 #include "support/child_process.h"
 #include "support/scenes.h"
 #include "support/unprivileged.h"
@@ -18,6 +21,10 @@ using test::linesOf;
 using test::ProcessResult;
 using test::ProcessSetup;
 using test::runKnockbox;
+
+// Who runs the program: the tests' own user, an unprivileged one, or root
+// (only when the tests are root).
+enum class As { caller, user, root };
 
 struct SensorProcess : ::testing::Test {
     void SetUp() override {
@@ -66,40 +73,48 @@ TEST_F(SensorProcess, WritesOneSampleLinePerReportAndItsSummary) {
     }
 }
 
-TEST_F(SensorProcess, ProbeOnlyLooksForTheSensor) {
-    const std::string present =
-        "SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.\n";
-    for (const char* fault : {"", "open-refused"}) {  // probing opens nothing
-        const ProcessResult result = runKnockbox({"--probe"}, simulated(fault));
-        EXPECT_EQ(result.exitStatus, 0);
+// Each mode's answer about the sensor, as one line: --probe only looks (it
+// opens nothing), --check-access opens and closes the sensor once, and live
+// play refuses what it cannot start with before anything starts (a sudo that
+// would ask for a password, a missing sensor; root, when the tests are root).
+TEST_F(SensorProcess, EachModeSaysWhatItFoundInOneLine) {
+    const std::string present = "SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.";
+    const std::string absent = "Błąd: " + std::string(lines::noSensorHere);
+    const struct {
+        std::vector<std::string> arguments;
+        ProcessSetup setup;
+        As as;
+        int status;
+        std::string err;  // without its line feed; none when empty
+    } cases[] = {
+        {{"--probe"}, simulated(), As::caller, 0, present},
+        {{"--probe"}, simulated("open-refused"), As::caller, 0, present},
+        {{"--probe"}, simulated(), As::user, 0, present},
+        {{"--probe"}, noSensor(), As::caller, 1, "Błąd: SPU accel 0xFF00/3, report22: NIE ZNALEZIONO."},
+        {{"--check-access"}, simulated(), As::caller, 0, ""},
+        {{"--check-access"}, simulated("busy"), As::caller, 1,
+         "Błąd: IOHIDDeviceOpen akcelerometru SPU: urządzenie zajęte przez inny proces (0xe00002c5). W razie "
+         "odmowy dostępu uruchom helper sensora przez sudo; nie jest potrzebne sudo do audio."},
+        {{"--check-access"}, noSensor(), As::caller, 1,
+         "Błąd: Brak akcelerometru AppleSPUHIDDevice (SPU, usage 3, raport 22 B). Wymagany jest obsługiwany "
+         "MacBook z Apple Silicon."},
+        // Without --direct-sensor the sensor process goes through "sudo -n",
+        // which the test user may not use.
+        {{"--mute"}, simulated(), As::user, 1, lines::error(lines::sudoNeedsPassword)},
+        {{"--direct-sensor", "--mute"}, noSensor(), As::user, 1, absent},
+        {{"--direct-sensor", "--mute"}, simulated(), As::root, 1, lines::error(lines::notAsRoot)},
+        {{"--mute"}, noSensor(), As::root, 1, absent},  // the sensor's absence is told first, also to root
+    };
+    ASSERT_TRUE(std::filesystem::exists("/usr/bin/sudo")) << "scripts/install-deps.sh installs sudo";
+    for (const auto& c : cases) {
+        if (c.as == As::root && geteuid() != 0) continue;  // the root refusal needs tests run as root
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const ProcessResult result = c.as == As::user ? test::runKnockboxUnprivileged(c.arguments, c.setup, 20)
+                                                  : runKnockbox(c.arguments, c.setup, 20);
+        EXPECT_EQ(result.exitStatus, c.status);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, present);
+        EXPECT_EQ(result.err, c.err.empty() ? "" : c.err + "\n");
     }
-    const ProcessResult unprivileged = test::runKnockboxUnprivileged({"--probe"}, simulated());
-    EXPECT_EQ(unprivileged.exitStatus, 0);
-    EXPECT_EQ(unprivileged.err, present);
-
-    const ProcessResult absent = runKnockbox({"--probe"}, noSensor());
-    EXPECT_EQ(absent.exitStatus, 1);
-    EXPECT_EQ(absent.err, "Błąd: SPU accel 0xFF00/3, report22: NIE ZNALEZIONO.\n");
-}
-
-TEST_F(SensorProcess, CheckAccessOpensAndClosesTheSensorOnce) {
-    const ProcessResult fine = runKnockbox({"--check-access"}, simulated());
-    EXPECT_EQ(fine.exitStatus, 0);
-    EXPECT_EQ(fine.out + fine.err, "");
-
-    const ProcessResult busy = runKnockbox({"--check-access"}, simulated("busy"));
-    EXPECT_EQ(busy.exitStatus, 1);
-    EXPECT_EQ(busy.err,
-              "Błąd: IOHIDDeviceOpen akcelerometru SPU: urządzenie zajęte przez inny proces (0xe00002c5). W razie "
-              "odmowy dostępu uruchom helper sensora przez sudo; nie jest potrzebne sudo do audio.\n");
-
-    const ProcessResult absent = runKnockbox({"--check-access"}, noSensor());
-    EXPECT_EQ(absent.exitStatus, 1);
-    EXPECT_EQ(absent.err,
-              "Błąd: Brak akcelerometru AppleSPUHIDDevice (SPU, usage 3, raport 22 B). Wymagany jest obsługiwany "
-              "MacBook z Apple Silicon.\n");
 }
 
 }  // namespace
