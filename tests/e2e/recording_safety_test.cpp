@@ -4,11 +4,9 @@
 // in place is a failure. (Paths that would wait for a peer: blocking_paths_test.)
 #include <gtest/gtest.h>
 
-
 #include "recording/csv_recording.h"
 #include "support/child_process.h"
 #include "support/scenes.h"
-#include "support/unprivileged.h"
 
 namespace knockbox {
 namespace {
@@ -23,35 +21,6 @@ const std::string oldRecording = "t,x,y,z,gx,gy,gz\n1.000000000,0.0000000,0.0000
 fs::path writeQuiet(const TemporaryDirectory& directory, double seconds) {
     test::writeRecording(directory / "in.csv", *simulation::scenario("quiet", 1, seconds));
     return directory / "in.csv";
-}
-
-#ifndef __APPLE__
-TEST(RecordingSafety, ALiveRunThatFailsAtOnceKeepsTheOldRecording) {
-    TemporaryDirectory directory;
-    const fs::path target = directory / "session.csv";
-    test::writeFile(target, oldRecording);
-    const fs::path motion = writeQuiet(directory, 1);
-    const ProcessResult result = test::runKnockboxUnprivileged(
-        {"--direct-sensor", "--mute", "--record", target.string()},
-        test::simulatedSensor(motion, "open-refused"),
-        20);
-    EXPECT_EQ(result.exitStatus, 1) << result.err;
-    EXPECT_EQ(test::readFile(target), oldRecording);
-    EXPECT_FALSE(fs::exists(directory / "session.csv.partial"));
-}
-#endif
-
-TEST(RecordingSafety, RecordingOntoTheReplayedFileIsRefused) {
-    TemporaryDirectory directory;
-    const fs::path input = writeQuiet(directory, 0.5);
-    const std::string before = test::readFile(input);
-    fs::create_symlink(input, directory / "link.csv");
-    for (const fs::path& target : {input, directory / "link.csv", directory / "." / "in.csv"}) {
-        const ProcessResult result = runKnockbox({"--replay", input.string(), "--mute", "--record", target.string()});
-        EXPECT_EQ(result.exitStatus, 1);
-        EXPECT_EQ(result.err, "Błąd: Nie można nagrywać do odtwarzanego pliku: " + target.string() + "\n");
-    }
-    EXPECT_EQ(test::readFile(input), before);
 }
 
 // A file size limit fails writes as a full disk does: the run ends with

@@ -50,19 +50,5 @@ TEST(Replay, DurationFeedsASampleExactlyAtTheEnd) {
     EXPECT_EQ(test::linesOf(result.err).back(), "Koniec: 2 próbek, 0 uderzeń, 0 niepewnych stron.");
 }
 
-// The reader's messages are checked in tests/recording; here, that the
-// program prints one as its only line, and plays nothing.
-TEST(Replay, MalformedOrMissingRecordingsPlayNothing) {
-    TemporaryDirectory directory;
-    test::writeFile(directory / "bad.csv", "1.0,0,0,-1\n2.0,0,0,nan\n");
-    const auto bad = replay(directory / "bad.csv");
-    EXPECT_EQ(bad.exitStatus, 1);
-    EXPECT_EQ(bad.out, "");
-    EXPECT_EQ(bad.err, "Błąd: Nieprawidłowy CSV lub czas w wierszu 2. Oczekiwano rosnących t,x,y,z.\n");
-    const auto missing = replay(directory / "none.csv");
-    EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "Błąd: " + (directory / "none.csv").string() + ": No such file or directory\n");
-}
-
 }  // namespace
 }  // namespace knockbox
