@@ -16,21 +16,17 @@ namespace fs = std::filesystem;
 using test::ChildProcess;
 using test::TemporaryDirectory;
 
-// A file named like the program in the current folder, which must never run.
-fs::path plantImpostor(const fs::path& folder) {
+// Started from a folder that holds an impostor (a file named like the
+// program, which must never run): through PATH (argument 0 is then the bare
+// name), through a symbolic link, or as a copy in a build folder elsewhere
+// (which links the kit in, as every build folder does), each exports its own
+// kit (a live export fails without every recording); and live play starts
+// the sensor process from the program's own file.
+TEST(ProgramLocation, StartedThroughPathALinkOrFromAnotherBuildFolderItFindsItsOwnFiles) {
+    TemporaryDirectory folder;
     const fs::path impostor = folder / "knockbox";
     test::writeFile(impostor, "#!/bin/sh\ntouch \"$0.ran\"\nexit 3\n");
     fs::permissions(impostor, fs::perms::all);
-    return impostor;
-}
-
-// Through PATH (argument 0 is then the bare name), through a symbolic link,
-// or as a copy in a build folder elsewhere (which links the kit in, as every
-// build folder does), from a folder that holds an impostor: each exports its
-// own kit (a live export fails without every recording).
-TEST(ProgramLocation, StartedThroughPathALinkOrFromAnotherBuildFolderItFindsItsOwnKit) {
-    TemporaryDirectory folder;
-    const fs::path impostor = plantImpostor(folder.path());
     fs::create_directories(folder / "bin");
     fs::create_symlink(KNOCKBOX_EXECUTABLE, folder / "bin/drums");
     fs::create_directories(folder / "build");
@@ -46,6 +42,21 @@ TEST(ProgramLocation, StartedThroughPathALinkOrFromAnotherBuildFolderItFindsItsO
                                 .wait();
         EXPECT_EQ(result.exitStatus, 0) << result.err;
     }
+#ifndef __APPLE__
+    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 3));
+    // The program as a shell finds it on PATH.
+    const test::Command program = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
+    const fs::path copy = program.setup.arguments.empty() ? fs::path(program.executable)
+                                                          : fs::path(program.setup.arguments.back());
+    const test::Command shell = test::asUnprivilegedUser(
+        "/bin/sh", {.arguments = {"-c", "exec knockbox --direct-sensor --mute --duration 1"},
+                    .environment = {{"PATH", copy.parent_path().string() + ":/usr/bin:/bin"},
+                                    {"KNOCKBOX_SIMULATED_SPU", (folder / "quiet.csv").string()}},
+                    .workingDirectory = folder.path()});
+    const auto result = ChildProcess(shell.executable, shell.setup).wait(20);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("\nSensor: "), std::string::npos) << result.err;
+#endif
     EXPECT_FALSE(fs::exists(impostor.string() + ".ran"));
 }
 
@@ -88,30 +99,6 @@ TEST(ProgramLocation, OnlyARunThatLoadsProfilesMigratesOldOnes) {
     ChildProcess(asUser.executable, asUser.setup).wait();
     EXPECT_EQ(test::readFile(migrated), "old");
 }
-
-#ifndef __APPLE__
-// Live play starts the sensor process from the program's own file: an
-// executable of the same name in the current folder is never run.
-TEST(ProgramLocation, TheSensorProcessIsTheProgramItselfWhateverTheCurrentFolderHolds) {
-    TemporaryDirectory folder;
-    const fs::path impostor = plantImpostor(folder.path());
-    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 3));
-    // The program as a shell finds it on PATH, started from the folder with the impostor.
-    const test::Command program = test::asUnprivilegedUser(KNOCKBOX_EXECUTABLE);
-    const fs::path copy = program.setup.arguments.empty() ? fs::path(program.executable)
-                                                          : fs::path(program.setup.arguments.back());
-    test::ProcessSetup setup{
-        .arguments = {"-c", "exec knockbox --direct-sensor --mute --duration 1"},
-        .environment = {{"PATH", copy.parent_path().string() + ":/usr/bin:/bin"},
-                        {"KNOCKBOX_SIMULATED_SPU", (folder / "quiet.csv").string()}},
-        .workingDirectory = folder.path()};
-    const test::Command shell = test::asUnprivilegedUser("/bin/sh", setup);
-    const auto result = ChildProcess(shell.executable, shell.setup).wait(20);
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_NE(result.err.find("\nSensor: "), std::string::npos) << result.err;
-    EXPECT_FALSE(fs::exists(impostor.string() + ".ran"));
-}
-#endif
 
 }  // namespace
 }  // namespace knockbox
