@@ -11,9 +11,8 @@
 #include <fstream>
 
 #include "protocol/player_lines.h"
-#include "recording/csv_recording.h"
-#include "simulation/tap_simulation.h"
 #include "support/child_process.h"
+#include "support/scenes.h"
 #include "support/unprivileged.h"
 
 namespace knockbox {
@@ -41,7 +40,7 @@ TEST(SensorAccess, TheHelperAsksOnceAndPlaysThroughTheInstalledCopy) {
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(root.c_str(), user, getgrnam("nogroup")->gr_gid), 0);
     }
-    std::ofstream(folder / "quiet.csv") << recordingText(simulation::render(*simulation::scenario("quiet", 1, 2)));
+    test::writeRecording(folder / "quiet.csv", *simulation::scenario("quiet", 1, 2));
 
     const fs::path installed = root / "Library/PrivilegedHelperTools/io.github.knockbox.sensor";
     const fs::path rule = root / "etc/sudoers.d" / ("knockbox-" + std::to_string(user));
