@@ -148,8 +148,7 @@ ProcessSetup simulatedSensor(const fs::path& recording, const std::string& fault
 
 ProcessResult runKnockbox(const std::vector<std::string>& arguments, ProcessSetup setup, double timeout) {
     setup.arguments = arguments;
-    ChildProcess child(KNOCKBOX_EXECUTABLE, setup);
-    return child.wait(timeout);
+    return ChildProcess(KNOCKBOX_EXECUTABLE, setup).wait(timeout);
 }
 
 }  // namespace knockbox::test

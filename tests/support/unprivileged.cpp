@@ -62,8 +62,7 @@ ProcessResult runKnockboxUnprivileged(const std::vector<std::string>& arguments,
                                       double timeout) {
     setup.arguments = arguments;
     const Command command = asUnprivilegedUser(KNOCKBOX_EXECUTABLE, std::move(setup));
-    ChildProcess child(command.executable, command.setup);
-    return child.wait(timeout);
+    return ChildProcess(command.executable, command.setup).wait(timeout);
 }
 
 }  // namespace knockbox::test
