@@ -79,7 +79,7 @@ TEST_F(SensorProcess, WritesOneSampleLinePerReportAndItsSummary) {
 // would ask for a password, a missing sensor; root, when the tests are root).
 TEST_F(SensorProcess, EachModeSaysWhatItFoundInOneLine) {
     const std::string present = "SPU accel 0xFF00/3, report22: obecny. Odczyt raportów sprawdzany przy uruchomieniu.";
-    const std::string absent = "Błąd: " + std::string(lines::noSensorHere);
+    const std::string absent = "Błąd: Brak akcelerometru SPU HID 0xFF00/3 z raportem 22 B na tym Macu.";
     const struct {
         std::vector<std::string> arguments;
         ProcessSetup setup;
@@ -102,7 +102,8 @@ TEST_F(SensorProcess, EachModeSaysWhatItFoundInOneLine) {
         // which the test user may not use.
         {{"--mute"}, simulated(), As::user, 1, lines::error(lines::sudoNeedsPassword)},
         {{"--direct-sensor", "--mute"}, noSensor(), As::user, 1, absent},
-        {{"--direct-sensor", "--mute"}, simulated(), As::root, 1, lines::error(lines::notAsRoot)},
+        {{"--direct-sensor", "--mute"}, simulated(), As::root, 1,
+         "Błąd: Uruchom ./run.sh bez sudo. Tylko proces sensora potrzebuje root."},
         {{"--mute"}, noSensor(), As::root, 1, absent},  // the sensor's absence is told first, also to root
     };
     ASSERT_TRUE(std::filesystem::exists("/usr/bin/sudo")) << "scripts/install-deps.sh installs sudo";
