@@ -262,7 +262,7 @@ void OnboardingView::refresh() {
     if (choosing && !stepChoice_->isVisibleTo(this)) stepChoice_->setSelected(0);
     steps_->setStage(stage, choosing ? static_cast<CalibrationSteps>(stepChoice_->selected()) : facts.steps);
     title_->setText(onboardingTitle(facts));
-    explanation_->setText(onboardingExplanation(facts));
+    setWrappedText(*explanation_, onboardingExplanation(facts));
 
     illustration_->setSide(facts.calibrating() ? facts.targetSide : std::nullopt);
     illustration_->setLight(light);
@@ -274,7 +274,7 @@ void OnboardingView::refresh() {
     const bool guiding = facts.calibrating() && !facts.failed;
     spacingCaption_->setVisible(guiding);
     hint_->setVisible(guiding);
-    hint_->setText(model_.calibrationHint());
+    setWrappedText(*hint_, model_.calibrationHint());
     stepChoice_->setVisible(choosing);
 
     QString action;

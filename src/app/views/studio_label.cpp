@@ -30,6 +30,11 @@ QLabel* studioLabel(const QString& text, double points, QFont::Weight weight, co
     return label;
 }
 
+void setWrappedText(QLabel& label, const QString& text) {
+    label.setText(text);
+    label.setFixedHeight(label.heightForWidth(label.minimumWidth()));
+}
+
 Heading* studioHeading(const QString& text, double points, QFont::Weight weight, const QColor& colour,
                        QWidget* parent, Qt::Alignment alignment) {
     auto* heading = new Heading(text, parent);

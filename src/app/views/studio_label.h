@@ -18,6 +18,11 @@ QFont studioFont(QFont font, double points, QFont::Weight weight = QFont::Normal
 QLabel* studioLabel(const QString& text, double points, QFont::Weight weight, const QColor& colour, QWidget* parent,
                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 
+// Sets the text of a word-wrapped label of fixed width and gives the label the
+// height its lines need: a window's layout gives it one line's height and
+// would cut the rest off.
+void setWrappedText(QLabel& label, const QString& text);
+
 // A title: a label whose role is a heading.
 class Heading : public QLabel {
     Q_OBJECT
