@@ -22,6 +22,13 @@ namespace {
 
 QString shown(const fs::path& path) { return QString::fromStdString(pathText(path)); }
 
+// Live MIDI finds a JACK server through its library on Linux; a Mac has CoreMIDI.
+#ifdef __APPLE__
+const QString jackLibrary;
+#else
+const QString jackLibrary = QStringLiteral("the JACK library (LGPL-2.1), ");
+#endif
+
 // The notices as text, when they can be read (a regular file of a sensible size).
 std::optional<QString> readNotices(const fs::path& file) {
     try {
@@ -78,9 +85,9 @@ InfoSheet* showAbout(const AboutFacts& facts, QWidget* parent) {
                                     studio::inkColor(studio::titleInk), content));
     column->addWidget(paragraph(
         QStringLiteral("The Live kit's recordings are licensed CC BY-SA 3.0 US (Knockbox › Credits & Licenses). "
-                       "Built with Qt %1 (LGPL-3.0), libsndfile (LGPL-2.1), RtAudio (MIT-style), nlohmann/json "
-                       "and fast_float (MIT).")
-            .arg(QString::fromLatin1(qVersion())),
+                       "Built with Qt %1 (LGPL-3.0), libsndfile (LGPL-2.1), RtAudio and RtMidi (MIT-style), "
+                       "%2nlohmann/json and fast_float (MIT).")
+            .arg(QString::fromLatin1(qVersion()), jackLibrary),
         content, studio::secondaryInk));
     column->addWidget(studioHeading(QStringLiteral("Where files are kept"), 14, QFont::DemiBold,
                                     studio::inkColor(studio::titleInk), content));
