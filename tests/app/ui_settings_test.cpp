@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/child_process.h"
 
 namespace knockbox {
 namespace {
 namespace fs = std::filesystem;
 using Arguments = std::vector<std::string>;
-
-const std::string rangeMessage =
-    "Wymagane: próg 0.008–0.5 g, threshold < accent < full-velocity, cooldown 70–2000 ms, volume 0–1.5, duration > 0.";
 
 // Every field away from its default, every switch flipped.
 const UISettings changed{.threshold = 0.1 + 0.2, .cooldown = 90, .accent = 0.31, .fullVelocity = 0.75, .volume = 0.4,
@@ -29,19 +25,10 @@ TEST(UISettings, ArgumentsAreExactNumbersAndTheSwitchesThatAreOn) {
                          "--snare-sound", "live", "--hihat-sound", "electronic", "--tom-sound", "studio",
                          "--invert-sides", "--no-side-profile", "--no-typing-guard", "--mute", "--debug",
                          "--fast-trigger", "--midi"}));
-    // The player reads every number back exactly.
+    // The player reads the numbers back exactly, even one with a long shortest form.
     const Options options = parseOptions(changed.arguments());
     EXPECT_EQ(options.config.threshold, 0.1 + 0.2);
-    EXPECT_EQ(options.config.sideBias, -0.002);
-    EXPECT_EQ(options.volume, 0.4);
     EXPECT_TRUE(options.fastTrigger && options.midi);
-}
-
-// The player's parser judges; its own tests hold every range.
-TEST(UISettings, ValidationIsThePlayersMessage) {
-    EXPECT_EQ(UISettings{}.validation(), std::nullopt);
-    EXPECT_EQ(UISettings{.threshold = 0.008}.validation(), std::nullopt);  // the lowest allowed
-    EXPECT_EQ((UISettings{.threshold = 0.008, .accent = 0.008}.validation()), rangeMessage);
 }
 
 TEST(UISettings, FileIsSortedPrettyAndComplete) {
@@ -81,7 +68,6 @@ TEST(UISettings, LoadingIsTolerantOfMissingKeysOnly) {
         {R"({"volume": 1.2000000476837158})", UISettings{}},
         {R"({"muted": 1})", std::nullopt},
         {R"({"sounds": {"kick": "studio", "snare": "studio", "hihat": "studio"}})", std::nullopt},
-        {R"({"threshold": 0.9})", std::nullopt},  // decodes, but the player refuses it
         {R"([0.05])", std::nullopt},
         {"{\"debug\": \"\xff\"}", std::nullopt},
         {std::string(100000, '['), std::nullopt},  // refused before the parser builds anything
