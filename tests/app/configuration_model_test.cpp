@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 
+#include "app/drum_names.h"
 #include "app/model_fixture.h"
 #include "app/qstring_printer.h"
 #include "player/process_values.h"
@@ -39,8 +40,10 @@ void finish(ConfigurationModel& model) {
 TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirstAndStopSendsSigterm) {
     auto model = makeModel(player("echo started >> \"$DIR/starts\"\n" + endOnTerm +
                                   print({std::string(lines::sensorStart), readyLine,
-                                         "L  tom    peak 0.200 g  volume 0.70", "R  hihat   peak 0.080 g  volume 0.30",
-                                         "L  tom    peak 0.300 g  volume 0.95", "L  kick    peak 0.080 g"}) +
+                                         lines::hit(Side::left, Drum::tom, 0.2, 0.7),
+                                         lines::hit(Side::right, Drum::hihat, 0.08, 0.3),
+                                         lines::hit(Side::left, Drum::tom, 0.3, 0.95),
+                                         "L  kick    peak 0.080 g"}) +  // no volume to read
                                   waitForTerm));
     std::vector<double> velocitySeen;  // the hit drum's velocity when its counter changes
     const Drum order[] = {Drum::tom, Drum::hihat, Drum::tom, Drum::kick};
@@ -58,18 +61,15 @@ TEST_F(ModelTest, HitsAreCountedWithTheVelocityStoredFirstAndStopSendsSigterm) {
 
     model->start();
     EXPECT_TRUE(model->active());
-    EXPECT_EQ(model->status(), "Don't touch your MacBook for 2 seconds");
     ASSERT_TRUE(waitFor([&] { return model->lastDrum() == Drum::kick; }));
     model->start();
     model->selectKit(DrumKit::live);  // sounds change only while idle
     model->stop();
     EXPECT_TRUE(model->active() && model->stopping());
-    EXPECT_EQ(model->status(), "Stopping…");
     finish(*model);
 
     EXPECT_EQ(model->hits(), (DrumCounts{{Drum::tom, 2}, {Drum::hihat, 1}, {Drum::kick, 1}}));
     EXPECT_EQ(velocitySeen, (std::vector<double>{0.7, 0.3, 0.95, 0.7}));
-    EXPECT_EQ(model->hitVelocity(), (DrumVelocities{{Drum::tom, 0.95}, {Drum::hihat, 0.3}, {Drum::kick, 0.7}}));
     EXPECT_EQ(readySeen, (std::vector<bool>{true, false}));
     EXPECT_FALSE(model->failed() || model->stopping());
     // While playing the status counts the run's hits.
@@ -129,45 +129,40 @@ TEST_F(ModelTest, HowARunEndsDecidesTheStatus) {
     EXPECT_EQ(model->calibrationHint(), "Couldn't start. Please try again.");
 }
 
-TEST_F(ModelTest, EndOfOutputBeforeTheExitWaitsForTheExit) {
-    const fs::path go = gate("go");
-    auto model = makeModel(
-        player(print({readyLine}) + "exec >&- 2>&-\ntouch \"$DIR/closed\"\nread x < \"$DIR/go\"\nexit 0\n"));
-    int stopped = 0;
-    model->setOnStopped([&] { ++stopped; });
-    model->start();
-    ASSERT_TRUE(waitFor([&] { return model->ready() && fs::exists(folder / "closed"); }));
-    // The end of the output is in the pipe now; let the model read it.
-    for (int turn = 0; turn < 20; ++turn) QCoreApplication::processEvents();
-    EXPECT_TRUE(model->active());
+// The player's exit and the end of its output come in either order; the run
+// ends only after both, with the last line read, even one without a line feed.
+TEST_F(ModelTest, ARunEndsAfterBothTheExitAndTheEndOfOutput) {
+    const std::string lastLine = lines::hit(Side::right, Drum::snare, 0.4, 0.8);
+    for (const bool exitFirst : {false, true}) {
+        const fs::path go = gate(exitFirst ? "exit-first" : "output-first");
+        const std::string wait = "read x < '" + go.string() + "'";
+        // When the player exits first, a program it started keeps the pipe open.
+        auto model = makeModel(player(
+            exitFirst ? "echo $$ > \"$DIR/pid\"\n(" + wait + "; printf '" + lastLine + "') &\nexit 0\n"
+                      : print({lastLine}) + "exec >&- 2>&-\ntouch \"$DIR/closed\"\n" + wait + "\nexit 0\n"));
+        int stopped = 0;
+        model->setOnStopped([&] { ++stopped; });
+        model->start();
+        if (exitFirst) {
+            pid_t pid = 0;
+            ASSERT_TRUE(waitFor([&] { return (std::ifstream(folder / "pid") >> pid) && pid > 0; }));
+            // Reaped (and its exit status reported) once the process is gone entirely.
+            ASSERT_TRUE(waitFor([&] { return ::kill(pid, 0) == -1 && errno == ESRCH; }));
+            EXPECT_EQ(model->hits(Drum::snare), 0);
+        } else {
+            ASSERT_TRUE(waitFor([&] { return model->hits(Drum::snare) == 1 && fs::exists(folder / "closed"); }));
+            // The end of the output is in the pipe now; let the model read it.
+            for (int turn = 0; turn < 20; ++turn) QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(model->active()) << exitFirst;
 
-    open(go);
-    finish(*model);
-    EXPECT_EQ(model->status(), "Ready for the next groove");
-    EXPECT_EQ(stopped, 1);
-}
-
-TEST_F(ModelTest, ExitBeforeEndOfOutputWaitsForTheLastLineWithoutLineFeed) {
-    const fs::path go = gate("go");
-    // A program the player started keeps the pipe open after the player has gone.
-    auto model = makeModel(player(
-        "echo $$ > \"$DIR/pid\"\n(read x < \"$DIR/go\"; printf 'R  snare  peak 0.400 g  volume 0.80') &\nexit 0\n"));
-    int stopped = 0;
-    model->setOnStopped([&] { ++stopped; });
-    model->start();
-    pid_t pid = 0;
-    ASSERT_TRUE(waitFor([&] { return (std::ifstream(folder / "pid") >> pid) && pid > 0; }));
-    // Reaped (and its exit status reported) once the process is gone entirely.
-    ASSERT_TRUE(waitFor([&] { return ::kill(pid, 0) == -1 && errno == ESRCH; }));
-    EXPECT_TRUE(model->active());
-    EXPECT_EQ(model->hits(Drum::snare), 0);
-
-    open(go);
-    finish(*model);
-    EXPECT_EQ(model->hits(Drum::snare), 1);
-    EXPECT_EQ(model->hitVelocity().at(Drum::snare), 0.8);
-    EXPECT_EQ(model->status(), "Ready for the next groove");
-    EXPECT_EQ(stopped, 1);
+        open(go);
+        finish(*model);
+        EXPECT_EQ(model->hits(Drum::snare), 1) << exitFirst;
+        EXPECT_EQ(model->hitVelocity().at(Drum::snare), 0.8) << exitFirst;
+        EXPECT_EQ(model->status(), "Ready for the next groove");
+        EXPECT_EQ(stopped, 1) << exitFirst;
+    }
 }
 
 TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
@@ -193,9 +188,9 @@ TEST_F(ModelTest, TheSettingsNoteSaysWhetherTheFileHoldsTheSettings) {
     EXPECT_FALSE(makeModel(std::nullopt, std::nullopt)->unsavedChanges());
 }
 
-TEST_F(ModelTest, TheMainScreenTextsFollowMuteAndSwapSides) {
-    auto model = makeModel();
-    const UISettings swapped{.invertSides = true, .muted = true};
+// Where the main screen says each drum is tapped. (The view reads it with the
+// sides swapped: ViewTest.AssistiveTechnology….)
+TEST(TapPlace, FollowsSwapSides) {
     const struct {
         Drum drum;
         const char *place, *swappedPlace;
@@ -203,21 +198,15 @@ TEST_F(ModelTest, TheMainScreenTextsFollowMuteAndSwapSides) {
                   {Drum::tom, "left · firm", "right · firm"},
                   {Drum::hihat, "right · light", "left · light"},
                   {Drum::snare, "right · firm", "left · firm"}};
-    for (const auto& [settings, caption] :
-         {std::pair(UISettings{}, "Click a drum to hear it"),
-          std::pair(swapped, "Mute is on: clicks and play stay silent. Turn it off in Settings.")}) {
-        model->setSettings(settings);
-        EXPECT_EQ(model->kitCaption(), caption);
-        for (const auto& place : places)
-            EXPECT_EQ(model->tapPlace(place.drum), settings.invertSides ? place.swappedPlace : place.place);
+    for (const auto& place : places) {
+        EXPECT_EQ(tapPlace(place.drum, false), place.place);
+        EXPECT_EQ(tapPlace(place.drum, true), place.swappedPlace);
     }
 }
 
 TEST_F(ModelTest, PreviewsAnimateUnlessOnboardingAndPlayUnlessMuted) {
     auto model = makeModel();  // muted
-    model->preview(Drum::snare);
-    EXPECT_EQ(model->hits(Drum::snare), 1);
-    EXPECT_EQ(model->hitVelocity().at(Drum::snare), 0.7);
+    model->preview(Drum::snare);  // (animated: DrumKitViewTest)
     EXPECT_EQ(model->status(), "Pick your sounds or start playing");  // nothing tried to play
 #ifndef __APPLE__
     // A sound server that does not exist: any attempt to play fails visibly.
@@ -276,11 +265,8 @@ TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult
     model->beginCalibration(false);
     ASSERT_TRUE(model->active());
     ASSERT_TRUE(waitFor([&] { return model->stage() == OnboardingStage::between; }));
-    EXPECT_EQ(model->leftCount(), 3);
-    EXPECT_EQ(model->rightCount(), 3);
+    EXPECT_EQ(model->leftCount(), 3);  // (every field of the progress: CalibrationProgress)
     EXPECT_TRUE(model->verifying());
-    EXPECT_EQ(model->tapTotal(), 3);
-    EXPECT_EQ(model->targetSide(), std::nullopt);
     EXPECT_EQ(model->calibrationHint(), "Calibration complete — start playing!");
     EXPECT_FALSE(model->failed());
 
@@ -301,7 +287,6 @@ TEST_F(ModelTest, OnboardingThroughBothCalibrationsThenASecondModelSeesItsResult
 
     model->closeOnboarding(true);
     EXPECT_FALSE(model->showOnboarding());
-    EXPECT_EQ(model->stage(), OnboardingStage::welcome);
     EXPECT_EQ(model->status(), "Pick your sounds or start playing");
 
     model.reset();
