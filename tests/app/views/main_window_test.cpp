@@ -58,8 +58,6 @@ TEST_F(ViewTest, PlayAndStopByKeyboardAndQuittingWhilePlayingWaitsForThePlayer) 
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_EQ(window.size(), QSize(960, 720));
-    EXPECT_EQ(window.minimumSize(), QSize(820, 650));
     auto* play = test::find<QAbstractButton>(&window, "Play");
     EXPECT_TRUE(play->toolTip().contains(QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText)));
     EXPECT_TRUE(test::find(&picker, "Changes save automatically. Press play to listen.")->isVisible());
@@ -96,7 +94,6 @@ TEST_F(ViewTest, PlayAndStopByKeyboardAndQuittingWhilePlayingWaitsForThePlayer) 
     ASSERT_TRUE(test::waitFor([&] { return model->ready(); }));
     QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(model->status(), "Stopping…");
     EXPECT_EQ(test::accessibleName(play), "Stopping");
     EXPECT_FALSE(play->isEnabled());
     open(release);

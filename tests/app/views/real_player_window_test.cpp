@@ -86,7 +86,6 @@ TEST_F(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     // busy machine: wait for the hits, not for a time.
     EXPECT_TRUE(test::waitFor([&] { return total(model->hits()) >= total(placed) || !model->active(); }))
         << statusTrail();
-    EXPECT_TRUE(kit.timelineRunning() || !kit.animating());
     QTest::mouseClick(test::find<QAbstractButton>(&window, "Stop"), Qt::LeftButton);
     ASSERT_TRUE(test::waitFor([&] { return !model->active(); })) << statusTrail();
 
@@ -94,7 +93,6 @@ TEST_F(RealPlayerWindow, PlayFlashesTheRecordingsDrumsAndStopEndsTheRun) {
     EXPECT_EQ(flashed, std::set<Drum>(allDrums.begin(), allDrums.end())) << statusTrail();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Ready — start playing!"), statuses.end()) << statusTrail();
     EXPECT_EQ(model->status(), "Ready for the next groove");
-    EXPECT_EQ(test::accessibleName(test::find<QAbstractButton>(&window, "Play")), "Play");
 #endif
 }
 
