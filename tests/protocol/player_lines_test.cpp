@@ -109,13 +109,6 @@ TEST(PlayerLines, ReadBackAsTheirEventsAndMessages) {
     }
 }
 
-TEST(PlayerLines, HitVolumesReadBackRounded) {
-    for (const double velocity : {0.0, 0.304, 0.999, 1.0})
-        EXPECT_NEAR(hitVolume(lines::hit(Side::left, Drum::tom, 0.2, velocity)).value(), velocity, 0.005) << velocity;
-    EXPECT_EQ(hitVolume(lines::demo(Drum::kick, 0.8)), 0.8);
-    EXPECT_EQ(hitVolume(lines::ready(800, 0.05, 0.16, 0.12)), std::nullopt);
-}
-
 // The words the user reads while calibrating, where no whole run shows them
 // (tests/e2e/calibration_replay_test.cpp holds the rest).
 TEST(PlayerLines, CalibrationWords) {
