@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 namespace knockbox {
 namespace {
 
@@ -18,18 +16,6 @@ TEST(NumberText, AcceptsOnlyWholeFiniteDecimals) {
     for (const char* bad : {"", "+", "-", "nan", "NaN", "inf", "-infinity", "1e999", "0x10", "1,5",
                             " 1", "1 ", "1.0.0", "++1", "+-1", "1e", "abc"})
         EXPECT_FALSE(parseNumber(bad)) << bad;
-}
-
-TEST(NumberText, FormattingIgnoresTheProcessLocale) {
-    // A locale with a decimal comma, if this machine has one, must not leak in.
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    std::setlocale(LC_NUMERIC, "pl_PL.UTF-8");
-    EXPECT_EQ(fixed(0.1234, 3), "0.123");
-    EXPECT_EQ(fixed(-0.5, 1), "-0.5");
-    EXPECT_EQ(fixed(800.04, 1), "800.0");
-    EXPECT_EQ(parseNumber("0.25"), 0.25);
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 }  // namespace
