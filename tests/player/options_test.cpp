@@ -50,10 +50,7 @@ TEST(Options, LastModeWinsAndPathIsShared) {
     EXPECT_EQ(exported.mode, RunMode::exportSamples);
     EXPECT_EQ(exported.path, "d");
     EXPECT_EQ(parse({"--demo", "-h"}).mode, RunMode::help);
-    for (const auto& [option, mode] :
-         {std::pair{"--ui", RunMode::ui}, {"--probe", RunMode::probe}, {"--check-access", RunMode::checkAccess},
-          {"--sensor-stream", RunMode::sensor}, {"--self-test", RunMode::selfTest}, {"--demo", RunMode::demo}})
-        EXPECT_EQ(parse({option}).mode, mode);
+    // (Each mode's own option: its run through the program, in tests/e2e and tests/app.)
 }
 
 // (A kit, then one drum's sound: tests/e2e/export_test.cpp.)
