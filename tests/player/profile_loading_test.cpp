@@ -12,7 +12,8 @@ namespace {
 // Which saved profiles a calibration looks at: a side calibration makes a new
 // firm profile and so skips the saved one, but keeps the light one; a light
 // calibration keeps both; --no-side-profile loads neither; missing files say
-// nothing. (A plain run: tests/e2e/side_profile_replay_test.cpp.)
+// nothing. (A plain run: tests/e2e/side_profile_replay_test.cpp; a light
+// calibration: tests/e2e/calibration_replay_test.cpp.)
 TEST(ProfileLoading, WhichProfilesARunLoads) {
     test::TemporaryDirectory folder;
     const auto firm = test::simulatedSignatures(3, 8, simulation::Strength::firm);
@@ -20,7 +21,6 @@ TEST(ProfileLoading, WhichProfilesARunLoads) {
     profile.save(folder / "p.json");
     LightSideProfile(profile, 0.125).save(folder / "light.json");
     const ProfileSources sources{folder / "p.json", folder / "light.json", "Mac14,2"};
-    const std::string firmLine = "Profil stron załadowany · walidacja 100%";
     const std::string lightLine = "Profil lekkich załadowany · peak < 0.125 g · walidacja 100%";
 
     const auto linesFor = [&](std::vector<std::string> arguments, const ProfileSources& from) {
@@ -30,7 +30,6 @@ TEST(ProfileLoading, WhichProfilesARunLoads) {
                           from);
         return lines;
     };
-    EXPECT_EQ(linesFor({"--calibrate-light"}, sources), (std::vector<std::string>{firmLine, lightLine}));
     EXPECT_EQ(linesFor({"--calibrate-sides"}, sources), (std::vector<std::string>{lightLine}));
     EXPECT_TRUE(linesFor({"--no-side-profile"}, sources).empty());
     EXPECT_TRUE(linesFor({}, {folder / "none.json", folder / "none-light.json", "Mac14,2"}).empty());
