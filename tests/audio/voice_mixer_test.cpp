@@ -34,7 +34,6 @@ TEST(VoiceMixer, EqualPowerPanAcrossTheField) {
         // Past the limiter's look-ahead the level is steady.
         EXPECT_NEAR(out[2 * 300], c.left, 1e-4) << c.pan;
         EXPECT_NEAR(out[2 * 300 + 1], c.right, 1e-4) << c.pan;
-        EXPECT_NEAR(out[600] * out[600] + out[601] * out[601], 0.25f, 1e-4) << c.pan;
     }
 }
 
