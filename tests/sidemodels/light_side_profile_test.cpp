@@ -29,7 +29,7 @@ const GentleModels& gentleModels() {
 }
 
 // Which error an action ends with: a light profile's own, an invalid wrapped
-// profile, one from another Mac, or none.
+// profile, one from another Mac, another, or none.
 std::string outcome(const std::function<void()>& action) {
     try {
         action();
@@ -38,7 +38,7 @@ std::string outcome(const std::function<void()>& action) {
         return "light";
     } catch (const CalibrationError& error) {
         using enum CalibrationError::Kind;
-        return error.kind() == invalidProfile ? "invalid" : "mismatch";
+        return error.kind() == invalidProfile ? "invalid" : error.kind() == hardwareMismatch ? "mismatch" : "other";
     }
 }
 
