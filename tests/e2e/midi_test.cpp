@@ -147,7 +147,9 @@ TEST(LiveMidi, EveryHitLineHasItsNoteOnOverJack) {
             program, setup, program == KNOCKBOX_EXECUTABLE ? test::Placement::copy : test::Placement::inPlace);
         return std::make_unique<ChildProcess>(command.executable, command.setup);
     };
-    const auto server = start("/usr/bin/jackd", {"--no-realtime", "-d", "dummy", "-p", "256"});
+    // Long periods (43 ms): a client kept from running through a whole period
+    // by a busy machine would miss the events of that period.
+    const auto server = start("/usr/bin/jackd", {"--no-realtime", "-d", "dummy", "-p", "2048"});
     ASSERT_EQ(start("/usr/bin/jack_wait", {"--wait", "--timeout", "20"})->wait().exitStatus, 0) << server->errorSoFar();
     const auto dump = start("/usr/bin/jack_midi_dump", {"dump"});
     test::ProcessSetup sensor = test::simulatedSensor(folder / "four.csv");
