@@ -18,7 +18,6 @@
 
 #include "recording/csv_recording.h"
 #include "support/child_process.h"
-#include "support/player_lines.h"
 #include "support/scenes.h"
 #include "support/unprivileged.h"
 
@@ -116,14 +115,15 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     const auto lines = linesOf(result.err);
     ASSERT_EQ(lines.size(), 9u) << result.err;
     EXPECT_EQ(lines[0], startLine);
-    test::expectDefaultReadyLines(lines, 1, 400);
+    int rate = 0;  // as the sensor's time stamps give it (the ready lines' text: the replay's tests)
+    ASSERT_EQ(std::sscanf(lines[1].c_str(), "GOTOWE · %d Hz · ", &rate), 1) << lines[1];
+    EXPECT_NEAR(rate, 800, 400);
     const char* const hits[] = {"L  kick    peak ", "R  hihat   peak ", "L  tom     peak ", "R  snare   peak "};
     for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(lines[3 + i].starts_with(hits[i])) << lines[3 + i];
 
     // The sensor process's summary comes first: it has ended before the player's.
     long reports = 0, samples = 0;
     ASSERT_EQ(std::sscanf(lines[7].c_str(), "Sensor: %ld raportów", &reports), 1) << lines[7];
-    EXPECT_TRUE(lines[7].ends_with(" Hz.")) << lines[7];
     ASSERT_EQ(std::sscanf(lines[8].c_str(), "Koniec: %ld próbek", &samples), 1) << lines[8];
     EXPECT_EQ(lines[8], "Koniec: " + std::to_string(samples) + " próbek, 4 uderzeń, 0 niepewnych stron.");
     EXPECT_LE(samples, reports);  // the last lines written may never have been read
