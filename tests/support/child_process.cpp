@@ -122,15 +122,10 @@ std::string ChildProcess::errorSoFar() const { return readFile(errFile_); }
 
 ProcessResult ChildProcess::wait(double timeout) {
     ProcessResult result;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!eventually([&] { return waitpid(pid_, &status, WNOHANG) != 0; }, timeout)) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
     }
     pid_ = -1;
     if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);

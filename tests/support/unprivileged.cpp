@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <regex>
 #include <stdexcept>
 
 namespace knockbox::test {
@@ -35,13 +36,10 @@ std::optional<std::string> reachableLeakOptions() {
     const char* options = std::getenv("LSAN_OPTIONS");
     if (!options) return std::nullopt;
     std::string text = options;
-    const std::string key = "suppressions=";
-    const auto start = text.find(key);
-    if (start == std::string::npos) return text;
-    const auto end = text.find(':', start);
-    const std::size_t from = start + key.size();
-    const std::string file = text.substr(from, end == std::string::npos ? end : end - from);
-    return text.replace(from, file.size(), reachableCopy(file));
+    std::smatch file;
+    if (!std::regex_search(text, file, std::regex("suppressions=([^:]*)"))) return text;
+    return text.replace(static_cast<std::size_t>(file.position(1)), static_cast<std::size_t>(file.length(1)),
+                        reachableCopy(file[1]));
 }
 
 }  // namespace
