@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
 #include "recording/csv_recording.h"
 #include "support/child_process.h"
@@ -38,19 +39,14 @@ const std::string endedChild =
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// The processes whose parent is `parent`, from /proc.
+// The processes the main thread of `parent` started (the player starts its
+// sensor process there), as the kernel lists them (CONFIG_PROC_CHILDREN, on
+// in every common distribution's kernel).
 std::vector<pid_t> childrenOf(pid_t parent) {
+    const std::string task = std::to_string(parent);
+    std::istringstream list(test::readFile("/proc/" + task + "/task/" + task + "/children"));
     std::vector<pid_t> children;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string stat = test::readFile(entry.path() / "stat");
-        const auto close = stat.rfind(')');  // the command name may hold anything
-        int ppid = 0;
-        if (close != std::string::npos && std::sscanf(stat.c_str() + close + 1, " %*c %d", &ppid) == 1 &&
-            ppid == parent)
-            children.push_back(static_cast<pid_t>(std::stoi(name)));
-    }
+    for (pid_t child; list >> child;) children.push_back(child);
     return children;
 }
 
