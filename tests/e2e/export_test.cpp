@@ -40,7 +40,6 @@ std::map<Drum, std::vector<short>> exported(const fs::path& folder) {
         std::vector<short>& values = drums[drum];
         values.resize(static_cast<std::size_t>(info.frames));
         EXPECT_EQ(sf_read_short(sound, values.data(), info.frames), info.frames) << file;
-        EXPECT_GT(values.size(), 2400u) << file;  // at least 50 ms
         sf_close(sound);
     }
     return drums;

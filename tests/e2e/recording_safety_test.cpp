@@ -39,7 +39,6 @@ TEST(RecordingSafety, AWriteErrorEndsTheRunAndLeavesAReplayableFile) {
     EXPECT_EQ(lines[lines.size() - 2], "Błąd zapisu CSV: File too large");
     EXPECT_TRUE(lines.back().starts_with("Koniec: ")) << result.err;
     const std::string written = test::readFile(target);
-    EXPECT_LE(written.size(), 5000u);
     EXPECT_TRUE(written.ends_with("\n"));
     const Recording kept = parseRecording(written);
     const Recording all = readRecording(input);
