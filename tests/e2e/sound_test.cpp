@@ -3,9 +3,12 @@
 // sample each drum and velocity plays: tests/audio; how a signal ends a run:
 // live_mode_test.cpp.)
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 
@@ -13,22 +16,41 @@
 #include "simulation/tap_simulation.h"
 #include "support/child_process.h"
 #include "support/sound_analysis.h"
-#include "support/sound_server.h"
 
 namespace knockbox {
 namespace {
+namespace fs = std::filesystem;
 using simulation::Strength;
 using test::recordingRate;
 
-// A run of the program with these arguments, and the interleaved stereo the
-// sink received until a moment after its end.
+// A run of the program with these arguments, playing into the test sound
+// server's null sink (scripts/sound-server.sh), and the interleaved stereo
+// 32-bit float at 48 kHz that the sink's monitor received from before the run
+// until a moment after its end. The suites that use it are named Audible*
+// and run one at a time (tests/CMakeLists.txt), so the recording holds
+// nothing but this run's sound. Without the server the test fails, saying
+// so, instead of being skipped.
 std::pair<test::ProcessResult, std::vector<float>> heard(const std::vector<std::string>& arguments) {
-    const auto server = test::testSoundServer();
-    if (!server) throw std::runtime_error(test::noSoundServer);
-    test::SourceRecording recording(server->address, server->monitor);
-    auto result = test::runKnockbox(arguments, {.environment = {{"PULSE_SERVER", server->address}}}, 30);
+    const char* sink = std::getenv("KNOCKBOX_TEST_SINK");
+    if (!sink || !std::getenv("PULSE_SERVER"))
+        throw std::runtime_error("no test sound server: source scripts/sound-server.sh before running the tests");
+    const test::TemporaryDirectory folder;
+    const fs::path file = folder / "recording.raw";
+    // Through env, which finds parecord on PATH (or says it is not installed).
+    test::ChildProcess recorder("/usr/bin/env", {.arguments = {"parecord", "--raw", "--format=float32le", "--rate=48000",
+                                                               "--channels=2", "--latency-msec=10",
+                                                               "--device=" + std::string(sink) + ".monitor", file.string()}});
+    std::error_code error;
+    if (!test::eventually([&] { return fs::file_size(file, error) > 0 && !error; }, 10))
+        throw std::runtime_error("parecord recorded nothing: " + recorder.errorSoFar());
+    auto result = test::runKnockbox(arguments, {}, 30);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return {std::move(result), recording.stop()};
+    recorder.sendSignal(SIGINT);
+    recorder.wait(10);
+    const std::string bytes = test::readFile(file);
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return {std::move(result), std::move(samples)};
 }
 
 TEST(AudibleDemo, PlaysEightHitsInOrderThatTheSinkRecords) {
