@@ -197,9 +197,8 @@ TEST(CalibrationReplay, LightCalibrationReplacesOnlyTheLightProfile) {
     const std::string firmBefore = test::readFile(folder / "p.json");
 
     const CalibrationRun run = calibrate(folder, CalibrationKind::light, 4, "--calibrate-light");
-    ASSERT_GE(run.lines.size(), 6u);
-    EXPECT_EQ(run.lines[0], "Profil stron załadowany · walidacja 100%");
-    EXPECT_EQ(run.lines[1], "Profil lekkich załadowany · peak < 0.160 g · walidacja 100%");
+    // After the loaded profiles' two lines (their text: the side profile
+    // replay's test), the replay's three and the journal's.
     Lines expected = calibrationLines("delikatnie (peak >= 0.050 g i < 0.160 g)",
                                       "Model lekkich nauczony (atak + impuls)", allCorrect);
     expected.push_back("Profil lekkich zapisany · niezależny test 6/6 (lewa 3/3, prawa 3/3). Możesz grać.");
