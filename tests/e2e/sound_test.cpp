@@ -108,15 +108,14 @@ TEST(AudibleReplay, EachHitSoundsAtItsTimeOnItsSideAndByItsStrength) {
 
     const auto [result, sound] = heard({"--replay", (directory / "groove.csv").string(), "--volume", "0.5"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_NE(result.err.find("Koniec: " + std::to_string(samples.size()) + " próbek, 8 uderzeń"), std::string::npos)
-        << result.err;
 
     const std::vector<float> left = test::channelOf(sound, 0), right = test::channelOf(sound, 1);
     std::vector<float> mono(left.size());
     for (std::size_t i = 0; i < mono.size(); ++i) mono[i] = left[i] + right[i];
     const std::vector<test::Onset> onsets = test::findOnsets(mono);
     const auto intended = simulation::intendedHits(scene);
-    ASSERT_EQ(onsets.size(), intended.size()) << "recorded " << mono.size() / recordingRate << " s";
+    // (The replay's lines: the replay's tests.)
+    ASSERT_EQ(onsets.size(), intended.size()) << "recorded " << mono.size() / recordingRate << " s\n" << result.err;
 
     // Every sound comes at its hit's time after the replay's start: one common
     // delay (start-up and output latency) explains the onsets. A busy machine
