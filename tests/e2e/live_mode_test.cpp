@@ -238,8 +238,7 @@ TEST_F(LiveMode, SevenSilentSecondsEndTheRunAndTerminateTheSensorProcess) {
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_FALSE(exists(sensor));
     const auto lines = linesOf(result.err);
-    ASSERT_GE(lines.size(), 3u) << result.err;
-    EXPECT_EQ(lines[0], startLine);
+    ASSERT_GE(lines.size(), 2u) << result.err;
     EXPECT_EQ(lines[lines.size() - 2], noSamples);
     EXPECT_EQ(lines.back(), "Błąd: Brak danych sensora. Uruchom ./run.sh w Terminalu i podaj hasło sudo.");
 }
